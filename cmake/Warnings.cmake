@@ -1,0 +1,11 @@
+# Compiler settings shared by every Velmora target.
+add_library(velmora_options INTERFACE)
+target_compile_options(velmora_options INTERFACE -Wall -Wextra -Wpedantic)
+if(VELMORA_WERROR)
+    target_compile_options(velmora_options INTERFACE -Werror)
+endif()
+if(VELMORA_SANITIZE)
+    set(_velmora_san -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_compile_options(velmora_options INTERFACE ${_velmora_san})
+    target_link_options(velmora_options INTERFACE ${_velmora_san})
+endif()

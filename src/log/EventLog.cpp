@@ -1,0 +1,79 @@
+#include "log/EventLog.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <system_error>
+#include <utility>
+
+namespace velmora {
+
+namespace {
+
+// Opens, writes and closes in one go, so the file is never held between reports.
+bool appendTo(const std::filesystem::path& file, const std::string& line) {
+    if (file.empty()) {
+        return false;
+    }
+    std::ofstream out(file, std::ios::out | std::ios::app | std::ios::binary);
+    if (!out) {
+        return false;
+    }
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    out.close();
+    return !out.fail();
+}
+
+bool appendCreatingFolder(const std::filesystem::path& file, const std::string& line) {
+    if (file.empty()) {
+        return false;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(file.parent_path(), ignored);
+    return appendTo(file, line);
+}
+
+}  // namespace
+
+EventLog::EventLog(LogDestinations destinations, Notifier& notifier, LocalClock clock)
+    : destinations_(std::move(destinations)), notifier_(notifier), clock_(std::move(clock)) {}
+
+void EventLog::WriteLog(const std::string& message, const Flag16& showBox,
+                        const Flag16& writeToLog) {
+    if (writeToLog == kTrue) {
+        appendLine(formatLine(clock_(), message));
+    }
+    if (showBox == kTrue) {
+        notifier_.showNotice(message);
+    }
+}
+
+std::string EventLog::formatLine(const std::tm& when, const std::string& text) {
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%d/%d/%d %d:%02d:%02d : ", when.tm_year + 1900,
+                  when.tm_mon + 1, when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec);
+    return stamp + text + "\r\n";
+}
+
+std::tm EventLog::currentLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+void EventLog::appendLine(const std::string& line) {
+    if (appendTo(destinations_.primary, line)) {
+        return;
+    }
+    if (appendCreatingFolder(destinations_.fallback, line)) {
+        return;
+    }
+    std::cerr << line << std::flush;
+}
+
+std::filesystem::path logFileBeside(const std::string& appPath, const std::string& exeName) {
+    return std::filesystem::path(appPath + "/" + exeName + ".log");
+}
+
+}  // namespace velmora

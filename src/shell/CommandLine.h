@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+enum class CommandMode { Resident, UpdateNow, Version, Help, Invalid };
+
+// Without arguments Velmora is the resident tray program; the other modes serve people
+// who start it from a terminal, a script or a timer unit.
+CommandMode parseCommandLine(const std::vector<std::string>& arguments);
+
+std::string usageText(const std::string& programName);
+std::string versionText();
+
+}  // namespace velmora

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "log/EventLog.h"
+#include "support/RecordingNotifier.h"
+#include "support/TempDir.h"
+#include "support/Unprivileged.h"
+
+namespace velmora {
+namespace {
+
+using test::readFile;
+
+std::tm fixedTime() {
+    std::tm when{};
+    when.tm_year = 2004 - 1900;
+    when.tm_mon = 10;
+    when.tm_mday = 14;
+    when.tm_hour = 9;
+    when.tm_min = 5;
+    when.tm_sec = 7;
+    return when;
+}
+
+class EventLogTest : public ::testing::Test {
+  protected:
+    test::TempDir dir;
+    std::filesystem::path primary = dir / "app" / "velmora.log";
+    std::filesystem::path fallback = dir / "state" / "velmora" / "velmora.log";
+    test::RecordingNotifier notifier;
+
+    EventLog makeLog() { return EventLog({primary, fallback}, notifier, fixedTime); }
+
+    void SetUp() override { std::filesystem::create_directories(primary.parent_path()); }
+};
+
+TEST_F(EventLogTest, LineCarriesShortDateLongTimeAndCrLf) {
+    EXPECT_EQ(EventLog::formatLine(fixedTime(), "X"), "2004/11/14 9:05:07 : X\r\n");
+    std::tm newYear{};
+    newYear.tm_year = 2005 - 1900;
+    newYear.tm_mday = 3;
+    EXPECT_EQ(EventLog::formatLine(newYear, ""), "2005/1/3 0:00:00 : \r\n");
+}
+
+TEST_F(EventLogTest, BothFlagsFalseTouchNothing) {
+    EventLog log = makeLog();
+    log.WriteLog("nothing", kFalse, kFalse);
+    EXPECT_FALSE(std::filesystem::exists(primary));
+    EXPECT_FALSE(std::filesystem::exists(fallback));
+    EXPECT_TRUE(notifier.notices.empty());
+}
+
+TEST_F(EventLogTest, OnlyExactlyMinusOneActs) {
+    EventLog log = makeLog();
+    const Flag16 one = 1;
+    const Flag16 other = -2;
+    log.WriteLog("ignored", one, one);
+    log.WriteLog("ignored", other, other);
+    EXPECT_FALSE(std::filesystem::exists(primary));
+    EXPECT_TRUE(notifier.notices.empty());
+}
+
+TEST_F(EventLogTest, LogOnlyAppendsLinesInOrderWithoutBox) {
+    EventLog log = makeLog();
+    log.WriteLog("ウィルス定義を 2004/11/14 rev. 17 に更新しました.", kFalse, kTrue);
+    log.WriteLog("", kFalse, kTrue);
+    log.WriteLog("first\r\nsecond", kFalse, kTrue);
+    EXPECT_EQ(readFile(primary),
+              "2004/11/14 9:05:07 : ウィルス定義を 2004/11/14 rev. 17 に更新しました.\r\n"
+              "2004/11/14 9:05:07 : \r\n"
+              "2004/11/14 9:05:07 : first\r\nsecond\r\n");
+    EXPECT_TRUE(notifier.notices.empty());
+}
+
+TEST_F(EventLogTest, BoxOnlyLeavesLogFileUntouched) {
+    EventLog log = makeLog();
+    log.WriteLog("box", kTrue, kFalse);
+    EXPECT_EQ(notifier.notices, std::vector<std::string>{"box"});
+    EXPECT_FALSE(std::filesystem::exists(primary));
+}
+
+TEST_F(EventLogTest, LineIsOnDiskBeforeTheBoxOpens) {
+    EventLog log = makeLog();
+    std::string seenWhileBoxUp;
+    notifier.onNotice = [&](const std::string&) { seenWhileBoxUp = readFile(primary); };
+    log.WriteLog("both", kTrue, kTrue);
+    EXPECT_EQ(seenWhileBoxUp, "2004/11/14 9:05:07 : both\r\n");
+    EXPECT_EQ(notifier.notices.size(), 1u);
+}
+
+TEST_F(EventLogTest, DirectoryInPlaceOfTheFileFallsBackToStateFolder) {
+    std::filesystem::create_directories(primary);
+    EventLog log = makeLog();
+    log.WriteLog("moved", kFalse, kTrue);
+    EXPECT_EQ(readFile(fallback), "2004/11/14 9:05:07 : moved\r\n");
+}
+
+TEST_F(EventLogTest, NeitherFileWritableFallsBackToStandardError) {
+    std::filesystem::create_directories(primary);
+    std::filesystem::create_directories(fallback);
+    EventLog log = makeLog();
+    ::testing::internal::CaptureStderr();
+    log.WriteLog("last resort", kFalse, kTrue);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "2004/11/14 9:05:07 : last resort\r\n");
+}
+
+TEST_F(EventLogTest, ReadOnlyFolderFallsBackForAnOrdinaryUser) {
+    test::openToEveryone(dir.path());
+    std::filesystem::permissions(primary.parent_path(),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    const int status = test::runUnprivileged([&] {
+        EventLog log = makeLog();
+        log.WriteLog("read-only", kFalse, kTrue);
+        return readFile(fallback) == "2004/11/14 9:05:07 : read-only\r\n" ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(std::filesystem::exists(primary));
+}
+
+TEST(LogFileBesideTest, JoinsFolderBaseNameAndSuffixAsTheyAre) {
+    EXPECT_EQ(logFileBeside("/usr/bin", "velmora"), "/usr/bin/velmora.log");
+    EXPECT_EQ(logFileBeside("/opt/tools", "renamed"), "/opt/tools/renamed.log");
+}
+
+}  // namespace
+}  // namespace velmora
