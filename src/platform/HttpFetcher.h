@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/ByteBuffer.h"
+
+namespace velmora {
+
+// Fetches the body of one URL into memory. The HTTP status is never examined: an error
+// page is data like any other body.
+class HttpFetcher {
+public:
+    virtual ~HttpFetcher() = default;
+
+    // Returns the number of body bytes received, 0 when none arrived or the request could
+    // not be opened. On a non-zero result `received` holds exactly that many bytes; it is
+    // emptied when the request opened but gave no byte, and left as it was when the
+    // request never opened. An empty `proxyServer` means the environment's proxy settings.
+    virtual std::size_t InternetGetFile(const std::string& sourceUrl, ByteBuffer& received,
+                                        const std::string& proxyServer) = 0;
+};
+
+}  // namespace velmora
