@@ -1,0 +1,26 @@
+#pragma once
+
+#include "log/EventLog.h"
+#include "platform/EventLoopWait.h"
+#include "platform/ProcessControl.h"
+
+namespace velmora {
+
+// Starts programs with posix_spawn and watches them through a pidfd inside the event loop.
+class PosixProcessControl final : public ProcessControl {
+  public:
+    PosixProcessControl(EventLoopWait& events, EventLog& log);
+
+    std::int32_t startProgram(const std::string& commandLine, std::string& error) override;
+    std::int32_t WaitForProcess(const std::int32_t& processId) override;
+    bool quitRequested() const override { return quitRequested_; }
+
+  private:
+    void reportError(int errorNumber);
+
+    EventLoopWait& events_;
+    EventLog& log_;
+    bool quitRequested_ = false;
+};
+
+}  // namespace velmora
