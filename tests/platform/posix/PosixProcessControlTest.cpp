@@ -163,7 +163,7 @@ TEST_F(PosixProcessControlTest, AFailureIsLoggedAsAnErrorLineAndNeverShown) {
 }
 
 TEST_F(PosixProcessControlTest, AnExitDuringTheWaitLeavesThePackageRunning) {
-    writeScript("pkg.exe", "sleep 5");
+    writeScript("pkg.exe", "exec sleep 5");
     std::string error;
     const std::int32_t pid = processes_.startProgram("pkg.exe /q", error);
     ASSERT_NE(pid, 0) << error;

@@ -55,7 +55,7 @@ TEST_F(QtEventLoopWaitTest, TimersAndEventsAreServedWhileThePackageRuns) {
 }
 
 TEST_F(QtEventLoopWaitTest, AnApplicationExitEndsTheWaitAndLeavesThePackageRunning) {
-    const std::int32_t pid = startPackage("sleep 5");
+    const std::int32_t pid = startPackage("exec sleep 5");
     QTimer::singleShot(50, [] { QCoreApplication::exit(0); });
 
     EXPECT_EQ(processes_.WaitForProcess(pid), 0);
