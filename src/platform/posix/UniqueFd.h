@@ -23,7 +23,11 @@ class UniqueFd {
     UniqueFd& operator=(const UniqueFd&) = delete;
 
     int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
+    bool valid() const { return fd_ >= 0; }
+    explicit operator bool() const { return valid(); }
+
+    // Closes now and reports whether the close succeeded (a late write error shows here).
+    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
 
     void reset(int fd = -1) {
         if (fd_ >= 0) {
