@@ -1,0 +1,45 @@
+#include "settings/NumericText.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+std::optional<double> parseNumericText(const std::string& text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isBlank(text[end - 1])) {
+        --end;
+    }
+    bool negative = false;
+    if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
+        negative = text[begin] == '-';
+        ++begin;
+    }
+    // from_chars takes no sign of its own and, in general format, neither "inf" nor
+    // hexadecimal unless asked; a leading letter is rejected here before it gets there.
+    if (begin == end ||
+        !(std::isdigit(static_cast<unsigned char>(text[begin])) != 0 || text[begin] == '.')) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [stop, error] = std::from_chars(text.data() + begin, text.data() + end, value);
+    if (error != std::errc() || stop != text.data() + end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace velmora
