@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace velmora {
+
+// A per-user lock that tells whether another Velmora is running: an flock() on a file in
+// the user's runtime folder, held for the life of the object and released by the kernel
+// when the process ends in any way. The descriptor is not inherited by started programs,
+// so an installer that outlives the program does not keep the lock.
+class InstanceLock {
+  public:
+    enum class Outcome {
+        Acquired,       // no other instance: this process now holds the lock
+        HeldElsewhere,  // another process holds it
+        Unavailable,    // the lock file could not be made; `problem()` says why
+    };
+
+    // Tries once, without waiting. `folder` is created (mode 0700) when missing.
+    explicit InstanceLock(const std::filesystem::path& folder,
+                          const std::string& fileName = "velmora.lock");
+    ~InstanceLock();
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+
+    Outcome outcome() const { return outcome_; }
+    const std::string& problem() const { return problem_; }
+
+  private:
+    void fail(const std::string& what, int error);
+
+    int descriptor_ = -1;
+    Outcome outcome_ = Outcome::Unavailable;
+    std::string problem_;
+};
+
+}  // namespace velmora
