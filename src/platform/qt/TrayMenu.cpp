@@ -1,0 +1,29 @@
+#include "platform/qt/TrayMenu.h"
+
+#include <QAction>
+#include <QCursor>
+#include <utility>
+
+namespace velmora {
+
+TrayMenu::TrayMenu(std::function<void(TrayCommand)> onCommand) {
+    menu_.setObjectName(QStringLiteral("mnuTaskTray"));
+    menu_.setTitle(QString::fromUtf8(kTrayMenuCaption.data(), kTrayMenuCaption.size()));
+    for (const TrayMenuItem& item : kTrayMenuItems) {
+        QAction* action =
+            item.command == TrayCommand::Separator
+                ? menu_.addSeparator()
+                : menu_.addAction(QString::fromUtf8(item.caption.data(), item.caption.size()));
+        action->setObjectName(QString::fromUtf8(item.name.data(), item.name.size()));
+        if (item.command != TrayCommand::Separator) {
+            QObject::connect(action, &QAction::triggered,
+                             [onCommand, command = item.command] { onCommand(command); });
+        }
+    }
+}
+
+void TrayMenu::popUpAtPointer() {
+    menu_.exec(QCursor::pos());
+}
+
+}  // namespace velmora
