@@ -1,0 +1,454 @@
+#include "support/LoopbackHttpServer.h"
+
+#include <arpa/inet.h>
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+
+namespace velmora::test {
+
+namespace {
+
+constexpr std::size_t kMaxRequestHead = 64 * 1024;
+
+[[noreturn]] void throwSystemError(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+sockaddr_in loopbackAddress(std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// A socket bound to 127.0.0.1 and an ephemeral port; returns the socket and its port.
+std::pair<int, std::uint16_t> bindLoopback() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        throwSystemError("socket");
+    }
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address = loopbackAddress(0);
+    socklen_t length = sizeof address;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(fd);
+        throwSystemError("bind");
+    }
+    return {fd, ntohs(address.sin_port)};
+}
+
+// Waits until `fd` is ready for `events`; false when the server is stopping or on error.
+bool waitFor(int fd, short events, int stopEvent, int timeoutMs = -1) {
+    pollfd fds[2] = {{fd, events, 0}, {stopEvent, POLLIN, 0}};
+    for (;;) {
+        const int ready = ::poll(fds, 2, timeoutMs);
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0 || (fds[1].revents & POLLIN) != 0) {
+            return false;
+        }
+        return (fds[0].revents & (events | POLLHUP | POLLERR)) != 0;
+    }
+}
+
+bool sendAll(int fd, std::string_view bytes, int stopEvent) {
+    while (!bytes.empty()) {
+        if (!waitFor(fd, POLLOUT, stopEvent)) {
+            return false;
+        }
+        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0) {
+            if (errno == EAGAIN || errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+// Reads and throws away whatever comes until the client closes or the server stops.
+void drainUntilClosed(int fd, int stopEvent, int timeoutMs = -1) {
+    char scratch[4096];
+    while (waitFor(fd, POLLIN, stopEvent, timeoutMs)) {
+        const ssize_t got = ::recv(fd, scratch, sizeof scratch, MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+            return;
+        }
+    }
+}
+
+std::string trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+RecordedRequest parseRequestHead(std::string_view head) {
+    RecordedRequest request;
+    std::size_t lineEnd = head.find("\r\n");
+    const std::string_view requestLine = head.substr(0, lineEnd);
+    const auto firstSpace = requestLine.find(' ');
+    const auto secondSpace = requestLine.find(' ', firstSpace + 1);
+    request.method = std::string(requestLine.substr(0, firstSpace));
+    request.target = std::string(requestLine.substr(firstSpace + 1, secondSpace - firstSpace - 1));
+    request.version = std::string(requestLine.substr(secondSpace + 1));
+    while (lineEnd != std::string_view::npos && lineEnd + 2 < head.size()) {
+        const std::size_t start = lineEnd + 2;
+        lineEnd = head.find("\r\n", start);
+        const std::string_view line = head.substr(start, lineEnd - start);
+        const auto colon = line.find(':');
+        if (colon != std::string_view::npos) {
+            request.headers.emplace_back(trim(line.substr(0, colon)), trim(line.substr(colon + 1)));
+        }
+    }
+    return request;
+}
+
+// Reads one request head (and any request body it announces).
+std::optional<RecordedRequest> readRequest(int fd, int stopEvent) {
+    std::string received;
+    char chunk[4096];
+    std::size_t headEnd = std::string::npos;
+    while ((headEnd = received.find("\r\n\r\n")) == std::string::npos) {
+        if (received.size() > kMaxRequestHead || !waitFor(fd, POLLIN, stopEvent)) {
+            return std::nullopt;
+        }
+        const ssize_t got = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+            return std::nullopt;
+        }
+        if (got > 0) {
+            received.append(chunk, static_cast<std::size_t>(got));
+        }
+    }
+    RecordedRequest request = parseRequestHead(std::string_view(received).substr(0, headEnd));
+    const std::optional<std::string> length = request.header("Content-Length");
+    std::size_t bodyLeft = length ? std::stoul(*length) : 0;
+    bodyLeft -= std::min(bodyLeft, received.size() - headEnd - 4);
+    while (bodyLeft > 0 && waitFor(fd, POLLIN, stopEvent)) {
+        const ssize_t got = ::recv(fd, chunk, std::min(sizeof chunk, bodyLeft), MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+            break;
+        }
+        bodyLeft -= static_cast<std::size_t>(std::max<ssize_t>(got, 0));
+    }
+    return request;
+}
+
+std::string reasonPhrase(int code) {
+    switch (code) {
+        case 200:
+            return "OK";
+        case 301:
+            return "Moved Permanently";
+        case 302:
+            return "Found";
+        case 303:
+            return "See Other";
+        case 307:
+            return "Temporary Redirect";
+        case 308:
+            return "Permanent Redirect";
+        case 404:
+            return "Not Found";
+        case 500:
+            return "Internal Server Error";
+        default:
+            return "Status";
+    }
+}
+
+std::string responseHead(const HttpResponse& response) {
+    std::string head = "HTTP/1.1 " + std::to_string(response.statusCode) + " " +
+                       reasonPhrase(response.statusCode) + "\r\n";
+    for (const auto& [name, value] : response.headers) {
+        head += name + ": " + value + "\r\n";
+    }
+    if (response.contentLength) {
+        head += "Content-Length: " + std::to_string(*response.contentLength) + "\r\n";
+    }
+    head += "Connection: close\r\n\r\n";
+    return head;
+}
+
+// Sleeps up to `waitMs`; true when the server is stopping.
+bool stopRequested(int stopEvent, int waitMs) {
+    pollfd stop{stopEvent, POLLIN, 0};
+    return ::poll(&stop, 1, waitMs) > 0;
+}
+
+// Waits until the peer's kernel has acknowledged everything sent, so that a reset that
+// follows cannot overtake the data, and gives the client a moment to read it.
+void waitUntilAcknowledged(int fd, int stopEvent) {
+    for (int tries = 0; tries < 500; ++tries) {
+        int unacknowledged = 0;
+        if (::ioctl(fd, SIOCOUTQ, &unacknowledged) != 0 || unacknowledged == 0) {
+            break;
+        }
+        if (stopRequested(stopEvent, 10)) {
+            return;
+        }
+    }
+    stopRequested(stopEvent, 50);
+}
+
+void resetConnection(int fd) {
+    const linger abortive{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+}
+
+}  // namespace
+
+HttpResponse HttpResponse::ok(std::string body) {
+    return status(200, std::move(body));
+}
+
+HttpResponse HttpResponse::status(int code, std::string body) {
+    HttpResponse response;
+    response.statusCode = code;
+    response.contentLength = body.size();
+    response.bodyBytesToSend = body.size();
+    response.body = std::move(body);
+    return response;
+}
+
+HttpResponse HttpResponse::redirect(int code, const std::string& location) {
+    return status(code, "moved").header("Location", location);
+}
+
+HttpResponse HttpResponse::silence() {
+    HttpResponse response;
+    response.sendsHead = false;
+    response.ending = Ending::Stall;
+    return response;
+}
+
+HttpResponse& HttpResponse::header(std::string name, std::string value) {
+    headers.emplace_back(std::move(name), std::move(value));
+    return *this;
+}
+
+HttpResponse& HttpResponse::declaredLength(std::size_t length) {
+    contentLength = length;
+    return *this;
+}
+
+HttpResponse& HttpResponse::withoutLength() {
+    contentLength.reset();
+    return *this;
+}
+
+HttpResponse& HttpResponse::thenStall(std::size_t bodyBytes) {
+    bodyBytesToSend = std::min(bodyBytes, body.size());
+    ending = Ending::Stall;
+    return *this;
+}
+
+HttpResponse& HttpResponse::thenReset(std::size_t bodyBytes) {
+    bodyBytesToSend = std::min(bodyBytes, body.size());
+    ending = Ending::Reset;
+    return *this;
+}
+
+std::optional<std::string> RecordedRequest::header(const std::string& name) const {
+    for (const auto& [key, value] : headers) {
+        if (equalsIgnoringCase(key, name)) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string RecordedRequest::path() const {
+    const auto scheme = target.find("://");
+    if (target.starts_with("/") || scheme == std::string::npos) {
+        return target;
+    }
+    const auto slash = target.find('/', scheme + 3);
+    return slash == std::string::npos ? "/" : target.substr(slash);
+}
+
+LoopbackHttpServer::LoopbackHttpServer() {
+    std::tie(listener_, port_) = bindLoopback();
+    stopEvent_ = ::eventfd(0, EFD_CLOEXEC);
+    if (stopEvent_ < 0 || ::listen(listener_, SOMAXCONN) != 0) {
+        ::close(listener_);
+        throwSystemError("listen");
+    }
+    acceptor_ = std::thread([this] { acceptLoop(); });
+}
+
+LoopbackHttpServer::~LoopbackHttpServer() {
+    const std::uint64_t stop = 1;
+    [[maybe_unused]] const ssize_t written = ::write(stopEvent_, &stop, sizeof stop);
+    acceptor_.join();
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard lock(mutex_);
+        workers.swap(workers_);
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    ::close(listener_);
+    ::close(stopEvent_);
+}
+
+std::string LoopbackHttpServer::authority() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
+
+std::string LoopbackHttpServer::url(const std::string& path) const {
+    return "http://" + authority() + path;
+}
+
+void LoopbackHttpServer::on(const std::string& path, HttpResponse response) {
+    std::lock_guard lock(mutex_);
+    routes_.insert_or_assign(path, std::move(response));
+}
+
+std::vector<RecordedRequest> LoopbackHttpServer::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+std::size_t LoopbackHttpServer::connectionCount() const {
+    std::lock_guard lock(mutex_);
+    return connections_;
+}
+
+void LoopbackHttpServer::acceptLoop() {
+    while (waitFor(listener_, POLLIN, stopEvent_)) {
+        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0) {
+            continue;
+        }
+        std::lock_guard lock(mutex_);
+        ++connections_;
+        workers_.emplace_back([this, connection] { serve(connection); });
+    }
+}
+
+HttpResponse LoopbackHttpServer::responseFor(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    const auto route = routes_.find(path);
+    if (route != routes_.end()) {
+        return route->second;
+    }
+    return HttpResponse::status(404, "<html><body><h1>404 Not Found</h1></body></html>");
+}
+
+void LoopbackHttpServer::serve(int connection) {
+    const std::optional<RecordedRequest> request = readRequest(connection, stopEvent_);
+    if (request) {
+        {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(*request);
+        }
+        const HttpResponse response = responseFor(request->path());
+        const bool sent =
+            !response.sendsHead ||
+            (sendAll(connection, responseHead(response), stopEvent_) &&
+             sendAll(connection,
+                     std::string_view(response.body).substr(0, response.bodyBytesToSend),
+                     stopEvent_));
+        if (sent && response.ending == HttpResponse::Ending::Reset) {
+            waitUntilAcknowledged(connection, stopEvent_);
+            resetConnection(connection);
+        } else if (sent && response.ending == HttpResponse::Ending::Stall) {
+            drainUntilClosed(connection, stopEvent_);
+        } else if (sent) {
+            ::shutdown(connection, SHUT_WR);
+            drainUntilClosed(connection, stopEvent_, 5000);
+        }
+    }
+    ::close(connection);
+}
+
+UnansweringPeer::UnansweringPeer() {
+    std::tie(listener_, port_) = bindLoopback();
+    if (::listen(listener_, 0) != 0) {
+        ::close(listener_);
+        throwSystemError("listen");
+    }
+    const sockaddr_in address = loopbackAddress(port_);
+    // Connect until one attempt is left hanging: from then on the backlog is full.
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (filler < 0) {
+            break;
+        }
+        fillers_.push_back(filler);
+        if (::connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            continue;
+        }
+        pollfd pending{filler, POLLOUT, 0};
+        if (errno != EINPROGRESS || ::poll(&pending, 1, 300) == 0) {
+            return;
+        }
+    }
+    for (const int filler : fillers_) {
+        ::close(filler);
+    }
+    ::close(listener_);
+    throw std::runtime_error("the backlog of the unanswering peer never filled");
+}
+
+UnansweringPeer::~UnansweringPeer() {
+    for (const int filler : fillers_) {
+        ::close(filler);
+    }
+    ::close(listener_);
+}
+
+std::string UnansweringPeer::url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::uint16_t closedLoopbackPort() {
+    const auto [fd, port] = bindLoopback();
+    ::close(fd);
+    return port;
+}
+
+std::string patternedBody(std::size_t size) {
+    std::string body(size, '\0');
+    std::uint32_t state = 2463534242u;
+    for (char& byte : body) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state >> 24);
+    }
+    return body;
+}
+
+}  // namespace velmora::test
