@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace velmora {
 
@@ -40,6 +41,23 @@ std::optional<double> parseNumericText(const std::string& text) {
         return std::nullopt;
     }
     return negative ? -value : value;
+}
+
+std::optional<std::int16_t> roundToInt16(double number) {
+    if (!std::isfinite(number)) {
+        return std::nullopt;
+    }
+    const double below = std::floor(number);
+    const double part = number - below;
+    double rounded = below;
+    if (part > 0.5 || (part == 0.5 && std::fmod(below, 2.0) != 0.0)) {
+        rounded = below + 1.0;
+    }
+    if (rounded < std::numeric_limits<std::int16_t>::min() ||
+        rounded > std::numeric_limits<std::int16_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int16_t>(rounded);
 }
 
 }  // namespace velmora

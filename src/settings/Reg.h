@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "log/EventLog.h"
@@ -14,7 +15,7 @@ class RegistryBackend;
 // key or value, access denied) only shape the result; run-time failures while writing or
 // deleting are reported as "ERROR #<number> : <description>" with both notice flags set.
 class Reg {
-public:
+  public:
     Reg(RegistryBackend& backend, EventLog& log);
 
     // Empty text when the key or value is missing, the value is not a string, or its text
@@ -27,7 +28,9 @@ public:
     // True when the value existed and was deleted; a missing key path is created first.
     bool RegDeleteValue(RootKey root, const std::string& keyPath, const std::string& valueName);
 
-private:
+  private:
+    void reportRunTimeError(const std::exception_ptr& failure);
+
     RegistryBackend& backend_;
     EventLog& log_;
 };

@@ -10,7 +10,7 @@ namespace velmora {
 // The six user settings, read as 16-bit integers from string values under
 // HKEY_CURRENT_USER\Software\Tessaloy\Velmora, each with its default.
 class SettingsStore {
-public:
+  public:
     // `intervalMinimum` is the lower end of the window's interval range and the default of
     // the stored interval.
     SettingsStore(Reg& reg, std::int16_t intervalMinimum);
@@ -25,7 +25,9 @@ public:
     // "Software\Tessaloy\" + the application title, built afresh on every call.
     static std::string SettingsKeyPath();
 
-private:
+  private:
+    std::int16_t readSetting(const char* valueName, std::int16_t fallback);
+
     Reg& reg_;
     std::int16_t intervalMinimum_;
 };
