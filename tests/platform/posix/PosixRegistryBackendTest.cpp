@@ -131,6 +131,19 @@ TEST_F(PosixRegistryTest, ReadsHandWrittenFilesAndWritesBackWhatItDidNotChange) 
               "\"Interval\"=\"3\"\n");
 }
 
+TEST_F(PosixRegistryTest, RewriteKeepsTheFileModeAndALinkToTheFile) {
+    const std::filesystem::path kept = dir / "dotfiles" / "user.reg";
+    writeFile(kept, "Windows Registry Editor Version 5.00\n");
+    std::filesystem::permissions(kept, std::filesystem::perms(0640));
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_symlink(kept, userFile);
+    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "IUP", "1"));
+    EXPECT_TRUE(std::filesystem::is_symlink(userFile));
+    EXPECT_NE(readFile(kept).find("\"IUP\"=\"1\""), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "1");
+}
+
 TEST_F(PosixRegistryTest, NewKeysAndValuesKeepTheCaseFirstWritten) {
     ASSERT_TRUE(reg.RegWriteValue(kUser, "Software\\Tessaloy", "Interval", "1"));
     ASSERT_TRUE(reg.RegWriteValue(kUser, "SOFTWARE\\TESSALOY\\Velmora", "INTERVAL", "2"));
