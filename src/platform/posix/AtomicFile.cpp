@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <thread>
 
 namespace velmora {
 
@@ -131,15 +132,21 @@ void replaceFileAtomically(const std::filesystem::path& file, std::string_view b
     syncFolder(file.parent_path());
 }
 
-FileLock::FileLock(const std::filesystem::path& lockFile)
+FileLock::FileLock(const std::filesystem::path& lockFile, std::chrono::milliseconds patience)
     : fd_(::open(lockFile.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600)) {
     if (!fd_.valid()) {
         throwErrno("open", lockFile);
     }
-    while (::flock(fd_.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
             throwErrno("flock", lockFile);
         }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            errno = EWOULDBLOCK;
+            throwErrno("flock", lockFile);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 

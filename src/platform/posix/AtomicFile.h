@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,10 +27,11 @@ std::optional<std::string> readRegularFile(const std::filesystem::path& file, st
 void replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t mode);
 
 // An exclusive advisory lock (flock) on a lock file, created when missing and left in place,
-// held for the life of the object. Waits for another holder to let go.
+// held for the life of the object. Waits up to `patience` for another holder to let go, then
+// gives up with EWOULDBLOCK rather than hang behind a stuck process.
 class FileLock {
   public:
-    explicit FileLock(const std::filesystem::path& lockFile);
+    FileLock(const std::filesystem::path& lockFile, std::chrono::milliseconds patience);
 
   private:
     UniqueFd fd_;

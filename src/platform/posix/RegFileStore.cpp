@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <ctime>
 #include <system_error>
 
@@ -18,6 +19,8 @@ namespace {
 // A stand-in registry file never grows near this; anything larger is not one.
 constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 constexpr mode_t kNewFileMode = 0600;
+// A writer holds the lock for a few milliseconds; one that holds it longer is stuck.
+constexpr std::chrono::milliseconds kLockPatience{5000};
 
 bool isRefusal(int error) {
     return error == EACCES || error == EPERM;
@@ -168,7 +171,7 @@ RegStatus RegFileStore::change(const std::string& keyPath, const std::string& va
     }
     try {
         std::filesystem::create_directories(folder_);
-        const FileLock lock(lockFile_);
+        const FileLock lock(lockFile_, kLockPatience);
         return changeLocked(apply);
     } catch (const std::system_error& failure) {
         if (isRefusal(failure)) {
