@@ -63,6 +63,17 @@ void moveAside(const std::filesystem::path& file) {
         if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
             return;
         }
+        if (errno == EINVAL) {
+            // Some file systems know no RENAME_NOREPLACE; under the lock a look first will do.
+            std::error_code ignored;
+            if (std::filesystem::exists(target, ignored)) {
+                continue;
+            }
+            if (::rename(file.c_str(), target.c_str()) == 0) {
+                return;
+            }
+            throwErrno("rename", file);
+        }
         if (errno != EEXIST) {
             throwErrno("rename", file);
         }
