@@ -3,6 +3,8 @@
 #include <exception>
 #include <system_error>
 
+#include "log/RuntimeError.h"
+
 namespace velmora {
 
 namespace {
@@ -12,10 +14,6 @@ constexpr int kUnnumberedError = -1;
 
 bool startsCharacter(unsigned char byte) {
     return (byte & 0xC0) != 0x80;
-}
-
-std::string errorReport(int number, const std::string& description) {
-    return "ERROR #" + std::to_string(number) + " : " + description;
 }
 
 }  // namespace
@@ -36,9 +34,9 @@ bool NotifyIcon::trapped(Action action) {
     try {
         return action();
     } catch (const std::system_error& error) {
-        report = errorReport(error.code().value(), error.code().message());
+        report = errorReport({error.code().value(), error.code().message()});
     } catch (const std::exception& error) {
-        report = errorReport(kUnnumberedError, error.what());
+        report = errorReport({kUnnumberedError, error.what()});
     }
     log_.WriteLog(report, kTrue, kTrue);
     return false;
