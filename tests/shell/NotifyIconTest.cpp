@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <system_error>
 
 #include "shell/NotifyIcon.h"
 #include "support/RecordingNotifier.h"
+#include "support/ScriptedTrayIcon.h"
 #include "support/TempDir.h"
 
 namespace velmora {
@@ -12,35 +12,7 @@ namespace {
 
 using test::readFile;
 
-// A tray that accepts or refuses on request, or fails the way a broken desktop would:
-// these failures cannot be provoked on a real notification area.
-class ScriptedTray final : public TrayIcon {
-  public:
-    enum class Behaviour { Accept, Refuse, ThrowSystemError, ThrowOther };
-    Behaviour behaviour = Behaviour::Accept;
-    std::string lastTip;
-
-    bool add(const std::string& tip) override {
-        lastTip = tip;
-        return act();
-    }
-    bool remove() override { return act(); }
-
-  private:
-    bool act() {
-        switch (behaviour) {
-            case Behaviour::ThrowSystemError:
-                throw std::system_error(ENOMEM, std::generic_category(), "tray");
-            case Behaviour::ThrowOther:
-                throw std::runtime_error("the notification area went away");
-            case Behaviour::Refuse:
-                return false;
-            case Behaviour::Accept:
-                break;
-        }
-        return true;
-    }
-};
+using ScriptedTray = test::ScriptedTrayIcon;
 
 class NotifyIconTest : public ::testing::Test {
   protected:
@@ -52,8 +24,10 @@ class NotifyIconTest : public ::testing::Test {
 };
 
 TEST_F(NotifyIconTest, AcceptedAndRefusedIconsReportNothing) {
-    EXPECT_TRUE(notifyIcon.AddTrayIcon("Velmora"));
-    EXPECT_EQ(tray.lastTip, "Velmora");
+    std::vector<std::string> calls;
+    tray.onCall = [&](const std::string& call) { calls.push_back(call); };
+    EXPECT_TRUE(notifyIcon.AddTrayIcon(std::string(70, 'V')));
+    EXPECT_EQ(calls, std::vector<std::string>{"add:" + std::string(63, 'V')});
     EXPECT_TRUE(notifyIcon.DeleteTrayIcon());
 
     tray.behaviour = ScriptedTray::Behaviour::Refuse;

@@ -4,30 +4,12 @@
 #include <vector>
 
 #include "shell/TrayIconLogic.h"
+#include "support/RecordingShellWindows.h"
 
 namespace velmora {
 namespace {
 
-// Windows whose state the test sets and whose every operation is recorded in order.
-class RecordingWindows final : public ShellWindows {
-  public:
-    bool settingsShown = false;
-    bool aboutShown = false;
-    std::vector<std::string> calls;
-
-    bool settingsVisible() const override { return settingsShown; }
-    void restoreSettings() override { calls.push_back("restore"); }
-    void showSettings() override {
-        calls.push_back("show");
-        settingsShown = true;
-    }
-    void bringSettingsToFront() override { calls.push_back("front"); }
-    void popUpTrayMenu() override { calls.push_back("menu"); }
-    bool aboutBoxVisible() const override { return aboutShown; }
-    void showAboutBoxModal() override { calls.push_back("about"); }
-    void unloadAboutBox() override { calls.push_back("unloadAbout"); }
-};
-
+using RecordingWindows = test::RecordingShellWindows;
 using Calls = std::vector<std::string>;
 
 struct Case {

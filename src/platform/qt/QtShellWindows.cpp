@@ -1,9 +1,12 @@
 #include "platform/qt/QtShellWindows.h"
 
+#include <utility>
+
 namespace velmora {
 
-QtShellWindows::QtShellWindows(Form& settings, QWidget& settingsView, TrayMenu& menu)
-    : settings_(settings), settingsView_(settingsView), menu_(menu) {}
+QtShellWindows::QtShellWindows(Form& settings, std::function<QWidget&()> settingsView,
+                               TrayMenu& menu)
+    : settings_(settings), settingsView_(std::move(settingsView)), menu_(menu) {}
 
 bool QtShellWindows::settingsVisible() const {
     return settings_.visible();
@@ -14,12 +17,14 @@ void QtShellWindows::restoreSettings() {
 }
 
 void QtShellWindows::showSettings() {
+    settingsView_();  // built before the form shows, so that it follows the change
     settings_.setVisible(true);
 }
 
 void QtShellWindows::bringSettingsToFront() {
-    settingsView_.raise();
-    settingsView_.activateWindow();
+    QWidget& view = settingsView_();
+    view.raise();
+    view.activateWindow();
 }
 
 void QtShellWindows::popUpTrayMenu() {

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 #include "platform/ShellWindows.h"
 #include "platform/qt/AboutDialog.h"
@@ -13,10 +14,13 @@ namespace velmora {
 // The windows as the tray and the program's start and end see them: the settings window
 // through its toolkit-free form (its view follows), the About box as a dialog built afresh
 // for each opening, and the tray menu.
+//
+// The settings window's widgets are asked for only when it is first shown, so that a
+// program that stays in the tray never builds them (nor loads the fonts they need).
 class QtShellWindows final : public ShellWindows {
   public:
-    // `settingsView` is the widget that shows `settings`.
-    QtShellWindows(Form& settings, QWidget& settingsView, TrayMenu& menu);
+    // `settingsView` gives the widget that shows `settings`, building it on its first call.
+    QtShellWindows(Form& settings, std::function<QWidget&()> settingsView, TrayMenu& menu);
 
     bool settingsVisible() const override;
     void restoreSettings() override;
@@ -29,7 +33,7 @@ class QtShellWindows final : public ShellWindows {
 
   private:
     Form& settings_;
-    QWidget& settingsView_;
+    std::function<QWidget&()> settingsView_;
     TrayMenu& menu_;
     QPointer<AboutDialog> aboutBox_;
 };

@@ -1,5 +1,6 @@
 #include "platform/qt/QtTrayIcon.h"
 
+#include <QGuiApplication>
 #include <utility>
 
 #include "platform/qt/ProgramIcon.h"
@@ -29,6 +30,10 @@ QtTrayIcon::QtTrayIcon(std::function<void(TrayMessage)> onMessage) {
 }
 
 bool QtTrayIcon::add(const std::string& tip) {
+    // Without a display there is no notification area now or later.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        return false;
+    }
     icon_.setIcon(programIcon());
     icon_.setToolTip(QString::fromStdString(tip));
     icon_.show();

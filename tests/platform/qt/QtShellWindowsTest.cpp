@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 #include "platform/qt/QtShellWindows.h"
 #include "shell/TrayIconLogic.h"
@@ -17,22 +18,46 @@ class QtShellWindowsTest : public ::testing::Test {
   protected:
     test::QtTestApplication app;
     Form settings{"frmMain", "Velmora", 5415, 6450};
-    QWidget view;
+    std::unique_ptr<QWidget> view;
+    int viewsBuilt = 0;
     std::vector<TrayCommand> picked;
     TrayMenu menu{[this](TrayCommand command) { picked.push_back(command); }};
-    QtShellWindows windows{settings, view, menu};
+    QtShellWindows windows{settings, [this]() -> QWidget& { return settingsView(); }, menu};
+
+    QWidget& settingsView() {
+        if (!view) {
+            view = std::make_unique<QWidget>();
+            ++viewsBuilt;
+            // Like the real view, it follows the form from the moment it exists.
+            subscription = settings.observe([this](ControlProperty property) {
+                if (property == ControlProperty::Visible) {
+                    view->setVisible(settings.visible());
+                }
+            });
+        }
+        return *view;
+    }
+    Subscription subscription;
 
     void SetUp() override { settings.setVisible(false); }
 };
 
-TEST_F(QtShellWindowsTest, SettingsWindowIsShownAndRestoredThroughItsForm) {
+TEST_F(QtShellWindowsTest, SettingsWindowIsShownThroughItsFormAndBuiltOnlyWhenFirstShown) {
     settings.setWindowState(WindowState::Minimized);
     EXPECT_FALSE(windows.settingsVisible());
     windows.restoreSettings();
+    EXPECT_EQ(settings.windowState(), WindowState::Normal);
+    EXPECT_EQ(viewsBuilt, 0);
+
     windows.showSettings();
     EXPECT_TRUE(windows.settingsVisible());
-    EXPECT_EQ(settings.windowState(), WindowState::Normal);
+    ASSERT_EQ(viewsBuilt, 1);
+    EXPECT_TRUE(view->isVisible()) << "the view was there to follow the change";
+
     windows.bringSettingsToFront();
+    settings.setVisible(false);
+    windows.showSettings();
+    EXPECT_EQ(viewsBuilt, 1);
 }
 
 TEST_F(QtShellWindowsTest, AboutBoxIsModalWhileOpenAndUnloadClosesIt) {
