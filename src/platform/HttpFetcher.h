@@ -10,7 +10,7 @@ namespace velmora {
 // Fetches the body of one URL into memory. The HTTP status is never examined: an error
 // page is data like any other body.
 class HttpFetcher {
-public:
+  public:
     virtual ~HttpFetcher() = default;
 
     // Returns the number of body bytes received, 0 when none arrived or the request could

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/posix/PagePrefaulter.h"
+
 namespace velmora {
 
 namespace {
@@ -152,6 +154,7 @@ class BodySink {
         watch_.sawActivity();
         open();
         try {
+            prefaulter_.before(target_, size);
             target_.insert(target_.end(), data, data + size);
             return true;
         } catch (const std::exception&) {
@@ -162,6 +165,7 @@ class BodySink {
     CURL* handle_;
     ByteBuffer& target_;
     IdleWatch& watch_;
+    PagePrefaulter prefaulter_;
     bool opened_ = false;
     bool headHasLocation_ = false;
 };

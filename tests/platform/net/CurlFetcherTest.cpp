@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 
 #include "platform/net/CurlFetcher.h"
@@ -172,6 +174,23 @@ TEST_F(CurlFetcherTest, AnnouncedLengthThatLiesEitherWay) {
     server.on("/long", HttpResponse::ok(longBody).declaredLength(1000));
     ASSERT_EQ(fetch(server.url("/long")), 1000u);
     EXPECT_TRUE(asText(buffer) == longBody.substr(0, 1000));
+}
+
+std::size_t residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t sizePages = 0;
+    std::size_t residentPages = 0;
+    statm >> sizePages >> residentPages;
+    return residentPages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+TEST_F(CurlFetcherTest, AnnouncedLengthIsNotCommittedAheadOfTheData) {
+    const std::string body = patternedBody(3u << 20);
+    server.on("/huge-claim", HttpResponse::ok(body).declaredLength(std::size_t{1} << 30));
+    const std::size_t before = residentBytes();
+    ASSERT_EQ(fetch(server.url("/huge-claim")), body.size());
+    EXPECT_LT(residentBytes() - before, std::size_t{64} << 20);
+    EXPECT_TRUE(asText(buffer) == body);
 }
 
 TEST_F(CurlFetcherTest, PortWithNobodyListeningGivesZeroAtOnce) {
