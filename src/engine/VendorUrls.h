@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "Version.h"
+
+namespace velmora {
+
+// The folder URL the packages are served under, on the vendor's download server fixed at
+// build time (VELMORA_VENDOR_HOST), with its closing slash. Also the caption of the frame
+// frmVendor.
+inline std::string packageBaseUrl() {
+    return std::string("http://") + version::kVendorHost + "/defs/download/packages/";
+}
+
+}  // namespace velmora

@@ -1,0 +1,63 @@
+#include "shell/MainForm.h"
+
+#include <utility>
+
+#include "engine/DefinitionName.h"
+#include "engine/VendorUrls.h"
+#include "shell/AppTitle.h"
+
+namespace velmora {
+
+MainForm::MainForm(MainWindow& window, NotifyIcon& notifyIcon, ShellWindows& windows,
+                   MainFormSteps steps)
+    : window_(window), notifyIcon_(notifyIcon), windows_(windows), steps_(std::move(steps)) {
+    windowStateSubscription_ = window_.observe([this](ControlProperty property) {
+        if (property == ControlProperty::WindowState) {
+            Form_Resize();
+        }
+    });
+}
+
+void MainForm::Form_Load() {
+    window_.setVisible(false);
+    // The tray menu is never a menu bar of the window: there is nothing to hide.
+    steps_.resetTickCounter();
+    notifyIcon_.AddTrayIcon(kAppTitle);
+    window_.frmVendor.setCaption(packageBaseUrl());
+    window_.lblVDFileName.setTag(steps_.installedDefinitions());
+    window_.lblVDFileName.setCaption(FormatDefinitionName(window_.lblVDFileName.tag()));
+    window_.LoadSettings();
+    steps_.findLatestPackage(kFalse, kTrue);
+}
+
+void MainForm::Form_Resize() {
+    if (window_.windowState() == WindowState::Minimized) {
+        window_.setVisible(false);
+    }
+}
+
+bool MainForm::Form_QueryUnload(UnloadMode mode) {
+    if (mode != UnloadMode::UserClose) {
+        return false;
+    }
+    window_.cmdCancel_Click();
+    return true;
+}
+
+void MainForm::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    notifyIcon_.DeleteTrayIcon();
+    windows_.unloadAboutBox();
+    steps_.endProgram();
+}
+
+void MainForm::unload(UnloadMode mode) {
+    if (!Form_QueryUnload(mode)) {
+        Form_Unload();
+    }
+}
+
+}  // namespace velmora
