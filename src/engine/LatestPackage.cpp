@@ -1,0 +1,82 @@
+#include "engine/LatestPackage.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+
+#include "Version.h"
+#include "engine/DefinitionName.h"
+#include "log/EventLog.h"
+#include "platform/ByteBuffer.h"
+#include "platform/HttpFetcher.h"
+#include "settings/MainWindowControls.h"
+#include "settings/SettingsStore.h"
+
+namespace velmora {
+
+namespace {
+
+// Layout of a usable entry before the suffix that begins at 0-based offset S:
+// 32 digest characters, one separator, the 12-character package name.
+constexpr std::size_t kDigestLength = 32;
+constexpr std::size_t kNameLength = 12;
+constexpr std::size_t kEntryLength = kDigestLength + 1 + kNameLength;
+
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// YYYYMMDD-RRR. The name becomes part of a file name that is written and run, so nothing
+// else may pass: no separators, no dots, no other characters.
+bool isPackageName(const std::string& name) {
+    return name.size() == kNameLength && std::all_of(name.begin(), name.begin() + 8, isDigit) &&
+           name[8] == '-' && std::all_of(name.begin() + 9, name.end(), isDigit);
+}
+
+}  // namespace
+
+std::string hashListUrl() {
+    return std::string("http://") + version::kVendorHost + "/defs/download/md5-hash.txt";
+}
+
+LatestPackageFinder::LatestPackageFinder(Label& latestLabel, const OptionGroup& flavourOptions,
+                                         SettingsStore& store, HttpFetcher& fetcher, EventLog& log)
+    : latestLabel_(latestLabel),
+      flavourOptions_(flavourOptions),
+      store_(store),
+      fetcher_(fetcher),
+      log_(log) {}
+
+std::string LatestPackageFinder::FindLatestPackage(const Flag16& showBox,
+                                                   const Flag16& writeToLog) {
+    const std::string url = hashListUrl();
+    ByteBuffer received;
+    const std::size_t length = fetcher_.InternetGetFile(url, received, "");
+    if (length == 0) {
+        log_.WriteLog(url + " をダウンロードできません.", showBox, writeToLog);
+        return {};
+    }
+    // One character per byte: the list is ASCII, and positions count bytes whatever else
+    // it may hold.
+    const std::string list(received.begin(), received.begin() + static_cast<long>(length));
+
+    const std::string suffix = "-" + storedFlavour() + ".exe";
+    const std::size_t suffixAt = list.rfind(suffix);
+    const bool roomForEntry = suffixAt != std::string::npos && suffixAt >= kEntryLength;
+    if (!roomForEntry || !isPackageName(list.substr(suffixAt - kNameLength, kNameLength))) {
+        log_.WriteLog(url + " のダウンロードに失敗しました(2). -- " + list + " --", showBox,
+                      writeToLog);
+        return {};
+    }
+
+    latestLabel_.setTag(list.substr(suffixAt - kNameLength, kNameLength));
+    latestLabel_.setCaption(FormatDefinitionName(latestLabel_.tag()));
+    return list.substr(suffixAt - kEntryLength, kDigestLength);
+}
+
+std::string LatestPackageFinder::storedFlavour() {
+    const auto index = static_cast<std::size_t>(soundFlavourIndex(store_.GetIUPSetting()));
+    return flavourOptions_[index].tag();
+}
+
+}  // namespace velmora
