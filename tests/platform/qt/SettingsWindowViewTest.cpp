@@ -1,0 +1,221 @@
+#include <QtTest/qtestspontaneevent.h>
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "log/EventLog.h"
+#include "platform/posix/PosixRegistryBackend.h"
+#include "platform/qt/SettingsWindowView.h"
+#include "settings/MainWindow.h"
+#include "settings/Reg.h"
+#include "settings/SettingsStore.h"
+#include "support/RecordingNotifier.h"
+#include "support/TempDir.h"
+
+namespace velmora {
+namespace {
+
+class SettingsWindowViewTest : public ::testing::Test {
+  protected:
+    void storeSetting(const std::string& name, const std::string& text) {
+        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, text);
+    }
+    std::string storedSetting(const std::string& name) {
+        return reg.RegReadValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name);
+    }
+    // Loads the stored settings and opens the window as the tray does.
+    void open() {
+        window.LoadSettings();
+        window.setWindowState(WindowState::Normal);
+        window.setVisible(true);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    }
+    QWidget* widget(const Control& control) { return view.widgetFor(control); }
+    QLineEdit* intervalEdit() { return qobject_cast<QLineEdit*>(widget(window.txtInterval)); }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    std::string focusedName() {
+        const Control* focused = window.focused();
+        return focused == nullptr ? "" : focused->name() + std::to_string(focused->index());
+    }
+
+    int argc = 1;
+    char name[20] = "velmora_qt_tests";
+    char* argv[2] = {name, nullptr};
+    QApplication app{argc, argv};
+    test::TempDir dir;
+    test::RecordingNotifier notifier;
+    EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier};
+    PosixRegistryBackend backend{dir / "config"};
+    Reg reg{backend, log};
+    SettingsStore store{reg, MainWindowControls::kIntervalMinimum};
+    MainWindow window{store, reg, "/opt/tools", "velmora"};
+    SettingsWindowView view{window};
+};
+
+QString shownText(QWidget* widget) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        return frame->title();
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        return label->text();
+    }
+    return {};
+}
+
+TEST_F(SettingsWindowViewTest, ShowsEveryControlWithItsCaptionInAFixedCentredWindow) {
+    for (Control* control : window.allControls()) {
+        QWidget* shown = widget(*control);
+        ASSERT_NE(shown, nullptr) << control->name();
+        if (dynamic_cast<TextBox*>(control) == nullptr &&
+            dynamic_cast<ScrollBar*>(control) == nullptr) {
+            EXPECT_EQ(shownText(shown).toStdString(), control->caption()) << control->name();
+        }
+    }
+    EXPECT_EQ(shownText(widget(window.chkAuto)).toStdString(),
+              "ウィルス定義ファイルの自動更新を行う(&T)");
+    EXPECT_EQ(view.windowTitle(), "Velmora");
+    EXPECT_EQ(view.minimumSize(), QSize(361, 430));
+    EXPECT_EQ(view.maximumSize(), QSize(361, 430));
+    EXPECT_TRUE(view.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(view.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(widget(window.cmdOK)->geometry(), QRect(72, 400, 89, 21));
+    EXPECT_EQ(widget(window.txtInterval)->geometry(), QRect(176, 272, 49, 18));
+    EXPECT_EQ(widget(window.frmPC)->geometry(), QRect(8, 72, 345, 313));
+    EXPECT_TRUE(qobject_cast<QPushButton*>(widget(window.cmdOK))->isDefault());
+    EXPECT_FALSE(qobject_cast<QPushButton*>(widget(window.cmdApply))->isDefault());
+
+    open();
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((view.frameGeometry().center() - screenCentre).manhattanLength(), 1);
+
+    window.lblLatstVDFileName.setCaption("2004/11/14 rev. 17");
+    EXPECT_EQ(shownText(widget(window.lblLatstVDFileName)), "2004/11/14 rev. 17");
+    window.frmVendor.setCaption("http://host/defs/download/packages/");
+    EXPECT_EQ(shownText(widget(window.frmVendor)), "http://host/defs/download/packages/");
+}
+
+TEST_F(SettingsWindowViewTest, TabVisitsTheControlsInOrderWithTheKeepBoxLast) {
+    storeSetting("Auto", "1");
+    open();
+    window.chkLog.setValue(1);  // an unapplied change, so Apply takes part
+    ASSERT_TRUE(window.setFocus(window.optIUP[0]));
+    std::vector<std::string> visited{focusedName()};
+    for (int i = 0; i < 11; ++i) {
+        press(Qt::Key_Tab);
+        visited.push_back(focusedName());
+        EXPECT_EQ(QApplication::focusWidget(), widget(*window.focused()));
+    }
+    EXPECT_EQ(visited,
+              (std::vector<std::string>{"optIUP0", "cmdUpdateVD-1", "chkAuto-1", "txtInterval-1",
+                                        "scrlInterval-1", "chkRun-1", "chkLog-1", "cmdOK-1",
+                                        "cmdCancel-1", "cmdApply-1", "chkRemove-1", "optIUP0"}));
+}
+
+TEST_F(SettingsWindowViewTest, LeavingTheTextBoxValidatesIt) {
+    storeSetting("Auto", "1");
+    storeSetting("Interval", "24");
+    open();
+    intervalEdit()->setFocus();
+    intervalEdit()->selectAll();
+    QTest::keyClicks(intervalEdit(), "abc");
+    EXPECT_FALSE(window.cmdApply.enabled());
+
+    press(Qt::Key_Tab);
+
+    EXPECT_EQ(intervalEdit()->text(), "1");
+    EXPECT_EQ(qobject_cast<QScrollBar*>(widget(window.scrlInterval))->value(), 99);
+    EXPECT_TRUE(window.cmdApply.enabled());
+    EXPECT_EQ(QApplication::focusWidget(), widget(window.scrlInterval));
+}
+
+TEST_F(SettingsWindowViewTest, EnterPressesOkAfterValidatingTheTextItWasTypedIn) {
+    storeSetting("Auto", "1");
+    storeSetting("Interval", "24");
+    open();
+    intervalEdit()->setFocus();
+    intervalEdit()->selectAll();
+    QTest::keyClicks(intervalEdit(), "150");
+
+    press(Qt::Key_Return);
+
+    EXPECT_FALSE(window.visible());
+    EXPECT_TRUE(view.isHidden());
+    EXPECT_EQ(storedSetting("Interval"), "99");
+    EXPECT_EQ(intervalEdit()->text(), "99");
+}
+
+TEST_F(SettingsWindowViewTest, EscCancelsTheEdits) {
+    open();
+    QTest::mouseClick(widget(window.chkRemove), Qt::LeftButton);
+    ASSERT_EQ(window.chkRemove.value(), 1);
+    ASSERT_TRUE(window.cmdApply.enabled());
+
+    press(Qt::Key_Escape);
+
+    EXPECT_TRUE(view.isHidden());
+    EXPECT_EQ(window.chkRemove.value(), 0);
+    EXPECT_FALSE(qobject_cast<QAbstractButton*>(widget(window.chkRemove))->isChecked());
+    EXPECT_FALSE(widget(window.cmdApply)->isEnabled());
+    EXPECT_EQ(storedSetting("Remove"), "");
+}
+
+TEST_F(SettingsWindowViewTest, AltNGoesToTheIntervalAndTheUpArrowAddsAnHour) {
+    storeSetting("Auto", "1");
+    storeSetting("Interval", "24");
+    open();
+    ASSERT_TRUE(window.setFocus(window.chkLog));
+    press(Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), widget(window.txtInterval));
+
+    auto* bar = qobject_cast<QScrollBar*>(widget(window.scrlInterval));
+    bar->setFocus();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(intervalEdit()->text(), "25");
+    EXPECT_EQ(QApplication::focusWidget(), widget(window.txtInterval));
+    EXPECT_TRUE(widget(window.cmdApply)->isEnabled());
+}
+
+TEST_F(SettingsWindowViewTest, TheCloseBoxHidesAndDiscardsWhileTheProgramMayStillClose) {
+    open();
+    QTest::mouseClick(widget(window.chkLog), Qt::LeftButton);
+    ASSERT_EQ(window.chkLog.value(), 1);
+
+    // As the window system delivers it: a spontaneous close event.
+    QCloseEvent fromUser;
+    QSpontaneKeyEvent::setSpontaneous(&fromUser);
+    static_cast<QObject&>(view).event(&fromUser);
+
+    EXPECT_FALSE(fromUser.isAccepted());
+    EXPECT_TRUE(view.isHidden());
+    EXPECT_FALSE(window.visible());
+    EXPECT_EQ(window.chkLog.value(), 0);
+
+    window.setVisible(true);
+    EXPECT_TRUE(view.close()) << "the program itself may still close the window";
+}
+
+TEST_F(SettingsWindowViewTest, MinimisingIsPassedToTheWindow) {
+    open();
+    view.showMinimized();
+    QApplication::processEvents();
+    EXPECT_EQ(window.windowState(), WindowState::Minimized);
+}
+
+}  // namespace
+}  // namespace velmora
