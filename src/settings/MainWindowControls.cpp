@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "engine/DefinitionName.h"
+#include "shell/AppTitle.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr const char* kApplicationTitle = "Velmora";
 constexpr const char* kVersionLabel = "拡張バージョン番号:";
 
 Control::Design label(const char* name, int index, const char* caption, TwipsRect rect,
@@ -28,7 +28,7 @@ Control::Design focusable(const char* name, const char* caption, TwipsRect rect,
 }  // namespace
 
 MainWindowControls::MainWindowControls()
-    : Form("frmMain", kApplicationTitle, kClientWidth, kClientHeight),
+    : Form("frmMain", kAppTitle, kClientWidth, kClientHeight),
       frmVendor(label("frmVendor", "Corvane Web Site", {120, 120, 5175, 735}, 0)),
       lblVirusDef{Label(label("lblVirusDef", 0, kVersionLabel, {600, 1800, 1545, 180}, 5)),
                   Label(label("lblVirusDef", 1, kVersionLabel, {360, 480, 1545, 180}, 1))},

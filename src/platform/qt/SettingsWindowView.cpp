@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "platform/qt/ProgramIcon.h"
 #include "settings/MainWindow.h"
 
 namespace velmora {
@@ -42,13 +43,13 @@ QRect labelRect(const TwipsRect& rect, const QFontMetrics& metrics) {
 
 }  // namespace
 
-SettingsWindowView::SettingsWindowView(MainWindow& window, const QIcon& icon, QWidget* parent)
+SettingsWindowView::SettingsWindowView(MainWindow& window, QWidget* parent)
     : QDialog(parent), window_(window) {
     onUserClose = [this] { window_.cmdCancel_Click(); };
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowIcon(icon);
+    setWindowIcon(programIcon());
     setFixedSize(pixels(window.clientWidth()), pixels(window.clientHeight()));
     buildWidgets();
     setTabOrder();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QIcon>
 #include <functional>
 #include <map>
 #include <vector>
@@ -20,8 +19,7 @@ class SettingsWindowView final : public QDialog {
     Q_OBJECT
 
   public:
-    explicit SettingsWindowView(MainWindow& window, const QIcon& icon = QIcon(),
-                                QWidget* parent = nullptr);
+    explicit SettingsWindowView(MainWindow& window, QWidget* parent = nullptr);
     ~SettingsWindowView() override;
 
     // The widget that shows `control`, or nullptr.

@@ -20,6 +20,7 @@
 #include "settings/MainWindow.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
+#include "support/QtTestApplication.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 
@@ -51,10 +52,7 @@ class SettingsWindowViewTest : public ::testing::Test {
         return focused == nullptr ? "" : focused->name() + std::to_string(focused->index());
     }
 
-    int argc = 1;
-    char name[20] = "velmora_qt_tests";
-    char* argv[2] = {name, nullptr};
-    QApplication app{argc, argv};
+    test::QtTestApplication app;
     test::TempDir dir;
     test::RecordingNotifier notifier;
     EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier};
@@ -92,6 +90,7 @@ TEST_F(SettingsWindowViewTest, ShowsEveryControlWithItsCaptionInAFixedCentredWin
     EXPECT_EQ(view.windowTitle(), "Velmora");
     EXPECT_EQ(view.minimumSize(), QSize(361, 430));
     EXPECT_EQ(view.maximumSize(), QSize(361, 430));
+    EXPECT_FALSE(view.windowIcon().isNull());
     EXPECT_TRUE(view.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(view.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(widget(window.cmdOK)->geometry(), QRect(72, 400, 89, 21));
