@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFontMetrics>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,13 +32,24 @@ QRect pixelRect(const TwipsRect& rect) {
     return {pixels(rect.left), pixels(rect.top), pixels(rect.width), pixels(rect.height)};
 }
 
-// A label keeps its place and width; it grows about its middle where the screen font needs
-// more height than the layout gives.
-QRect labelRect(const TwipsRect& rect, const QFontMetrics& metrics) {
-    QRect area = pixelRect(rect);
-    const int extra = std::max(0, metrics.height() - area.height());
-    area.adjust(0, -extra / 2, 0, extra - extra / 2);
-    return area;
+// The window's text size in pixels, as the layout was drawn for. Japanese text comes first
+// from a font made for it; the layout's widths assume its narrow Latin letters.
+constexpr int kFontPixels = 11;
+
+QFont windowFont(QFont font) {
+    font.setFamilies({QStringLiteral("Noto Sans CJK JP"), font.family()});
+    font.setPixelSize(kFontPixels);
+    return font;
+}
+
+// A caption keeps its place; where the screen font needs more room than the layout gives,
+// it grows to the right and about its middle rather than cutting its text off.
+void fitCaption(QWidget* widget) {
+    QRect area = widget->geometry();
+    const QSize needed = widget->sizeHint();
+    const int extra = std::max(0, needed.height() - area.height());
+    area.adjust(0, -extra / 2, std::max(0, needed.width() - area.width()), extra - extra / 2);
+    widget->setGeometry(area);
 }
 
 }  // namespace
@@ -50,6 +61,7 @@ SettingsWindowView::SettingsWindowView(MainWindow& window, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowIcon(programIcon());
+    setFont(windowFont(font()));
     setFixedSize(pixels(window.clientWidth()), pixels(window.clientHeight()));
     buildWidgets();
     setTabOrder();
@@ -151,7 +163,7 @@ void SettingsWindowView::bindCommon(Control& control, QWidget* widget) {
 void SettingsWindowView::bindLabel(Control& control) {
     auto* label = new QLabel(qText(control.caption()), this);
     bindCommon(control, label);
-    label->setGeometry(labelRect(control.rect(), label->fontMetrics()));
+    fitCaption(label);
     subscriptions_.push_back(control.observe([&control, label](ControlProperty property) {
         if (property == ControlProperty::Caption) {
             label->setText(qText(control.caption()));
@@ -185,6 +197,7 @@ void SettingsWindowView::bindButton(CommandButton& button) {
 void SettingsWindowView::bindCheckBox(CheckBox& box) {
     auto* check = new QCheckBox(qText(box.caption()), this);
     bindCommon(box, check);
+    fitCaption(check);
     check->setChecked(box.value() == 1);
     connect(check, &QCheckBox::toggled, this,
             [&box](bool checked) { box.setValue(checked ? 1 : 0); });
@@ -198,6 +211,7 @@ void SettingsWindowView::bindCheckBox(CheckBox& box) {
 void SettingsWindowView::bindOption(OptionButton& option) {
     auto* radio = new QRadioButton(qText(option.caption()), this);
     bindCommon(option, radio);
+    fitCaption(radio);
     radio->setChecked(option.value());
     connect(radio, &QRadioButton::toggled, this, [&option](bool checked) {
         if (checked) {
