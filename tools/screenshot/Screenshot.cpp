@@ -2,16 +2,28 @@
 // (for docs/: run under Xvfb with a window manager, see tools/screenshots). The picture
 // is grabbed from the screen, frame and title bar included, once the window has settled.
 //
-// Usage: velmora_screenshot about OUTPUT.png
+// Usage: velmora_screenshot about|settings OUTPUT.png
+// The settings window shows sample settings kept in a registry of its own in a temporary
+// folder, so the user's own settings are neither read nor touched.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "Version.h"
+#include "log/EventLog.h"
+#include "platform/posix/PosixRegistryBackend.h"
+#include "platform/posix/StdoutNotifier.h"
 #include "platform/qt/AboutDialog.h"
+#include "platform/qt/SettingsWindowView.h"
+#include "settings/MainWindow.h"
+#include "settings/Reg.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
@@ -33,12 +45,39 @@ int shoot(QWidget& window, const QString& output) {
     return status;
 }
 
+int shootSettingsWindow(const QString& output) {
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    velmora::StdoutNotifier notifier;
+    velmora::EventLog log({root / "velmora.log", root / "fallback.log"}, notifier);
+    velmora::PosixRegistryBackend backend(root / "config");
+    velmora::Reg reg(backend, log);
+    for (const auto& [name, text] :
+         {std::pair{"IUP", "1"}, {"Auto", "1"}, {"Interval", "24"}, {"Log", "1"}}) {
+        reg.RegWriteValue(velmora::RootKey::CurrentUser, velmora::SettingsStore::SettingsKeyPath(),
+                          name, text);
+    }
+    velmora::SettingsStore store(reg, velmora::MainWindowControls::kIntervalMinimum);
+    velmora::MainWindow window(store, reg, "/usr/bin", "velmora");
+    window.frmVendor.setCaption(std::string("http://") + velmora::version::kVendorHost +
+                                "/defs/download/packages/");
+    window.lblVDFileName.setCaption("2004/11/14 rev. 17");
+    window.lblLatstVDFileName.setCaption("2004/11/20 rev. 3");
+    window.LoadSettings();
+    velmora::SettingsWindowView view(window);
+    window.setVisible(true);
+    return shoot(view, output);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "settings") == 0) {
+        return shootSettingsWindow(QString::fromLocal8Bit(argv[2]));
+    }
     if (argc != 3 || std::strcmp(argv[1], "about") != 0) {
-        std::fputs("usage: velmora_screenshot about OUTPUT.png\n", stderr);
+        std::fputs("usage: velmora_screenshot about|settings OUTPUT.png\n", stderr);
         return 2;
     }
     velmora::AboutDialog about;
