@@ -4,16 +4,11 @@
 
 #include "Version.h"
 #include "engine/LatestPackage.h"
-#include "log/EventLog.h"
 #include "platform/net/CurlFetcher.h"
-#include "platform/posix/PosixRegistryBackend.h"
 #include "settings/MainWindowControls.h"
-#include "settings/Reg.h"
-#include "settings/SettingsStore.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/RecordingNotifier.h"
 #include "support/ScopedEnv.h"
-#include "support/TempDir.h"
+#include "support/TempSettings.h"
 
 namespace velmora {
 namespace {
@@ -30,26 +25,20 @@ class LatestPackageTest : public ::testing::Test {
         return finder.FindLatestPackage(showBox, writeToLog);
     }
     void serveList(const std::string& list) { server.on(kListPath, test::HttpResponse::ok(list)); }
-    void storeFlavour(const std::string& index) {
-        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), "IUP", index);
-    }
-    std::string logText() { return test::readFile(dir / "velmora.log"); }
+    void storeFlavour(const std::string& index) { temp.store("IUP", index); }
+    std::string logText() { return temp.logText(); }
     Label& label() { return window.lblLatstVDFileName; }
 
     test::LoopbackHttpServer server;
     test::ScopedEnv proxy{"http_proxy", "http://" + server.authority()};
     test::ScopedEnv noProxy{"no_proxy", std::nullopt};
     test::ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
-    test::TempDir dir;
-    test::RecordingNotifier notifier;
-    EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier};
-    PosixRegistryBackend backend{dir / "config"};
-    Reg reg{backend, log};
-    SettingsStore store{reg, MainWindowControls::kIntervalMinimum};
+    test::TempSettings temp;
+    test::RecordingNotifier& notifier = temp.notifier;
     MainWindowControls window;
     CurlFetcher fetcher{FetchTimeouts{.connect = std::chrono::milliseconds(3000),
                                       .receive = std::chrono::seconds(5)}};
-    LatestPackageFinder finder{label(), window.optIUP, store, fetcher, log};
+    LatestPackageFinder finder{label(), window.optIUP, temp.settings, fetcher, temp.log};
 };
 
 TEST_F(LatestPackageTest, TheHashListComesFromTheVendorHost) {
@@ -69,7 +58,7 @@ TEST_F(LatestPackageTest, TheLastEntryOfTheStoredFlavourWinsWhateverItsDate) {
     EXPECT_EQ(label().caption(), "2004/11/1 rev. 2");
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0].target, hashListUrl()) << "asked through the proxy";
-    EXPECT_FALSE(std::filesystem::exists(dir / "velmora.log"));
+    EXPECT_FALSE(std::filesystem::exists(temp.dir / "velmora.log"));
 
     storeFlavour("0");
     EXPECT_EQ(find(), kDigestC);
@@ -122,7 +111,7 @@ TEST_F(LatestPackageTest, AnErrorPageIsReportedWithItsText) {
 }
 
 TEST_F(LatestPackageTest, AnUnreachableServerIsLoggedWhateverTheLogSettingAndNeverShown) {
-    reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), "Log", "0");
+    temp.store("Log", "0");
     test::ScopedEnv deadProxy{"http_proxy",
                               "http://127.0.0.1:" + std::to_string(test::closedLoopbackPort())};
     EXPECT_EQ(find(kFalse, kTrue), "");

@@ -14,27 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "log/EventLog.h"
-#include "platform/posix/PosixRegistryBackend.h"
 #include "platform/qt/SettingsWindowView.h"
 #include "settings/MainWindow.h"
-#include "settings/Reg.h"
-#include "settings/SettingsStore.h"
 #include "support/QtTestApplication.h"
-#include "support/RecordingNotifier.h"
-#include "support/TempDir.h"
+#include "support/TempSettings.h"
 
 namespace velmora {
 namespace {
 
 class SettingsWindowViewTest : public ::testing::Test {
   protected:
-    void storeSetting(const std::string& name, const std::string& text) {
-        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, text);
-    }
-    std::string storedSetting(const std::string& name) {
-        return reg.RegReadValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name);
-    }
+    void storeSetting(const std::string& name, const std::string& text) { temp.store(name, text); }
+    std::string storedSetting(const std::string& name) { return temp.stored(name); }
     // Loads the stored settings and opens the window as the tray does.
     void open() {
         window.LoadSettings();
@@ -53,13 +44,8 @@ class SettingsWindowViewTest : public ::testing::Test {
     }
 
     test::QtTestApplication app;
-    test::TempDir dir;
-    test::RecordingNotifier notifier;
-    EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier};
-    PosixRegistryBackend backend{dir / "config"};
-    Reg reg{backend, log};
-    SettingsStore store{reg, MainWindowControls::kIntervalMinimum};
-    MainWindow window{store, reg, "/opt/tools", "velmora"};
+    test::TempSettings temp;
+    MainWindow window{temp.settings, temp.reg, "/opt/tools", "velmora"};
     SettingsWindowView view{window};
 };
 

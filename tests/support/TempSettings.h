@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "log/EventLog.h"
+#include "platform/posix/PosixRegistryBackend.h"
+#include "settings/MainWindowControls.h"
+#include "settings/Reg.h"
+#include "settings/SettingsStore.h"
+#include "support/RecordingNotifier.h"
+#include "support/TempDir.h"
+
+namespace velmora::test {
+
+// The program's settings in a registry of their own under a temporary folder, with the log
+// file beside them and every notice recorded. Header-only, for targets that link the
+// platform adapters.
+struct TempSettings {
+    void store(const std::string& name, const std::string& text) {
+        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, text);
+    }
+    std::string stored(const std::string& name) {
+        return reg.RegReadValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name);
+    }
+    std::string logText() const { return readFile(dir / "velmora.log"); }
+
+    TempDir dir;
+    RecordingNotifier notifier;
+    EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier};
+    PosixRegistryBackend backend{dir / "config"};
+    Reg reg{backend, log};
+    SettingsStore settings{reg, MainWindowControls::kIntervalMinimum};
+};
+
+}  // namespace velmora::test
