@@ -44,8 +44,8 @@ QFont windowFont(QFont font) {
 
 // A caption keeps its place; where the screen font needs more room than the layout gives,
 // it grows to the right and about its middle rather than cutting its text off.
-void fitCaption(QWidget* widget) {
-    QRect area = widget->geometry();
+void fitCaption(QWidget* widget, const TwipsRect& rect) {
+    QRect area = pixelRect(rect);
     const QSize needed = widget->sizeHint();
     const int extra = std::max(0, needed.height() - area.height());
     area.adjust(0, -extra / 2, std::max(0, needed.width() - area.width()), extra - extra / 2);
@@ -68,6 +68,9 @@ SettingsWindowView::SettingsWindowView(MainWindow& window, QWidget* parent)
     bindForm();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { focusMoved(now); });
+    if (window_.visible()) {
+        showCentred();
+    }
 }
 
 SettingsWindowView::~SettingsWindowView() {
@@ -163,10 +166,11 @@ void SettingsWindowView::bindCommon(Control& control, QWidget* widget) {
 void SettingsWindowView::bindLabel(Control& control) {
     auto* label = new QLabel(qText(control.caption()), this);
     bindCommon(control, label);
-    fitCaption(label);
+    fitCaption(label, control.rect());
     subscriptions_.push_back(control.observe([&control, label](ControlProperty property) {
         if (property == ControlProperty::Caption) {
             label->setText(qText(control.caption()));
+            fitCaption(label, control.rect());
         }
     }));
 }
@@ -197,7 +201,7 @@ void SettingsWindowView::bindButton(CommandButton& button) {
 void SettingsWindowView::bindCheckBox(CheckBox& box) {
     auto* check = new QCheckBox(qText(box.caption()), this);
     bindCommon(box, check);
-    fitCaption(check);
+    fitCaption(check, box.rect());
     check->setChecked(box.value() == 1);
     connect(check, &QCheckBox::toggled, this,
             [&box](bool checked) { box.setValue(checked ? 1 : 0); });
@@ -211,7 +215,7 @@ void SettingsWindowView::bindCheckBox(CheckBox& box) {
 void SettingsWindowView::bindOption(OptionButton& option) {
     auto* radio = new QRadioButton(qText(option.caption()), this);
     bindCommon(option, radio);
-    fitCaption(radio);
+    fitCaption(radio, option.rect());
     radio->setChecked(option.value());
     connect(radio, &QRadioButton::toggled, this, [&option](bool checked) {
         if (checked) {

@@ -89,8 +89,12 @@ TEST_F(SettingsWindowViewTest, ShowsEveryControlWithItsCaptionInAFixedCentredWin
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     EXPECT_LE((view.frameGeometry().center() - screenCentre).manhattanLength(), 1);
 
-    window.lblLatstVDFileName.setCaption("2004/11/14 rev. 17");
-    EXPECT_EQ(shownText(widget(window.lblLatstVDFileName)), "2004/11/14 rev. 17");
+    window.lblLatstVDFileName.setCaption("2004/12/31 rev. 999 ----/--/-- rev. ---");
+    QWidget* latest = widget(window.lblLatstVDFileName);
+    EXPECT_EQ(shownText(latest), "2004/12/31 rev. 999 ----/--/-- rev. ---");
+    ASSERT_GT(latest->sizeHint().width(), 1560 / 15) << "longer than the layout's place";
+    EXPECT_GE(latest->width(), latest->sizeHint().width()) << "nothing of it is cut off";
+    EXPECT_EQ(latest->x(), 200);
     window.frmVendor.setCaption("http://host/defs/download/packages/");
     EXPECT_EQ(shownText(widget(window.frmVendor)), "http://host/defs/download/packages/");
 }
