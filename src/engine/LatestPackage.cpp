@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstddef>
 
-#include "Version.h"
 #include "engine/DefinitionName.h"
+#include "engine/VendorUrls.h"
 #include "log/EventLog.h"
 #include "platform/ByteBuffer.h"
 #include "platform/HttpFetcher.h"
@@ -34,10 +34,6 @@ bool isPackageName(const std::string& name) {
 }
 
 }  // namespace
-
-std::string hashListUrl() {
-    return std::string("http://") + version::kVendorHost + "/defs/download/md5-hash.txt";
-}
 
 LatestPackageFinder::LatestPackageFinder(Label& latestLabel, const OptionGroup& flavourOptions,
                                          SettingsStore& store, HttpFetcher& fetcher, EventLog& log)

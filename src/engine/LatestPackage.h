@@ -12,9 +12,6 @@ class Label;
 class OptionGroup;
 class SettingsStore;
 
-// "http://" + the vendor host + "/defs/download/md5-hash.txt".
-std::string hashListUrl();
-
 // Finds the newest published definitions package of the stored flavour in the vendor's
 // hash list: the last entry of the list that ends in "-" + flavour + ".exe".
 class LatestPackageFinder {

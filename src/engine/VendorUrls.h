@@ -13,4 +13,9 @@ inline std::string packageBaseUrl() {
     return std::string("http://") + version::kVendorHost + "/defs/download/packages/";
 }
 
+// The vendor's hash list of published packages and their MD5 digests.
+inline std::string hashListUrl() {
+    return std::string("http://") + version::kVendorHost + "/defs/download/md5-hash.txt";
+}
+
 }  // namespace velmora

@@ -4,6 +4,7 @@
 
 #include "Version.h"
 #include "engine/LatestPackage.h"
+#include "engine/VendorUrls.h"
 #include "platform/net/CurlFetcher.h"
 #include "settings/MainWindowControls.h"
 #include "support/LoopbackHttpServer.h"

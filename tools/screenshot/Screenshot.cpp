@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-#include "Version.h"
+#include "engine/VendorUrls.h"
 #include "log/EventLog.h"
 #include "platform/posix/PosixRegistryBackend.h"
 #include "platform/posix/StdoutNotifier.h"
@@ -59,8 +59,7 @@ int shootSettingsWindow(const QString& output) {
     }
     velmora::SettingsStore store(reg, velmora::MainWindowControls::kIntervalMinimum);
     velmora::MainWindow window(store, reg, "/usr/bin", "velmora");
-    window.frmVendor.setCaption(std::string("http://") + velmora::version::kVendorHost +
-                                "/defs/download/packages/");
+    window.frmVendor.setCaption(velmora::packageBaseUrl());
     window.lblVDFileName.setCaption("2004/11/14 rev. 17");
     window.lblLatstVDFileName.setCaption("2004/11/20 rev. 3");
     window.LoadSettings();
