@@ -1,0 +1,246 @@
+#include "engine/UpdateRun.h"
+
+#include <algorithm>
+#include <cctype>
+#include <future>
+#include <system_error>
+#include <utility>
+
+#include "engine/DefinitionName.h"
+#include "settings/MainWindowControls.h"
+
+namespace velmora {
+
+namespace {
+
+std::string packageNotice(const std::string& fileName, const std::string& what) {
+    return "ウィルス定義ファイル(" + fileName + ")" + what;
+}
+
+// The reason of a failed file or process operation, in the system's words.
+std::string becauseOf(const std::string& error) {
+    return "(" + error + ").";
+}
+
+std::string upperCased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+// Sets a flag for the life of the object.
+class ScopedFlag {
+  public:
+    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+}  // namespace
+
+// Locks the setting controls for the run and unlocks them when it goes, in the order the
+// window expects, restoring the Apply button to its state before the run.
+class UpdateRun::WindowLock {
+  public:
+    WindowLock(MainWindow& window, SettingsStore& store) : window_(window) {
+        window_.cmdUpdateVD.setEnabled(false);
+        window_.cmdOK.setEnabled(false);
+        window_.cmdCancel.setEnabled(false);
+        applyWasEnabled_ = window_.cmdApply.enabled();
+        window_.cmdApply.setEnabled(false);
+        for (std::size_t i = 0; i < window_.optIUP.count(); ++i) {
+            if (!window_.optIUP[i].value()) {
+                window_.optIUP[i].setEnabled(false);
+            }
+        }
+        window_.optIUP[static_cast<std::size_t>(soundFlavourIndex(store.GetIUPSetting()))]
+            .setEnabled(false);
+        for (Control* control :
+             {static_cast<Control*>(&window_.chkAuto), static_cast<Control*>(&window_.txtInterval),
+              static_cast<Control*>(&window_.scrlInterval), static_cast<Control*>(&window_.chkRun),
+              static_cast<Control*>(&window_.chkLog), static_cast<Control*>(&window_.chkRemove)}) {
+            control->setEnabled(false);
+        }
+    }
+
+    ~WindowLock() {
+        if (abandoned_) {
+            return;
+        }
+        window_.chkRemove.setEnabled(true);
+        window_.chkLog.setEnabled(true);
+        window_.chkAuto.setEnabled(true);
+        window_.ApplyAutoUpdateState();
+        window_.chkRun.setEnabled(true);
+        for (std::size_t i = 0; i < window_.optIUP.count(); ++i) {
+            window_.optIUP[i].setEnabled(true);
+        }
+        window_.cmdApply.setEnabled(applyWasEnabled_);
+        window_.cmdCancel.setEnabled(true);
+        window_.cmdOK.setEnabled(true);
+        window_.cmdUpdateVD.setEnabled(true);
+    }
+
+    WindowLock(const WindowLock&) = delete;
+    WindowLock& operator=(const WindowLock&) = delete;
+
+    // The window is going away: leave it as it is.
+    void abandon() { abandoned_ = true; }
+
+  private:
+    MainWindow& window_;
+    bool applyWasEnabled_ = false;
+    bool abandoned_ = false;
+};
+
+UpdateRun::UpdateRun(MainWindow& window, SettingsStore& store, HttpFetcher& fetcher,
+                     PackageFile& packageFile, ProcessControl& processes, EventLog& log,
+                     UpdateRunProcedures procedures)
+    : window_(window),
+      store_(store),
+      fetcher_(fetcher),
+      packageFile_(packageFile),
+      processes_(processes),
+      log_(log),
+      procedures_(std::move(procedures)) {}
+
+void UpdateRun::UpdateDefinitions(const std::string& baseUrl, const Flag16& showBox,
+                                  const Flag16& writeToLog) {
+    // A second run would write to the file the running package was started from.
+    if (inProgress_ || quitRequested()) {
+        return;
+    }
+    const ScopedFlag running(inProgress_);
+    lastOutcome_ = UpdateOutcome::NotRun;
+    WindowLock lock(window_, store_);
+    lastOutcome_ = runSteps(baseUrl, showBox, writeToLog);
+    if (lastOutcome_ == UpdateOutcome::Interrupted) {
+        lock.abandon();
+    }
+}
+
+UpdateOutcome UpdateRun::runSteps(const std::string& baseUrl, const Flag16& showBox,
+                                  const Flag16& writeToLog) {
+    const std::string expectedDigest = procedures_.FindLatestPackage(showBox, writeToLog);
+    if (expectedDigest.empty()) {
+        return UpdateOutcome::NoPackageInformation;
+    }
+    if (!isUpdateNeeded(window_.lblVDFileName.tag(), window_.lblLatstVDFileName.tag())) {
+        log_.WriteLog(
+            "最新のウィルス定義(" + window_.lblLatstVDFileName.caption() + ")に更新済みです.",
+            showBox, writeToLog);
+        return UpdateOutcome::UpToDate;
+    }
+
+    const std::string fileName = window_.lblLatstVDFileName.tag() + "-" + storedFlavour() + ".exe";
+    ByteBuffer buffer;
+    const std::size_t count = fetcher_.InternetGetFile(baseUrl + fileName, buffer, "");
+    if (count == 0) {
+        log_.WriteLog(packageNotice(fileName, "のダウンロードに失敗しました."), showBox,
+                      writeToLog);
+        return UpdateOutcome::DownloadFailed;
+    }
+    std::string saveError;
+    std::string actualDigest;
+    const bool saved = saveWhileDigesting(fileName, buffer, count, saveError, actualDigest);
+    // The package is on disk; its bytes need not be held while it runs.
+    ByteBuffer().swap(buffer);
+    if (!saved) {
+        log_.WriteLog(packageNotice(fileName, "を保存できませんでした" + becauseOf(saveError)),
+                      showBox, writeToLog);
+        return UpdateOutcome::SaveFailed;
+    }
+    UpdateOutcome outcome = UpdateOutcome::DigestMismatch;
+    if (!digestsMatch(actualDigest, expectedDigest)) {
+        log_.WriteLog(packageNotice(fileName, "が不正のため、更新を中止しました.(MD5hashエラー)."),
+                      showBox, writeToLog);
+    } else {
+        outcome = installAndConfirm(fileName, showBox, writeToLog);
+    }
+    if (outcome != UpdateOutcome::Interrupted) {
+        cleanUp(fileName, showBox, writeToLog);
+    }
+    return outcome;
+}
+
+// The package is written to disk while its digest is taken from the same bytes in memory:
+// both are done before the outcome is decided, so a package that fails the check has been
+// written all the same, and the wait is the longer of the two instead of their sum.
+bool UpdateRun::saveWhileDigesting(const std::string& fileName, const ByteBuffer& buffer,
+                                   std::size_t count, std::string& saveError,
+                                   std::string& actualDigest) {
+    std::future<bool> saving;
+    try {
+        saving = std::async(std::launch::async,
+                            [&] { return packageFile_.save(fileName, buffer, count, saveError); });
+    } catch (const std::system_error&) {
+        // No thread to be had: one after the other.
+        const bool saved = packageFile_.save(fileName, buffer, count, saveError);
+        actualDigest = upperCased(procedures_.MD5Bytes(buffer, count));
+        return saved;
+    }
+    actualDigest = upperCased(procedures_.MD5Bytes(buffer, count));
+    return saving.get();
+}
+
+UpdateOutcome UpdateRun::installAndConfirm(const std::string& fileName, const Flag16& showBox,
+                                           const Flag16& writeToLog) {
+    std::string error;
+    const std::int32_t processId = processes_.startProgram(fileName + " /q", error);
+    if (processId == 0) {
+        log_.WriteLog(packageNotice(fileName, "を実行できませんでした" + becauseOf(error)), showBox,
+                      writeToLog);
+        return UpdateOutcome::StartFailed;
+    }
+    const std::int32_t watched = processes_.WaitForProcess(processId);
+    if (processes_.quitRequested()) {
+        return UpdateOutcome::Interrupted;
+    }
+    if (watched == 0) {
+        log_.WriteLog("ウィルス定義の更新に失敗しました. 再実行してください(1). ", showBox,
+                      writeToLog);
+        return UpdateOutcome::WaitFailed;
+    }
+    const std::string installed = procedures_.GetInstalledDefinitions();
+    if (installed != window_.lblLatstVDFileName.tag()) {
+        log_.WriteLog("ウィルス定義の更新に失敗しました. 再実行してください(2). ", showBox,
+                      writeToLog);
+        return UpdateOutcome::NotConfirmed;
+    }
+    window_.lblVDFileName.setTag(installed);
+    window_.lblVDFileName.setCaption(FormatDefinitionName(installed));
+    log_.WriteLog("ウィルス定義を " + window_.lblVDFileName.caption() + " に更新しました.", showBox,
+                  writeToLog);
+    return UpdateOutcome::Updated;
+}
+
+void UpdateRun::cleanUp(const std::string& fileName, const Flag16& showBox,
+                        const Flag16& writeToLog) {
+    if (window_.chkRemove.value() != 0) {
+        return;
+    }
+    std::string error;
+    if (!packageFile_.remove(fileName, error)) {
+        log_.WriteLog(packageNotice(fileName, "を削除できませんでした" + becauseOf(error)), showBox,
+                      writeToLog);
+    }
+}
+
+std::string UpdateRun::storedFlavour() {
+    return window_.optIUP[static_cast<std::size_t>(soundFlavourIndex(store_.GetIUPSetting()))]
+        .tag();
+}
+
+bool isUpdateNeeded(const std::string& installedVersion, const std::string& packageName) {
+    return installedVersion < packageName;
+}
+
+bool digestsMatch(const std::string& actual, const std::string& expected) {
+    return !actual.empty() && upperCased(actual) == upperCased(expected);
+}
+
+}  // namespace velmora

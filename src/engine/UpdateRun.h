@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "log/EventLog.h"
+#include "platform/ByteBuffer.h"
+#include "platform/HttpFetcher.h"
+#include "platform/PackageFile.h"
+#include "platform/ProcessControl.h"
+#include "settings/MainWindow.h"
+#include "settings/SettingsStore.h"
+
+namespace velmora {
+
+// The procedures of other parts of the program that a run calls.
+struct UpdateRunProcedures {
+    // The newest package's digest as listed, empty text after a reported failure; on
+    // success it has set the Tag and Caption of lblLatstVDFileName.
+    std::function<std::string(const Flag16& showBox, const Flag16& writeToLog)> FindLatestPackage;
+    // The digest of the first `count` bytes as 32 hexadecimal digits, empty on failure.
+    std::function<std::string(const ByteBuffer& bytes, std::size_t count)> MD5Bytes;
+    // The newest installed definitions version, read afresh, or empty text.
+    std::function<std::string()> GetInstalledDefinitions;
+};
+
+// How a run ended.
+enum class UpdateOutcome {
+    NotRun,                // no run yet, or one was refused while another was in progress
+    NoPackageInformation,  // the hash list gave no package (reported by its lookup)
+    UpToDate,
+    DownloadFailed,
+    SaveFailed,
+    DigestMismatch,
+    StartFailed,
+    WaitFailed,    // failure (1)
+    NotConfirmed,  // failure (2)
+    Updated,
+    Interrupted,  // the program ended during the installer wait
+};
+
+// One update of the virus definitions from start to end: decide, download, save, verify,
+// install, confirm, report and clean up, with the window's setting controls locked
+// meanwhile. The window is unlocked on every way out, except when the program ends during
+// the installer wait: the window is then left alone and the installer keeps running.
+class UpdateRun {
+  public:
+    UpdateRun(MainWindow& window, SettingsStore& store, HttpFetcher& fetcher,
+              PackageFile& packageFile, ProcessControl& processes, EventLog& log,
+              UpdateRunProcedures procedures);
+
+    // Does nothing while a run is in progress (a timer tick served during the installer
+    // wait) or after the program was asked to end.
+    void UpdateDefinitions(const std::string& baseUrl, const Flag16& showBox,
+                           const Flag16& writeToLog);
+
+    bool inProgress() const { return inProgress_; }
+    UpdateOutcome lastOutcome() const { return lastOutcome_; }
+    // True once a run was cut short because the program is ending.
+    bool quitRequested() const { return processes_.quitRequested(); }
+
+  private:
+    class WindowLock;
+
+    UpdateOutcome runSteps(const std::string& baseUrl, const Flag16& showBox,
+                           const Flag16& writeToLog);
+    bool saveWhileDigesting(const std::string& fileName, const ByteBuffer& buffer,
+                            std::size_t count, std::string& saveError, std::string& actualDigest);
+    UpdateOutcome installAndConfirm(const std::string& fileName, const Flag16& showBox,
+                                    const Flag16& writeToLog);
+    void cleanUp(const std::string& fileName, const Flag16& showBox, const Flag16& writeToLog);
+    std::string storedFlavour();
+
+    MainWindow& window_;
+    SettingsStore& store_;
+    HttpFetcher& fetcher_;
+    PackageFile& packageFile_;
+    ProcessControl& processes_;
+    EventLog& log_;
+    UpdateRunProcedures procedures_;
+    bool inProgress_ = false;
+    UpdateOutcome lastOutcome_ = UpdateOutcome::NotRun;
+};
+
+// Whether the installed version sorts strictly before the package name, code unit by code
+// unit; an empty installed version always does.
+bool isUpdateNeeded(const std::string& installedVersion, const std::string& packageName);
+
+// Hexadecimal digests compare without regard to the case of their letters.
+bool digestsMatch(const std::string& actual, const std::string& expected);
+
+}  // namespace velmora

@@ -1,0 +1,182 @@
+#pragma once
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "engine/DefinitionName.h"
+#include "engine/InstalledDefinitions.h"
+#include "engine/LatestPackage.h"
+#include "engine/Md5.h"
+#include "engine/UpdateRun.h"
+#include "engine/VendorUrls.h"
+#include "log/EventLog.h"
+#include "platform/digest/OpenSslDigestLibrary.h"
+#include "platform/net/CurlFetcher.h"
+#include "platform/posix/PollEventLoopWait.h"
+#include "platform/posix/PosixPackageFile.h"
+#include "platform/posix/PosixProcessControl.h"
+#include "platform/posix/PosixRegistryBackend.h"
+#include "settings/MainWindow.h"
+#include "settings/Reg.h"
+#include "settings/SettingsStore.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/RecordingNotifier.h"
+#include "support/ScopedEnv.h"
+#include "support/ScopedWorkingDirectory.h"
+#include "support/TempDir.h"
+
+namespace velmora::test {
+
+// The real wait, with a hook that runs while the package runs, as a window event or a
+// timer tick would inside the nested event loop. The hook may also end the wait as an
+// application exit does.
+class HookedEventLoopWait final : public EventLoopWait {
+  public:
+    WaitOutcome waitUntilReadable(int fd) override {
+        if (duringWait && duringWait(fd) == WaitOutcome::Quit) {
+            return WaitOutcome::Quit;
+        }
+        return poll_.waitUntilReadable(fd);
+    }
+
+    // Gets the pidfd of the package.
+    std::function<WaitOutcome(int pidfd)> duringWait;
+
+  private:
+    PollEventLoopWait poll_;
+};
+
+// The process id behind a pidfd.
+inline pid_t pidOfPidfd(int pidfd) {
+    std::ifstream info("/proc/self/fdinfo/" + std::to_string(pidfd));
+    for (std::string line; std::getline(info, line);) {
+        if (line.rfind("Pid:", 0) == 0) {
+            return static_cast<pid_t>(std::stol(line.substr(4)));
+        }
+    }
+    return -1;
+}
+
+// Every part of a run as the program puts it together, on temporary folders, a registry
+// file of its own and a loopback server that answers as the vendor host (through
+// http_proxy), with the window set up as the start-up leaves it.
+class UpdateRunRig {
+  public:
+    static constexpr const char* kListPath = "/defs/download/md5-hash.txt";
+    static constexpr const char* kPackagesPath = "/defs/download/packages/";
+
+    UpdateRunRig() {
+        std::filesystem::create_directories(definitions());
+        std::filesystem::create_directories(downloads());
+    }
+
+    std::filesystem::path definitions() const {
+        return dir / "common" / "Corvane Shared" / "Definitions";
+    }
+    std::filesystem::path downloads() const { return dir / "downloads"; }
+    std::filesystem::path logFile() const { return dir / "velmora.log"; }
+
+    std::string installed() const { return GetInstalledDefinitions((dir / "common").string()); }
+
+    // A package that, started with /q, installs the definitions folder `folder`.
+    static std::string installingPackage(const std::string& folder) {
+        return "#!/bin/sh\n[ \"$1\" = /q ] || exit 2\nmkdir -p "
+               "\"$VELMORA_COMMON_FILES/Corvane Shared/Definitions/" +
+               folder + "\"\n";
+    }
+
+    std::string digestOf(const std::string& body) {
+        const ByteBuffer bytes(body.begin(), body.end());
+        return MD5Bytes(bytes, bytes.size(), digests, log);
+    }
+
+    // Serves the package and a hash list naming it with `listedDigest`.
+    void publish(const std::string& fileName, const std::string& body,
+                 const std::string& listedDigest) {
+        server.on(kListPath, HttpResponse::ok(listedDigest + " " + fileName + "\r\n"));
+        server.on(kPackagesPath + fileName, HttpResponse::ok(body));
+    }
+    void publish(const std::string& fileName, const std::string& body) {
+        std::string digest = digestOf(body);
+        for (char& c : digest) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        publish(fileName, body, digest);
+    }
+
+    void store(const std::string& name, const std::string& value) {
+        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, value);
+    }
+
+    // What Form_Load leaves: the installed version shown and the stored settings loaded.
+    void startUp() {
+        window.lblVDFileName.setTag(installed());
+        window.lblVDFileName.setCaption(FormatDefinitionName(window.lblVDFileName.tag()));
+        window.LoadSettings();
+    }
+
+    void runByButton() { run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue); }
+
+    // "name" or "name(index)" of every control, with its Enabled state.
+    std::map<std::string, bool> enabledStates() {
+        std::map<std::string, bool> states;
+        for (Control* control : window.allControls()) {
+            const std::string key =
+                control->index() < 0
+                    ? control->name()
+                    : control->name() + "(" + std::to_string(control->index()) + ")";
+            states[key] = control->enabled();
+        }
+        return states;
+    }
+
+    std::size_t requestsFor(const std::string& path) const {
+        std::size_t count = 0;
+        for (const RecordedRequest& request : server.requests()) {
+            count += request.path() == path ? 1 : 0;
+        }
+        return count;
+    }
+
+    TempDir dir;
+    ScopedEnv commonFiles{"VELMORA_COMMON_FILES", (dir / "common").string()};
+    LoopbackHttpServer server;
+    ScopedEnv proxy{"http_proxy", "http://" + server.authority()};
+    ScopedEnv noProxy{"no_proxy", std::nullopt};
+    ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
+    ScopedWorkingDirectory cwd{
+        (std::filesystem::create_directories(dir / "downloads"), dir / "downloads")};
+    RecordingNotifier notifier;
+    EventLog log{{dir / "velmora.log", dir / "fallback.log"}, notifier};
+    PosixRegistryBackend registry{dir / "config"};
+    Reg reg{registry, log};
+    SettingsStore settings{reg, MainWindowControls::kIntervalMinimum};
+    MainWindow window{settings, reg, dir.path().string(), "velmora"};
+    CurlFetcher fetcher{{std::chrono::milliseconds(3000), std::chrono::seconds(10)}};
+    OpenSslDigestLibrary digests;
+    PosixPackageFile packageFile;
+    HookedEventLoopWait events;
+    PosixProcessControl processes{events, log};
+    LatestPackageFinder finder{window.lblLatstVDFileName, window.optIUP, settings, fetcher, log};
+    UpdateRun run{window,
+                  settings,
+                  fetcher,
+                  packageFile,
+                  processes,
+                  log,
+                  {[this](const Flag16& showBox, const Flag16& writeToLog) {
+                       return finder.FindLatestPackage(showBox, writeToLog);
+                   },
+                   [this](const ByteBuffer& bytes, std::size_t count) {
+                       return MD5Bytes(bytes, count, digests, log);
+                   },
+                   [this] { return installed(); }}};
+};
+
+}  // namespace velmora::test
