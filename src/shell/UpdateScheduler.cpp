@@ -1,0 +1,52 @@
+#include "shell/UpdateScheduler.h"
+
+#include <limits>
+#include <optional>
+#include <utility>
+
+#include "settings/NumericText.h"
+
+namespace velmora {
+
+UpdateScheduler::UpdateScheduler(MainWindow& window, SettingsStore& store, UpdateRun& run,
+                                 std::string baseUrl)
+    : window_(window), store_(store), run_(run), baseUrl_(std::move(baseUrl)) {
+    window_.tmGetVD.onTimer = [this] { tmGetVD_Timer(); };
+    window_.cmdUpdateVD.onClick = [this] { cmdUpdateVD_Click(); };
+}
+
+void UpdateScheduler::tmGetVD_Timer() {
+    if (window_.chkAuto.value() != 1) {
+        tickCounter_ = 0;
+        return;
+    }
+    if (tickCounter_ < std::numeric_limits<std::int16_t>::max()) {
+        ++tickCounter_;
+    }
+    if (!isDue() || run_.inProgress()) {
+        return;
+    }
+    const Flag16 showBox = kFalse;
+    const Flag16 writeToLog = storedLogFlag();
+    run_.UpdateDefinitions(baseUrl_, showBox, writeToLog);
+    tickCounter_ = 0;
+}
+
+void UpdateScheduler::cmdUpdateVD_Click() {
+    const Flag16 showBox = kTrue;
+    const Flag16 writeToLog = storedLogFlag();
+    run_.UpdateDefinitions(baseUrl_, showBox, writeToLog);
+}
+
+// The interval text is read as it stands, applied or not; a text that is not a number (the
+// user is still typing) is not due.
+bool UpdateScheduler::isDue() const {
+    const std::optional<double> hours = parseNumericText(window_.txtInterval.text());
+    return hours.has_value() && !(*hours * 60.0 > static_cast<double>(tickCounter_));
+}
+
+Flag16 UpdateScheduler::storedLogFlag() {
+    return toFlag(store_.GetLogSetting() != 0);
+}
+
+}  // namespace velmora
