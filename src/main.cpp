@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "UpdateNow.h"
 #include "shell/CommandLine.h"
 
 int main(int argc, char* argv[]) {
@@ -17,8 +18,10 @@ int main(int argc, char* argv[]) {
         case velmora::CommandMode::Invalid:
             std::cerr << velmora::usageText(programName);
             return 2;
-        case velmora::CommandMode::Resident:
         case velmora::CommandMode::UpdateNow:
+            // Needs no display server: no QApplication is made in this mode.
+            return velmora::runUpdateNow();
+        case velmora::CommandMode::Resident:
             break;
     }
     return 0;

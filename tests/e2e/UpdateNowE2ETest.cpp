@@ -1,0 +1,178 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Version.h"
+#include "e2e/SampleMirror.h"
+#include "platform/posix/UniqueFd.h"
+#include "support/ProcessRunner.h"
+#include "support/TempDir.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::runProcess;
+using test::SampleMirror;
+using test::writeFile;
+
+constexpr const char* kUpdated = "ウィルス定義を 2004/11/14 rev. 17 に更新しました.";
+constexpr const char* kUpToDate = "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです.";
+
+// A machine of its own for each test: the executable's copy (its log is written beside
+// it), settings, definitions folder, runtime folder and download folder in a temporary
+// folder, and no display server.
+class UpdateNowE2ETest : public ::testing::Test {
+  protected:
+    UpdateNowE2ETest() {
+        for (const char* folder : {"bin", "run", "state", "downloads"}) {
+            fs::create_directories(dir_ / folder);
+        }
+        fs::create_directories(definitions());
+        fs::copy_file(VELMORA_BINARY, dir_ / "bin" / "velmora");
+    }
+
+    fs::path definitions() const { return dir_ / "common" / "Corvane Shared" / "Definitions"; }
+    fs::path logFile() const { return dir_ / "bin" / "velmora.log"; }
+
+    void storeSettings(const std::string& values) {
+        writeFile(dir_ / "config" / "velmora" / "registry" / "HKEY_CURRENT_USER.reg",
+                  "Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n" +
+                      values);
+    }
+
+    test::ProcessResult updateNow(const SampleMirror& mirror) {
+        return runProcess("/usr/bin/env",
+                          {"-C", (dir_ / "downloads").string(), (dir_ / "bin" / "velmora").string(),
+                           "--update-now"},
+                          {{"http_proxy", mirror.proxyUrl()},
+                           {"no_proxy", std::nullopt},
+                           {"NO_PROXY", std::nullopt},
+                           {"DISPLAY", std::nullopt},
+                           {"WAYLAND_DISPLAY", std::nullopt},
+                           {"QT_QPA_PLATFORM", std::nullopt},
+                           {"XDG_CONFIG_HOME", (dir_ / "config").string()},
+                           {"XDG_RUNTIME_DIR", (dir_ / "run").string()},
+                           {"XDG_STATE_HOME", (dir_ / "state").string()},
+                           {"VELMORA_COMMON_FILES", (dir_ / "common").string()}});
+    }
+
+    std::vector<std::string> installedSets() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(definitions())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    bool downloadsEmpty() const { return fs::is_empty(dir_ / "downloads"); }
+
+    test::TempDir dir_;
+};
+
+TEST_F(UpdateNowE2ETest, InstallsTheNewerPackageOfTheStoredFlavourThenFindsItUpToDate) {
+    fs::create_directory(definitions() / "20041110.003");
+    storeSettings("\"IUP\"=\"1\"\n\"Log\"=\"1\"\n");
+    SampleMirror mirror(dir_.path(), {});
+
+    const auto first = updateNow(mirror);
+    EXPECT_EQ(first.exitStatus, 0) << first.standardError;
+    EXPECT_EQ(first.standardOutput, std::string(kUpdated) + "\n");
+    EXPECT_EQ(installedSets(), (std::vector<std::string>{"20041110.003", "20041114.017"}));
+    EXPECT_EQ(readFile(definitions() / "20041114.017" / "flavour"), "x86\n");
+    EXPECT_TRUE(downloadsEmpty());
+
+    const auto second = updateNow(mirror);
+    EXPECT_EQ(second.exitStatus, 0) << second.standardError;
+    EXPECT_EQ(second.standardOutput, std::string(kUpToDate) + "\n");
+
+    const std::vector<std::string> requests = mirror.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    const std::string base = std::string("GET http://") + version::kVendorHost + "/defs/download/";
+    EXPECT_EQ(requests[0].rfind(base + "md5-hash.txt 200 ", 0), 0u) << requests[0];
+    EXPECT_EQ(requests[1].rfind(base + "packages/20041114-017-x86.exe 200 ", 0), 0u) << requests[1];
+    EXPECT_EQ(requests[2].rfind(base + "md5-hash.txt 200 ", 0), 0u) << requests[2];
+    for (const std::string& request : requests) {
+        EXPECT_TRUE(request.ends_with(" user-agent=wininet")) << request;
+    }
+
+    const std::string log = readFile(logFile());
+    EXPECT_NE(log.find(" : " + std::string(kUpdated) + "\r\n"), std::string::npos) << log;
+    EXPECT_TRUE(log.ends_with(" : " + std::string(kUpToDate) + "\r\n")) << log;
+}
+
+TEST_F(UpdateNowE2ETest, WithNothingStoredTheI32PackageIsUsedAndNothingIsLogged) {
+    SampleMirror mirror(dir_.path(), {"--fault", "lowercase-digest"});
+
+    const auto result = updateNow(mirror);
+    // A digest listed in lower case still matches the package it belongs to.
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardOutput, std::string(kUpdated) + "\n");
+    EXPECT_EQ(readFile(definitions() / "20041114.017" / "flavour"), "i32\n");
+    EXPECT_FALSE(fs::exists(logFile()));
+    EXPECT_FALSE(fs::exists(dir_ / "state" / "velmora"));
+}
+
+TEST_F(UpdateNowE2ETest, FailedRunsReportOneLineAndEndWithStatusOne) {
+    struct Case {
+        std::string fault;
+        std::string notice;
+    };
+    const std::string list =
+        std::string("http://") + version::kVendorHost + "/defs/download/md5-hash.txt";
+    const std::vector<Case> cases{
+        {"wrong-digest",
+         "ウィルス定義ファイル(20041114-017-i32.exe)が不正のため、更新を中止しました.(MD5hash"
+         "エラー)."},
+        {"missing-package",
+         "ウィルス定義ファイル(20041114-017-i32.exe)が不正のため、更新を中止しました.(MD5hash"
+         "エラー)."},
+        {"empty-package",
+         "ウィルス定義ファイル(20041114-017-i32.exe)のダウンロードに失敗しました."},
+        {"installs-nothing", "ウィルス定義の更新に失敗しました. 再実行してください(2). "},
+        {"empty-list", list + " をダウンロードできません."},
+    };
+    storeSettings("\"Log\"=\"1\"\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        const test::TempDir mirrorDir;
+        SampleMirror mirror(mirrorDir.path(), {"--fault", c.fault});
+        const auto result = updateNow(mirror);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.standardOutput, c.notice + "\n");
+        EXPECT_TRUE(installedSets().empty());
+        EXPECT_TRUE(downloadsEmpty());
+        EXPECT_TRUE(readFile(logFile()).ends_with(" : " + c.notice + "\r\n"));
+    }
+}
+
+TEST_F(UpdateNowE2ETest, AnotherRunningVelmoraIsLeftAloneWithStatusThree) {
+    fs::create_directory(definitions() / "20041110.003");
+    storeSettings("\"Log\"=\"1\"\n");
+    SampleMirror mirror(dir_.path(), {});
+    const UniqueFd lock(
+        ::open((dir_ / "run" / "velmora.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    ASSERT_TRUE(lock.valid());
+    ASSERT_EQ(flock(lock.get(), LOCK_EX | LOCK_NB), 0);
+
+    const auto result = updateNow(mirror);
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.standardOutput, "");
+    EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1)
+        << result.standardError;
+    EXPECT_TRUE(mirror.requests().empty());
+    EXPECT_EQ(installedSets(), std::vector<std::string>{"20041110.003"});
+    EXPECT_FALSE(fs::exists(logFile()));
+}
+
+}  // namespace
+}  // namespace velmora
