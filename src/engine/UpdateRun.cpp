@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <future>
+#include <initializer_list>
 #include <system_error>
 #include <utility>
 
@@ -59,10 +60,9 @@ class UpdateRun::WindowLock {
         }
         window_.optIUP[static_cast<std::size_t>(soundFlavourIndex(store.GetIUPSetting()))]
             .setEnabled(false);
-        for (Control* control :
-             {static_cast<Control*>(&window_.chkAuto), static_cast<Control*>(&window_.txtInterval),
-              static_cast<Control*>(&window_.scrlInterval), static_cast<Control*>(&window_.chkRun),
-              static_cast<Control*>(&window_.chkLog), static_cast<Control*>(&window_.chkRemove)}) {
+        for (Control* control : std::initializer_list<Control*>{
+                 &window_.chkAuto, &window_.txtInterval, &window_.scrlInterval, &window_.chkRun,
+                 &window_.chkLog, &window_.chkRemove}) {
             control->setEnabled(false);
         }
     }
