@@ -15,21 +15,17 @@
 #include "engine/Md5.h"
 #include "engine/UpdateRun.h"
 #include "engine/VendorUrls.h"
-#include "log/EventLog.h"
 #include "platform/digest/OpenSslDigestLibrary.h"
 #include "platform/net/CurlFetcher.h"
 #include "platform/posix/PollEventLoopWait.h"
 #include "platform/posix/PosixPackageFile.h"
 #include "platform/posix/PosixProcessControl.h"
-#include "platform/posix/PosixRegistryBackend.h"
 #include "settings/MainWindow.h"
-#include "settings/Reg.h"
-#include "settings/SettingsStore.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/RecordingNotifier.h"
 #include "support/ScopedEnv.h"
 #include "support/ScopedWorkingDirectory.h"
 #include "support/TempDir.h"
+#include "support/TempSettings.h"
 
 namespace velmora::test {
 
@@ -63,10 +59,10 @@ inline pid_t pidOfPidfd(int pidfd) {
     return -1;
 }
 
-// Every part of a run as the program puts it together, on temporary folders, a registry
-// file of its own and a loopback server that answers as the vendor host (through
+// Every part of a run as the program puts it together, on temporary folders, the settings
+// of TempSettings and a loopback server that answers as the vendor host (through
 // http_proxy), with the window set up as the start-up leaves it.
-class UpdateRunRig {
+class UpdateRunRig : public TempSettings {
   public:
     static constexpr const char* kListPath = "/defs/download/md5-hash.txt";
     static constexpr const char* kPackagesPath = "/defs/download/packages/";
@@ -110,10 +106,6 @@ class UpdateRunRig {
         publish(fileName, body, digest);
     }
 
-    void store(const std::string& name, const std::string& value) {
-        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, value);
-    }
-
     // What Form_Load leaves: the installed version shown and the stored settings loaded.
     void startUp() {
         window.lblVDFileName.setTag(installed());
@@ -144,7 +136,6 @@ class UpdateRunRig {
         return count;
     }
 
-    TempDir dir;
     ScopedEnv commonFiles{"VELMORA_COMMON_FILES", (dir / "common").string()};
     LoopbackHttpServer server;
     ScopedEnv proxy{"http_proxy", "http://" + server.authority()};
@@ -152,11 +143,6 @@ class UpdateRunRig {
     ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
     ScopedWorkingDirectory cwd{
         (std::filesystem::create_directories(dir / "downloads"), dir / "downloads")};
-    RecordingNotifier notifier;
-    EventLog log{{dir / "velmora.log", dir / "fallback.log"}, notifier};
-    PosixRegistryBackend registry{dir / "config"};
-    Reg reg{registry, log};
-    SettingsStore settings{reg, MainWindowControls::kIntervalMinimum};
     MainWindow window{settings, reg, dir.path().string(), "velmora"};
     CurlFetcher fetcher{{std::chrono::milliseconds(3000), std::chrono::seconds(10)}};
     OpenSslDigestLibrary digests;
