@@ -176,8 +176,7 @@ TEST_F(UpdateRunTest, FailedPackagesAreDeletedUnlessTheUserKeepsThem) {
     };
     const std::string installs = UpdateRunRig::installingPackage("20041114.017");
     const std::vector<Row> rows{
-        {"wrong digest",
-         [&] { rig_.publish(kPackage, installs, kSomeDigest); }, kMismatch,
+        {"wrong digest", [&] { rig_.publish(kPackage, installs, kSomeDigest); }, kMismatch,
          UpdateOutcome::DigestMismatch},
         {"error page",
          [&] {
