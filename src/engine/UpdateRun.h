@@ -27,7 +27,7 @@ struct UpdateRunProcedures {
 
 // How a run ended.
 enum class UpdateOutcome {
-    NotRun,                // no run yet, or one was refused while another was in progress
+    NotRun,                // no run has ended yet
     NoPackageInformation,  // the hash list gave no package (reported by its lookup)
     UpToDate,
     DownloadFailed,
