@@ -276,6 +276,11 @@ class RegDocumentParser {
 
     bool takeLine(std::string_view content) {
         if (content.front() == ';') {
+            // A CR left at the end (a line ending in CR CR LF) could not be written back
+            // as it was read: the next reading would take it for part of the line end.
+            while (content.back() == '\r' || isBlank(content.back())) {
+                content.remove_suffix(1);
+            }
             if (!insideKey()) {
                 document_.leadingComments_.emplace_back(content);
             } else {
@@ -416,6 +421,16 @@ const RegistryValue* RegDocument::findValue(std::string_view keyPath,
         }
     }
     return nullptr;
+}
+
+void RegDocument::forEachValue(const ValueVisitor& visit) const {
+    for (const auto& key : keys_) {
+        for (const auto& entry : key.entries) {
+            if (entry.comment.empty()) {
+                visit(key.path, entry.name, entry.value);
+            }
+        }
+    }
 }
 
 void RegDocument::setValue(std::string_view keyPath, std::string_view valueName,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,12 @@ class RegDocument {
     // (empty path) always exists.
     bool hasKey(std::string_view keyPath) const;
     const RegistryValue* findValue(std::string_view keyPath, std::string_view valueName) const;
+
+    // Every value in stored order with the path of its key and its name; comment lines are
+    // not values.
+    using ValueVisitor = std::function<void(const std::string& keyPath, const std::string& name,
+                                            const RegistryValue& value)>;
+    void forEachValue(const ValueVisitor& visit) const;
 
     // These create the key (and so every key along its path) when it is missing.
     void setValue(std::string_view keyPath, std::string_view valueName, RegistryValue value);
