@@ -1,0 +1,136 @@
+// The hash-list lookup: any bytes as the body of md5-hash.txt, with the stored flavour index
+// taken from the first byte (0 and 1 name i32 and x86, anything else counts as i32). A
+// result is always the 32 characters before the package name of the last entry of that
+// flavour; anything else leaves the label alone and reports once.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "FuzzCheck.h"
+#include "engine/DefinitionName.h"
+#include "engine/LatestPackage.h"
+#include "log/EventLog.h"
+#include "platform/HttpFetcher.h"
+#include "platform/Notifier.h"
+#include "platform/RegistryBackend.h"
+#include "settings/MainWindowControls.h"
+#include "settings/Reg.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+using velmora::fuzz::check;
+
+class BodyFetcher final : public velmora::HttpFetcher {
+  public:
+    explicit BodyFetcher(std::string_view body) : body_(body) {}
+    std::size_t InternetGetFile(const std::string&, velmora::ByteBuffer& received,
+                                const std::string&) override {
+        received.assign(body_.begin(), body_.end());
+        return body_.size();
+    }
+
+  private:
+    std::string_view body_;
+};
+
+// The stored IUP is `index`; every other value is missing.
+class FlavourBackend final : public velmora::RegistryBackend {
+  public:
+    explicit FlavourBackend(std::string index) : index_(std::move(index)) {}
+    velmora::RegStatus openKey(velmora::RootKey, const std::string&) override {
+        return velmora::RegStatus::Success;
+    }
+    velmora::RegStatus queryValue(velmora::RootKey, const std::string&, const std::string& name,
+                                  velmora::RegistryValue& value) override {
+        if (name != "IUP") {
+            return velmora::RegStatus::NotFound;
+        }
+        value = {velmora::kRegSz, index_ + '\0'};
+        return velmora::RegStatus::Success;
+    }
+    velmora::RegStatus setValue(velmora::RootKey, const std::string&, const std::string&,
+                                const velmora::RegistryValue&) override {
+        return velmora::RegStatus::AccessDenied;
+    }
+    velmora::RegStatus deleteValue(velmora::RootKey, const std::string&,
+                                   const std::string&) override {
+        return velmora::RegStatus::AccessDenied;
+    }
+
+  private:
+    std::string index_;
+};
+
+class CountingNotifier final : public velmora::Notifier {
+  public:
+    void showNotice(const std::string&) override { ++notices; }
+    int notices = 0;
+};
+
+bool isPackageName(std::string_view name) {
+    if (name.size() != 12 || name[8] != '-') {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (i != 8 && (name[i] < '0' || name[i] > '9')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const int storedIndex = static_cast<std::int8_t>(data[0]) % 3;
+    const std::string_view body(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+    velmora::MainWindowControls controls;
+    const std::string flavour = storedIndex == 1 ? "x86" : "i32";
+    check(
+        controls.optIUP[static_cast<std::size_t>(velmora::soundFlavourIndex(storedIndex))].tag() ==
+            flavour,
+        "the flavour tags are i32 and x86");
+    const std::string earlierTag = "20000101-001";
+    controls.lblLatstVDFileName.setTag(earlierTag);
+    controls.lblLatstVDFileName.setCaption("earlier");
+
+    CountingNotifier notifier;
+    velmora::EventLog log({"/dev/null", {}}, notifier);
+    FlavourBackend backend(std::to_string(storedIndex));
+    velmora::Reg reg(backend, log);
+    velmora::SettingsStore store(reg, 1);
+    BodyFetcher fetcher(body);
+    velmora::LatestPackageFinder finder(controls.lblLatstVDFileName, controls.optIUP, store,
+                                        fetcher, log);
+    const velmora::Flag16 showBox = velmora::kTrue;
+    const velmora::Flag16 writeToLog = velmora::kFalse;
+    const std::string digest = finder.FindLatestPackage(showBox, writeToLog);
+
+    const std::string suffix = "-" + flavour + ".exe";
+    const std::size_t last = body.rfind(suffix);
+    const bool usable =
+        last != std::string_view::npos && last >= 45 && isPackageName(body.substr(last - 12, 12));
+    if (digest.empty()) {
+        check(!usable, "a usable last entry is found");
+        check(notifier.notices == 1, "a failure is reported once");
+        check(controls.lblLatstVDFileName.tag() == earlierTag &&
+                  controls.lblLatstVDFileName.caption() == "earlier",
+              "a failure leaves the label as it was");
+        return 0;
+    }
+    check(usable, "only a usable last entry gives a digest");
+    check(notifier.notices == 0, "success reports nothing");
+    check(digest == body.substr(last - 45, 32), "the digest is the 32 characters before the name");
+    check(controls.lblLatstVDFileName.tag() == body.substr(last - 12, 12),
+          "the label holds that entry's package name");
+    check(controls.lblLatstVDFileName.caption() ==
+              velmora::FormatDefinitionName(controls.lblLatstVDFileName.tag()),
+          "the caption is the name's display form");
+    return 0;
+}
