@@ -33,24 +33,32 @@ void checkRounding(double number) {
     }
 }
 
-// Whether strtod reads the whole text as one finite number that neither overflows nor
-// underflows.
-bool strtodReadsWhole(const std::string& text, double& value) {
+enum class StrtodReading { Whole, Underflow, Not };
+
+// How strtod reads the text: one finite number filling it (blanks aside), such a number
+// too small for a normal double (rounded or flushed to zero), or anything else.
+StrtodReading readWithStrtod(const std::string& text, double& value) {
     if (text.find_first_not_of(kNumberCharacters) != std::string::npos) {
-        return false;
+        return StrtodReading::Not;
     }
     const char* begin = text.c_str();
     char* end = nullptr;
     errno = 0;
     value = std::strtod(begin, &end);
     if (end == begin) {
-        return false;
+        return StrtodReading::Not;
     }
     const char* last = begin + text.size();
     while (end < last && (*end == ' ' || *end == '\t')) {
         ++end;
     }
-    return end == last && errno == 0 && std::isfinite(value);
+    if (end != last || !std::isfinite(value)) {
+        return StrtodReading::Not;
+    }
+    if (errno == ERANGE) {
+        return std::abs(value) < 1.0 ? StrtodReading::Underflow : StrtodReading::Not;
+    }
+    return StrtodReading::Whole;
 }
 
 }  // namespace
@@ -59,16 +67,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     const auto parsed = velmora::parseNumericText(text);
     double expected = 0;
-    const bool numeric = strtodReadsWhole(text, expected);
+    const StrtodReading reading = readWithStrtod(text, expected);
     if (parsed) {
         check(std::isfinite(*parsed), "only finite numbers");
         check(text.find_first_not_of(kNumberCharacters) == std::string::npos,
               "no other characters in a numeric text");
-        check(numeric, "strtod reads the whole text as well");
+        check(reading != StrtodReading::Not, "strtod reads the whole text as well");
         check(*parsed == expected, "the same number strtod reads");
         checkRounding(*parsed);
     } else {
-        check(!numeric, "a text strtod reads whole is numeric");
+        // Below the normal range the two may part (a number that underflows to zero may
+        // read as not numeric); every reading of it rounds to 0, the default of the flags,
+        // and the interval's minimum wins over either.
+        check(reading != StrtodReading::Whole, "a text strtod reads whole is numeric");
     }
     if (size >= sizeof(double)) {
         double number = 0;

@@ -52,5 +52,15 @@ TEST(NumericText, NothingOutsideSixteenBits) {
     EXPECT_EQ(roundToInt16(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
 }
 
+TEST(NumericText, NumbersBelowTheNormalRangeReadAsTinyAndRoundToZero) {
+    // A subnormal number (found by fuzzing) is numeric and rounds to 0 like any tiny one.
+    const auto tiny = parseNumericText("2E-309");
+    ASSERT_TRUE(tiny.has_value());
+    EXPECT_GT(*tiny, 0.0);
+    EXPECT_LT(*tiny, 1e-300);
+    EXPECT_EQ(roundToInt16(*tiny), 0);
+    EXPECT_EQ(roundToInt16(-*tiny), 0);
+}
+
 }  // namespace
 }  // namespace velmora
