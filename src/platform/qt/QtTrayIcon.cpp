@@ -21,12 +21,17 @@ std::optional<TrayMessage> trayMessageFor(QSystemTrayIcon::ActivationReason reas
 }
 
 QtTrayIcon::QtTrayIcon(std::function<void(TrayMessage)> onMessage) {
-    QObject::connect(&icon_, &QSystemTrayIcon::activated,
-                     [onMessage = std::move(onMessage)](QSystemTrayIcon::ActivationReason reason) {
-                         if (const auto message = trayMessageFor(reason)) {
-                             onMessage(*message);
-                         }
-                     });
+    // Queued: what a click starts (a menu, a modal box, even the end of the program, which
+    // takes the icon away) runs from the event loop, never inside the icon's own mouse
+    // handling, whose widget would be gone by the time that handling returns.
+    QObject::connect(
+        &icon_, &QSystemTrayIcon::activated, &icon_,
+        [onMessage = std::move(onMessage)](QSystemTrayIcon::ActivationReason reason) {
+            if (const auto message = trayMessageFor(reason)) {
+                onMessage(*message);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 bool QtTrayIcon::add(const std::string& tip) {

@@ -128,7 +128,12 @@ void SettingsWindowView::bindForm() {
                 break;
             case ControlProperty::WindowState:
                 if (window_.windowState() == WindowState::Minimized) {
-                    setWindowState(windowState() | Qt::WindowMinimized);
+                    // A window that is already hidden (Cancel minimises and hides it; the
+                    // shell hides it as soon as it is minimised) is not iconified: on X11 the
+                    // iconic state would outlive the hiding and come back when it is shown.
+                    if (isVisible()) {
+                        setWindowState(windowState() | Qt::WindowMinimized);
+                    }
                 } else {
                     setWindowState(windowState() & ~Qt::WindowMinimized);
                 }
