@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "ResidentProgram.h"
 #include "UpdateNow.h"
 #include "shell/CommandLine.h"
 
@@ -24,5 +25,5 @@ int main(int argc, char* argv[]) {
         case velmora::CommandMode::Resident:
             break;
     }
-    return 0;
+    return velmora::runResident(argc, argv);
 }

@@ -1,0 +1,28 @@
+#include "UpdateMachinery.h"
+
+#include "engine/InstalledDefinitions.h"
+#include "engine/Md5.h"
+#include "engine/VendorUrls.h"
+#include "platform/SpecialFolder.h"
+
+namespace velmora {
+
+std::string installedDefinitions() {
+    return GetInstalledDefinitions(GetSpecialFolder(kCsidlProgramFilesCommon));
+}
+
+UpdateMachinery::UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log,
+                                 EventLoopWait& events)
+    : processes(events, log),
+      finder(window.lblLatstVDFileName, window.optIUP, store, fetcher, log),
+      run(window, store, fetcher, packageFile, processes, log,
+          {[this](const Flag16& showBox, const Flag16& writeToLog) {
+               return finder.FindLatestPackage(showBox, writeToLog);
+           },
+           [this, &log](const ByteBuffer& bytes, std::size_t count) {
+               return MD5Bytes(bytes, count, digests, log);
+           },
+           installedDefinitions}),
+      scheduler(window, store, run, packageBaseUrl()) {}
+
+}  // namespace velmora

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "engine/LatestPackage.h"
+#include "engine/UpdateRun.h"
+#include "log/EventLog.h"
+#include "platform/EventLoopWait.h"
+#include "platform/digest/OpenSslDigestLibrary.h"
+#include "platform/net/CurlFetcher.h"
+#include "platform/posix/PosixPackageFile.h"
+#include "platform/posix/PosixProcessControl.h"
+#include "settings/MainWindow.h"
+#include "settings/SettingsStore.h"
+#include "shell/UpdateScheduler.h"
+
+namespace velmora {
+
+// The installed definitions version of this machine, read afresh.
+std::string installedDefinitions();
+
+// Everything an update run needs, put together over the settings window and its store:
+// the fetcher, the digest, the package file, the installer wait (through `events`), the
+// hash-list look-up, the run and its two triggers. Shared by the resident program and
+// --update-now, which differ only in how the installer wait serves other events.
+struct UpdateMachinery {
+    UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log, EventLoopWait& events);
+    UpdateMachinery(const UpdateMachinery&) = delete;
+    UpdateMachinery& operator=(const UpdateMachinery&) = delete;
+
+    CurlFetcher fetcher;
+    OpenSslDigestLibrary digests;
+    PosixPackageFile packageFile;
+    PosixProcessControl processes;
+    LatestPackageFinder finder;
+    UpdateRun run;
+    UpdateScheduler scheduler;
+};
+
+}  // namespace velmora

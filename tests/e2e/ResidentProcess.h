@@ -1,0 +1,44 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace velmora::test {
+
+// A program started in the background without a shell, with changes to the environment
+// (std::nullopt removes a variable) and its standard output and error going to files.
+// Killed and reaped when the object goes, if it is still running.
+class ResidentProcess {
+  public:
+    ResidentProcess(const std::filesystem::path& program,
+                    const std::map<std::string, std::optional<std::string>>& environment,
+                    const std::filesystem::path& outputFolder);
+    ~ResidentProcess();
+    ResidentProcess(const ResidentProcess&) = delete;
+    ResidentProcess& operator=(const ResidentProcess&) = delete;
+
+    // Waits until `file` exists; false when the process ended first or time ran out.
+    bool waitForFile(const std::filesystem::path& file, std::chrono::milliseconds limit);
+    // The exit status once the process has ended (-1 when a signal ended it), or
+    // std::nullopt when it is still running after `limit`.
+    std::optional<int> waitForExit(std::chrono::milliseconds limit);
+    void sendSignal(int signalNumber);
+
+    std::string standardOutput() const;
+    std::string standardError() const;
+
+  private:
+    bool reap(bool block);
+
+    pid_t pid_ = -1;
+    std::optional<int> exitStatus_;
+    std::filesystem::path outFile_;
+    std::filesystem::path errFile_;
+};
+
+}  // namespace velmora::test
