@@ -68,8 +68,8 @@ class MainFormTest : public ::testing::Test {
     }
 
     void storeValue(const std::string& name, const std::string& value) {
-        ASSERT_TRUE(reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(),
-                                      name, value));
+        ASSERT_TRUE(
+            reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, value));
     }
 };
 
@@ -106,8 +106,7 @@ TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndLeavesTheWindowHidden) {
     EXPECT_TRUE(loadedBeforeFind);
     EXPECT_EQ(showBoxSeen, kFalse);
     EXPECT_EQ(writeToLogSeen, kTrue);
-    EXPECT_EQ(window.frmVendor.caption(),
-              "http://update.corvane.example/defs/download/packages/");
+    EXPECT_EQ(window.frmVendor.caption(), "http://update.corvane.example/defs/download/packages/");
     EXPECT_EQ(window.lblVDFileName.tag(), "20041001-003");
     EXPECT_EQ(window.lblVDFileName.caption(), "2004/10/1 rev. 3");
     EXPECT_FALSE(window.visible());
