@@ -1,8 +1,6 @@
 #include "settings/Reg.h"
 
 #include <exception>
-#include <new>
-#include <system_error>
 
 #include "log/RuntimeError.h"
 #include "platform/RegistryBackend.h"
@@ -23,23 +21,6 @@ std::string textFromReadBuffer(const std::string& data) {
         return {};
     }
     return data.substr(0, nul);
-}
-
-// What a trapped failure is reported as: an operating-system error keeps its errno and
-// the system's description of it; running out of memory and anything else get the numbers
-// the program uses for them elsewhere.
-RuntimeError runtimeErrorOf(const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::system_error& error) {
-        return {error.code().value(), error.code().message()};
-    } catch (const std::bad_alloc&) {
-        return {7, "Out of memory"};
-    } catch (const std::exception& error) {
-        return {51, error.what()};
-    } catch (...) {
-        return {51, "Internal error"};
-    }
 }
 
 }  // namespace

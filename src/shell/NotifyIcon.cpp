@@ -1,7 +1,6 @@
 #include "shell/NotifyIcon.h"
 
 #include <exception>
-#include <system_error>
 
 #include "log/RuntimeError.h"
 
@@ -10,7 +9,6 @@ namespace velmora {
 namespace {
 
 constexpr std::size_t kTipCharacters = 63;
-constexpr int kUnnumberedError = -1;
 
 bool startsCharacter(unsigned char byte) {
     return (byte & 0xC0) != 0x80;
@@ -30,15 +28,13 @@ bool NotifyIcon::DeleteTrayIcon() {
 
 template <typename Action>
 bool NotifyIcon::trapped(Action action) {
-    std::string report;
+    std::exception_ptr failure;
     try {
         return action();
-    } catch (const std::system_error& error) {
-        report = errorReport({error.code().value(), error.code().message()});
-    } catch (const std::exception& error) {
-        report = errorReport({kUnnumberedError, error.what()});
+    } catch (...) {
+        failure = std::current_exception();
     }
-    log_.WriteLog(report, kTrue, kTrue);
+    log_.WriteLog(errorReport(runtimeErrorOf(failure)), kTrue, kTrue);
     return false;
 }
 

@@ -45,7 +45,7 @@ TEST_F(NotifyIconTest, RunTimeErrorsAreReportedInBoxAndLogAndGiveFalse) {
 
     const std::string first =
         "ERROR #" + std::to_string(ENOMEM) + " : " + std::generic_category().message(ENOMEM);
-    const std::string second = "ERROR #-1 : the notification area went away";
+    const std::string second = "ERROR #51 : the notification area went away";
     EXPECT_EQ(notifier.notices, (std::vector<std::string>{first, second}));
     const std::string written = readFile(dir / "velmora.log");
     EXPECT_NE(written.find(" : " + first + "\r\n"), std::string::npos);
