@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QSaveFile>
-#include <QSessionManager>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -95,8 +94,9 @@ Resident::Resident(QApplication& app, TerminationSignals& endRequests)
         endRequests.takeSignal();
         form_.unload(UnloadMode::TaskManager);
     });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest,
-                     [this](QSessionManager&) { form_.unload(UnloadMode::SessionEnd); });
+    // The end of the desktop session arrives as the session manager's "die", which Qt turns
+    // into a quit, or as SIGTERM or SIGHUP. Not commitDataRequest: Qt also emits it for a
+    // mere checkpoint of the session and before a log-out the user may still cancel.
     QObject::connect(&app, &QCoreApplication::aboutToQuit,
                      [this] { form_.unload(UnloadMode::SessionEnd); });
 }
