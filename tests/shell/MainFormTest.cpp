@@ -4,42 +4,31 @@
 #include <vector>
 
 #include "engine/VendorUrls.h"
-#include "platform/posix/PosixRegistryBackend.h"
 #include "settings/MainWindow.h"
-#include "settings/Reg.h"
-#include "settings/SettingsStore.h"
 #include "shell/MainForm.h"
-#include "support/RecordingNotifier.h"
 #include "support/RecordingShellWindows.h"
 #include "support/ScriptedTrayIcon.h"
-#include "support/TempDir.h"
+#include "support/TempSettings.h"
 
 namespace velmora {
 namespace {
 
-using test::readFile;
 using Calls = std::vector<std::string>;
 
 // The real window, settings store and registry files in a temporary folder; the tray, the
 // other windows and the start-up steps beyond the window record what they are asked.
 class MainFormTest : public ::testing::Test {
   protected:
-    test::TempDir dir;
+    test::TempSettings settings;
     std::filesystem::path registryFile =
-        dir / "config" / "velmora" / "registry" / "HKEY_CURRENT_USER.reg";
-    std::filesystem::path logFile = dir / "velmora.log";
-    PosixRegistryBackend registry{dir / "config"};
-    test::RecordingNotifier notifier;
-    EventLog log{{logFile, dir / "state" / "velmora.log"}, notifier};
-    Reg reg{registry, log};
-    SettingsStore store{reg, MainWindowControls::kIntervalMinimum};
-    MainWindow window{store, reg, dir.path().string(), "velmora"};
+        settings.dir / "config" / "velmora" / "registry" / "HKEY_CURRENT_USER.reg";
+    std::filesystem::path logFile = settings.dir / "velmora.log";
+    MainWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
     test::ScriptedTrayIcon tray;
-    NotifyIcon notifyIcon{tray, log};
+    NotifyIcon notifyIcon{tray, settings.log};
     test::RecordingShellWindows windows;
 
     Calls calls;
-    int programEnds = 0;
     Flag16 showBoxSeen = 1;
     Flag16 writeToLogSeen = 1;
     MainForm form{window, notifyIcon, windows, steps()};
@@ -66,16 +55,11 @@ class MainFormTest : public ::testing::Test {
             .endProgram = [this] { calls.push_back("end"); },
         };
     }
-
-    void storeValue(const std::string& name, const std::string& value) {
-        ASSERT_TRUE(
-            reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, value));
-    }
 };
 
 TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndLeavesTheWindowHidden) {
-    storeValue("IUP", "1");
-    storeValue("Interval", "24");
+    settings.store("IUP", "1");
+    settings.store("Interval", "24");
     window.setVisible(true);
     calls.clear();
     bool hiddenBeforeTheTick = false;
@@ -117,7 +101,7 @@ TEST_F(MainFormTest, RefusedTrayIconDoesNotStopTheStartUp) {
     tray.behaviour = test::ScriptedTrayIcon::Behaviour::Refuse;
     form.Form_Load();
     EXPECT_EQ(calls, (Calls{"tick", "add:Velmora", "installed", "find"}));
-    EXPECT_TRUE(notifier.notices.empty());
+    EXPECT_TRUE(settings.notifier.notices.empty());
 }
 
 TEST_F(MainFormTest, MinimisingHidesTheWindow) {
@@ -168,7 +152,7 @@ TEST_F(MainFormTest, EveryOtherUnloadRemovesTheIconUnloadsTheAboutBoxAndEndsOnce
     }
     EXPECT_FALSE(std::filesystem::exists(registryFile)) << "nothing stored at exit";
     EXPECT_FALSE(std::filesystem::exists(logFile)) << "nothing logged at exit";
-    EXPECT_TRUE(notifier.notices.empty());
+    EXPECT_TRUE(settings.notifier.notices.empty());
 }
 
 }  // namespace
