@@ -1,3 +1,4 @@
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,6 +8,10 @@
 #include "shell/CommandLine.h"
 
 int main(int argc, char* argv[]) {
+    // Under a file-size limit a write past it would end the program by this signal, with no
+    // word to the user; ignored, the write fails with EFBIG and is reported like a full
+    // disk. Started packages get default signal handling back.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const std::string programName = argc > 0 ? argv[0] : "velmora";
     switch (velmora::parseCommandLine(arguments)) {

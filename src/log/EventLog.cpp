@@ -1,5 +1,6 @@
 #include "log/EventLog.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -10,7 +11,9 @@ namespace velmora {
 
 namespace {
 
-// Opens, writes and closes in one go, so the file is never held between reports.
+// Opens, writes and closes in one go, so the file is never held between reports. A line
+// that does not fit (full disk, file-size limit) is cut off again, so the log keeps only
+// whole lines and the line goes to the next destination whole.
 bool appendTo(const std::filesystem::path& file, const std::string& line) {
     if (file.empty()) {
         return false;
@@ -19,9 +22,18 @@ bool appendTo(const std::filesystem::path& file, const std::string& line) {
     if (!out) {
         return false;
     }
+    std::error_code sizeError;
+    const std::uintmax_t sizeBefore = std::filesystem::file_size(file, sizeError);
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
     out.close();
-    return !out.fail();
+    if (out.fail()) {
+        if (!sizeError) {
+            std::error_code ignored;
+            std::filesystem::resize_file(file, sizeBefore, ignored);
+        }
+        return false;
+    }
+    return true;
 }
 
 bool appendCreatingFolder(const std::filesystem::path& file, const std::string& line) {

@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Version.h"
+#include "e2e/ProgramUnderTest.h"
 #include "e2e/SampleMirror.h"
 #include "platform/posix/UniqueFd.h"
 #include "support/ProcessRunner.h"
@@ -49,10 +51,16 @@ class UpdateNowE2ETest : public ::testing::Test {
                       values);
     }
 
-    test::ProcessResult updateNow(const SampleMirror& mirror) {
-        return runProcess("/usr/bin/env",
-                          {"-C", (dir_ / "downloads").string(), (dir_ / "bin" / "velmora").string(),
-                           "--update-now"},
+    // `before` is put ahead of the program (prlimit and its options, for example).
+    test::ProcessResult updateNow(const SampleMirror& mirror,
+                                  const std::vector<std::string>& before = {}) {
+        std::vector<std::string> arguments{"-C", (dir_ / "downloads").string()};
+        arguments.insert(arguments.end(), before.begin(), before.end());
+        for (std::string& word :
+             test::programCommandLine((dir_ / "bin" / "velmora").string(), {"--update-now"})) {
+            arguments.push_back(std::move(word));
+        }
+        return runProcess("/usr/bin/env", arguments,
                           {{"http_proxy", mirror.proxyUrl()},
                            {"no_proxy", std::nullopt},
                            {"NO_PROXY", std::nullopt},
@@ -160,6 +168,27 @@ TEST_F(UpdateNowE2ETest, FailedRunsReportOneLineAndEndWithStatusOne) {
             EXPECT_TRUE(readFile(logFile()).ends_with("</html>\n --\r\n"));
         }
     }
+}
+
+TEST_F(UpdateNowE2ETest, AFileSizeLimitStopsTheSaveWithANoticeAndLeavesTheLogWhole) {
+    storeSettings("\"Log\"=\"1\"\n");
+    SampleMirror mirror(dir_.path(), {"--package-size", "300000"});
+    // The log stands just short of the limit: the next line does not fit.
+    constexpr std::size_t kLimit = 200000;
+    const std::string earlier = std::string(kLimit - 20, '.') + "\r\n";
+    writeFile(logFile(), earlier);
+
+    const auto result =
+        updateNow(mirror, {"/usr/bin/prlimit", "--fsize=" + std::to_string(kLimit), "--"});
+    const std::string notice =
+        "ウィルス定義ファイル(20041114-017-i32.exe)を保存できませんでした(File too large).";
+    EXPECT_EQ(result.exitStatus, 1) << result.standardError;
+    EXPECT_EQ(result.standardOutput, notice + "\n");
+    EXPECT_TRUE(installedSets().empty());
+    EXPECT_TRUE(downloadsEmpty()) << "no cut-off package is left behind";
+    EXPECT_EQ(readFile(logFile()), earlier) << "no cut-off line is left in the log";
+    const std::string fallback = readFile(dir_ / "state" / "velmora" / "velmora.log");
+    EXPECT_TRUE(fallback.ends_with(" : " + notice + "\r\n")) << fallback;
 }
 
 TEST_F(UpdateNowE2ETest, AnotherRunningVelmoraIsLeftAloneWithStatusThree) {

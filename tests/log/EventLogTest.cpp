@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "log/EventLog.h"
@@ -119,6 +123,31 @@ TEST_F(EventLogTest, ReadOnlyFolderFallsBackForAnOrdinaryUser) {
     });
     EXPECT_EQ(status, 0);
     EXPECT_FALSE(std::filesystem::exists(primary));
+}
+
+TEST_F(EventLogTest, LineThatDoesNotFitIsCutOffAgainAndWrittenWholeToTheFallback) {
+    const std::string earlier = "2004/11/13 9:05:07 : earlier\r\n";
+    test::writeFile(primary, earlier);
+    // A file-size limit a few bytes past the log's end stands in for a full disk.
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlim_t limit = earlier.size() + 5;
+        const rlimit fileSize{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &fileSize) != 0) {
+            _exit(10);
+        }
+        EventLog log = makeLog();
+        log.WriteLog("does not fit", kFalse, kTrue);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(primary), earlier);
+    EXPECT_EQ(readFile(fallback), "2004/11/14 9:05:07 : does not fit\r\n");
 }
 
 TEST(LogFileBesideTest, JoinsFolderBaseNameAndSuffixAsTheyAre) {

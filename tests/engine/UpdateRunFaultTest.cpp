@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/UpdateRun.h"
+#include "engine/UpdateRunRig.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::HttpResponse;
+using test::readFile;
+using test::UpdateRunRig;
+
+constexpr const char* kPackage = "20041114-017-i32.exe";
+constexpr const char* kUpdated = "ウィルス定義を 2004/11/14 rev. 17 に更新しました.";
+constexpr const char* kDownloadFailed =
+    "ウィルス定義ファイル(20041114-017-i32.exe)のダウンロードに失敗しました.";
+constexpr const char* kMismatch =
+    "ウィルス定義ファイル(20041114-017-i32.exe)が不正のため、更新を中止しました.(MD5hashエラー).";
+constexpr const char* kFailure2 = "ウィルス定義の更新に失敗しました. 再実行してください(2). ";
+
+// Faults of the server and of the package, met by a whole run with real processes and
+// files. The package fetch uses a receive time-out of one second so that a stall is short.
+class UpdateRunFaultTest : public ::testing::Test {
+  protected:
+    void run() {
+        UpdateRun updateRun(
+            rig_.window, rig_.settings, quickFetcher_, rig_.packageFile, rig_.processes, rig_.log,
+            {[&](const Flag16& s, const Flag16& w) { return rig_.finder.FindLatestPackage(s, w); },
+             [&](const ByteBuffer& b, std::size_t n) {
+                 return MD5Bytes(b, n, rig_.digests, rig_.log);
+             },
+             [&] { return rig_.installed(); }});
+        updateRun.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+        lastOutcome_ = updateRun.lastOutcome();
+    }
+
+    // A package that installs, padded so that a part of it is a real part.
+    static std::string paddedPackage(const std::string& script) {
+        return script + "exit 0\n" + std::string(256 * 1024, '#');
+    }
+
+    UpdateRunRig rig_;
+    CurlFetcher quickFetcher_{{std::chrono::milliseconds(3000), std::chrono::seconds(1)}};
+    UpdateOutcome lastOutcome_ = UpdateOutcome::NotRun;
+};
+
+TEST_F(UpdateRunFaultTest, ServerFaultsDuringTheDownloadInstallNothingAndUnlockTheWindow) {
+    const std::string body = paddedPackage(UpdateRunRig::installingPackage("20041114.017"));
+    struct Case {
+        std::string name;
+        HttpResponse response;
+        std::string notice;
+        UpdateOutcome outcome;
+    };
+    HttpResponse headersOnly = HttpResponse::ok(body);
+    headersOnly.bodyBytesToSend = 0;
+    const std::vector<Case> cases{
+        // What arrived before the fault is only a part: it fails the digest check.
+        {"reset mid-body", HttpResponse::ok(body).thenReset(body.size() / 2), kMismatch,
+         UpdateOutcome::DigestMismatch},
+        {"stall past the receive time-out", HttpResponse::ok(body).thenStall(body.size() / 2),
+         kMismatch, UpdateOutcome::DigestMismatch},
+        {"headers only", headersOnly, kDownloadFailed, UpdateOutcome::DownloadFailed},
+    };
+    rig_.startUp();
+    const std::map<std::string, bool> before = rig_.enabledStates();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig_.notifier.notices.clear();
+        rig_.publish(kPackage, body);
+        rig_.server.on(std::string(UpdateRunRig::kPackagesPath) + kPackage, c.response);
+        const auto started = std::chrono::steady_clock::now();
+        run();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+        EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{c.notice});
+        EXPECT_EQ(lastOutcome_, c.outcome);
+        EXPECT_EQ(rig_.installed(), "");
+        EXPECT_TRUE(fs::is_empty(rig_.downloads()));
+        EXPECT_EQ(rig_.enabledStates(), before);
+    }
+}
+
+TEST_F(UpdateRunFaultTest, MisbehavingPackagesEndTheRunWithTheNoticeOfWhatTheyLeft) {
+    const fs::path grandchild = rig_.dir / "grandchild.pid";
+    struct Case {
+        std::string name;
+        std::string script;
+        std::string notice;
+    };
+    const std::string install = UpdateRunRig::installingPackage("20041114.017");
+    const std::vector<Case> cases{
+        {"crashes", "#!/bin/sh\nkill -SEGV $$\n", kFailure2},
+        {"crashes after installing", install + "kill -SEGV $$\n", kUpdated},
+        {"exits with 259", install + "exit 259\n", kUpdated},
+        // The wait is for the package, not for what it leaves running with its output.
+        {"forks and exits", install + "sleep 30 &\necho $! > '" + grandchild.string() + "'\n",
+         kUpdated},
+        {"deletes its own file", install + "rm -f \"$0\"\n", kUpdated},
+    };
+    rig_.startUp();
+    const std::map<std::string, bool> before = rig_.enabledStates();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(rig_.definitions());
+        fs::create_directories(rig_.definitions());
+        rig_.window.lblVDFileName.setTag("");
+        rig_.notifier.notices.clear();
+        rig_.publish(kPackage, c.script);
+        const auto started = std::chrono::steady_clock::now();
+        run();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+        EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{c.notice});
+        EXPECT_TRUE(fs::is_empty(rig_.downloads()));
+        EXPECT_EQ(rig_.enabledStates(), before);
+    }
+    ASSERT_TRUE(fs::exists(grandchild));
+    const pid_t left = static_cast<pid_t>(std::stol(readFile(grandchild)));
+    EXPECT_EQ(kill(left, 0), 0) << "what the package started is left alone";
+    kill(left, SIGKILL);
+}
+
+}  // namespace
+}  // namespace velmora
