@@ -22,7 +22,7 @@ constexpr long kMaxRedirects = 10;
 // trickles.
 constexpr long kLowSpeedBytesPerSecond = 1;
 // Larger reads than libcurl's 16 KiB default: fewer callbacks on a large package.
-constexpr long kReceiveBufferBytes = 512 * 1024;
+constexpr long kReceiveBufferBytes = 512L * 1024;
 
 struct EasyHandleCleanup {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -60,13 +60,15 @@ class IdleWatch {
         lastActivity_ = Clock::now();
     }
 
-    static int onConnected(void* self, char*, char*, int, int) {
+    static int onConnected(void* self, char* /*primaryIp*/, char* /*localIp*/, int /*primaryPort*/,
+                           int /*localPort*/) {
         static_cast<IdleWatch*>(self)->sawActivity();
         return CURL_PREREQFUNC_OK;
     }
 
     // libcurl calls this at least about once a second, also while nothing arrives.
-    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    static int onProgress(void* self, curl_off_t /*downloadTotal*/, curl_off_t /*downloaded*/,
+                          curl_off_t /*uploadTotal*/, curl_off_t /*uploaded*/) {
         const auto* watch = static_cast<IdleWatch*>(self);
         const bool expired =
             watch->connected_ && Clock::now() - watch->lastActivity_ >= watch->limit_;

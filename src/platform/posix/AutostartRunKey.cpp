@@ -15,7 +15,7 @@ namespace velmora {
 namespace {
 
 constexpr std::string_view kSuffix = ".desktop";
-constexpr std::size_t kLargestEntry = 1024 * 1024;
+constexpr std::size_t kLargestEntry = std::size_t{1024} * 1024;
 constexpr mode_t kEntryMode = 0644;
 
 bool isRefusal(const std::error_code& code) {

@@ -138,7 +138,7 @@ std::string quoteExecValue(std::string_view program) {
 }
 
 std::string unquoteExecValue(std::string_view execValue) {
-    const std::string line = unescapeString(execValue);
+    std::string line = unescapeString(execValue);
     const auto arguments = splitArguments(line);
     if (arguments && arguments->size() == 1) {
         return arguments->front();

@@ -12,8 +12,6 @@
 
 #include "platform/posix/UniqueFd.h"
 
-extern char** environ;
-
 namespace velmora {
 
 namespace {
@@ -95,6 +93,7 @@ std::int32_t PosixProcessControl::startProgram(const std::string& commandLine, s
     }
     const std::string path = programPath(words.front());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& word : words) {
         argv.push_back(word.data());
     }

@@ -17,7 +17,7 @@ namespace velmora {
 namespace {
 
 // A stand-in registry file never grows near this; anything larger is not one.
-constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
+constexpr std::size_t kLargestFile = std::size_t{16} * 1024 * 1024;
 constexpr mode_t kNewFileMode = 0600;
 // A writer holds the lock for a few milliseconds; one that holds it longer is stuck.
 constexpr std::chrono::milliseconds kLockPatience{5000};
@@ -84,7 +84,7 @@ void moveAside(const std::filesystem::path& file) {
 std::filesystem::path replacementTarget(const std::filesystem::path& file) {
     std::error_code ignored;
     if (std::filesystem::is_symlink(file, ignored)) {
-        const auto resolved = std::filesystem::canonical(file, ignored);
+        auto resolved = std::filesystem::canonical(file, ignored);
         if (!resolved.empty()) {
             return resolved;
         }

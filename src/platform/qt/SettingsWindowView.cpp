@@ -307,7 +307,7 @@ void SettingsWindowView::closeEvent(QCloseEvent* event) {
         return;
     }
     // Not QDialog's own handling, which would turn the close into a Cancel.
-    QWidget::closeEvent(event);
+    QWidget::closeEvent(event);  // NOLINT(bugprone-parent-virtual-call)
 }
 
 void SettingsWindowView::changeEvent(QEvent* event) {

@@ -6,15 +6,17 @@
 
 namespace velmora {
 
-TrayMenu::TrayMenu(std::function<void(TrayCommand)> onCommand) {
+TrayMenu::TrayMenu(const std::function<void(TrayCommand)>& onCommand) {
     menu_.setObjectName(QStringLiteral("mnuTaskTray"));
     menu_.setTitle(QString::fromUtf8(kTrayMenuCaption.data(), kTrayMenuCaption.size()));
     for (const TrayMenuItem& item : kTrayMenuItems) {
         QAction* action =
             item.command == TrayCommand::Separator
                 ? menu_.addSeparator()
-                : menu_.addAction(QString::fromUtf8(item.caption.data(), item.caption.size()));
-        action->setObjectName(QString::fromUtf8(item.name.data(), item.name.size()));
+                : menu_.addAction(QString::fromUtf8(item.caption.data(),
+                                                    static_cast<qsizetype>(item.caption.size())));
+        action->setObjectName(
+            QString::fromUtf8(item.name.data(), static_cast<qsizetype>(item.name.size())));
         if (item.command != TrayCommand::Separator) {
             QObject::connect(action, &QAction::triggered,
                              [onCommand, command = item.command] { onCommand(command); });

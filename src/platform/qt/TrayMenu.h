@@ -10,7 +10,7 @@ namespace velmora {
 // The tray pop-up menu mnuTaskTray as a QMenu; picking an item hands its command on.
 class TrayMenu final {
   public:
-    explicit TrayMenu(std::function<void(TrayCommand)> onCommand);
+    explicit TrayMenu(const std::function<void(TrayCommand)>& onCommand);
 
     // Opens the menu at the pointer and returns when it has closed.
     void popUpAtPointer();
