@@ -9,6 +9,7 @@
 
 #include "engine/UpdateRun.h"
 #include "engine/UpdateRunRig.h"
+#include "support/Unprivileged.h"
 
 namespace velmora {
 namespace {
@@ -125,6 +126,30 @@ TEST_F(UpdateRunFaultTest, MisbehavingPackagesEndTheRunWithTheNoticeOfWhatTheyLe
     const pid_t left = static_cast<pid_t>(std::stol(readFile(grandchild)));
     EXPECT_EQ(kill(left, 0), 0) << "what the package started is left alone";
     kill(left, SIGKILL);
+}
+
+TEST_F(UpdateRunFaultTest, AWorkingFolderTheUserMayNotWriteToStopsTheRunWithANotice) {
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    const std::map<std::string, bool> before = rig_.enabledStates();
+    test::openToEveryone(rig_.dir.path());
+    fs::permissions(rig_.downloads(), fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const std::vector<std::string> expected{
+        "ウィルス定義ファイル(20041114-017-i32.exe)を保存できませんでした(Permission denied)."};
+    const int status = test::runUnprivileged([&] {
+        run();
+        if (rig_.notifier.notices != expected) {
+            return 1;
+        }
+        if (lastOutcome_ != UpdateOutcome::SaveFailed || rig_.enabledStates() != before) {
+            return 2;
+        }
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(fs::is_empty(rig_.downloads()));
+    EXPECT_EQ(rig_.installed(), "");
 }
 
 }  // namespace
