@@ -27,6 +27,7 @@ TEST(DefinitionNameTest, PiecesThatAreNotDecimalAreShownAsTheyStand) {
     EXPECT_EQ(FormatDefinitionName("2004111A.XYZ"), "2004/11/1A rev. XYZ");
     EXPECT_EQ(FormatDefinitionName("+004-1 14.0 7"), "----/--/-- rev. ---");
     EXPECT_EQ(FormatDefinitionName("+0041 14.0 7"), "+004/1 /14 rev. 0 7");
+    EXPECT_EQ(FormatDefinitionName("--------.---"), "----/--/-- rev. ---");
 }
 
 }  // namespace
