@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/UpdateNotices.h"
 #include "engine/UpdateRun.h"
 #include "engine/UpdateRunRig.h"
 #include "support/Unprivileged.h"
@@ -16,16 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::HttpResponse;
+using test::kDownloadFailed;
+using test::kFailure2;
+using test::kMismatch;
+using test::kPackage;
+using test::kUpdated;
 using test::readFile;
 using test::UpdateRunRig;
-
-constexpr const char* kPackage = "20041114-017-i32.exe";
-constexpr const char* kUpdated = "ウィルス定義を 2004/11/14 rev. 17 に更新しました.";
-constexpr const char* kDownloadFailed =
-    "ウィルス定義ファイル(20041114-017-i32.exe)のダウンロードに失敗しました.";
-constexpr const char* kMismatch =
-    "ウィルス定義ファイル(20041114-017-i32.exe)が不正のため、更新を中止しました.(MD5hashエラー).";
-constexpr const char* kFailure2 = "ウィルス定義の更新に失敗しました. 再実行してください(2). ";
 
 // Faults of the server and of the package, met by a whole run with real processes and
 // files. The package fetch uses a receive time-out of one second so that a stall is short.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/UpdateNotices.h"
 #include "engine/UpdateRun.h"
 #include "engine/UpdateRunRig.h"
 
@@ -14,16 +15,14 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using test::kFailure1;
+using test::kFailure2;
+using test::kMismatch;
+using test::kPackage;
+using test::kUpdated;
 using test::readFile;
 using test::UpdateRunRig;
 using test::writeFile;
-
-constexpr const char* kPackage = "20041114-017-i32.exe";
-constexpr const char* kUpdated = "ウィルス定義を 2004/11/14 rev. 17 に更新しました.";
-constexpr const char* kMismatch =
-    "ウィルス定義ファイル(20041114-017-i32.exe)が不正のため、更新を中止しました.(MD5hashエラー).";
-constexpr const char* kFailure1 = "ウィルス定義の更新に失敗しました. 再実行してください(1). ";
-constexpr const char* kFailure2 = "ウィルス定義の更新に失敗しました. 再実行してください(2). ";
 
 constexpr const char* kSomeDigest = "0123456789ABCDEF0123456789ABCDEF";
 

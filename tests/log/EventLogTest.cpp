@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "log/EventLog.h"
+#include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
@@ -14,18 +15,8 @@
 namespace velmora {
 namespace {
 
+using test::fixedTime;
 using test::readFile;
-
-std::tm fixedTime() {
-    std::tm when{};
-    when.tm_year = 2004 - 1900;
-    when.tm_mon = 10;
-    when.tm_mday = 14;
-    when.tm_hour = 9;
-    when.tm_min = 5;
-    when.tm_sec = 7;
-    return when;
-}
 
 class EventLogTest : public ::testing::Test {
   protected:

@@ -5,6 +5,7 @@
 
 #include "engine/Md5.h"
 #include "platform/digest/OpenSslDigestLibrary.h"
+#include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 
@@ -15,19 +16,11 @@ ByteBuffer bytesOf(const std::string& text) {
     return ByteBuffer(text.begin(), text.end());
 }
 
-std::tm fixedTime() {
-    std::tm when{};
-    when.tm_year = 2004 - 1900;
-    when.tm_mon = 10;
-    when.tm_mday = 14;
-    return when;
-}
-
 class Md5DigestTest : public ::testing::Test {
   protected:
     test::TempDir dir;
     test::RecordingNotifier notifier;
-    EventLog log{{dir / "velmora.log", dir / "fallback.log"}, notifier, fixedTime};
+    EventLog log{{dir / "velmora.log", dir / "fallback.log"}, notifier, test::fixedTime};
     OpenSslDigestLibrary library;
 
     std::string logged() const {
@@ -70,15 +63,15 @@ TEST_F(Md5DigestTest, BufferWithoutElementZeroOrTooShortLogsSubscriptError) {
     EXPECT_EQ(MD5Bytes(ByteBuffer{}, 0, library, log), "");
     EXPECT_EQ(MD5Bytes(bytesOf("abc"), 4, library, log), "");
     EXPECT_EQ(logged(),
-              "2004/11/14 0:00:00 : ERROR #9 : Subscript out of range\r\n"
-              "2004/11/14 0:00:00 : ERROR #9 : Subscript out of range\r\n");
+              "2004/11/14 9:05:07 : ERROR #9 : Subscript out of range\r\n"
+              "2004/11/14 9:05:07 : ERROR #9 : Subscript out of range\r\n");
     EXPECT_TRUE(notifier.notices.empty());
 }
 
 TEST_F(Md5DigestTest, LibraryThatCannotDigestLogsOneLine) {
     OpenSslDigestLibrary unavailable("fips=yes");
     EXPECT_EQ(MD5Bytes(bytesOf("abc"), 3, unavailable, log), "");
-    EXPECT_EQ(logged(), "2004/11/14 0:00:00 : ERROR #48 : Error in loading digest library\r\n");
+    EXPECT_EQ(logged(), "2004/11/14 9:05:07 : ERROR #48 : Error in loading digest library\r\n");
     EXPECT_TRUE(notifier.notices.empty());
 }
 
