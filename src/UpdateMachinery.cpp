@@ -1,7 +1,7 @@
 #include "UpdateMachinery.h"
 
+#include "engine/BackgroundMd5.h"
 #include "engine/InstalledDefinitions.h"
-#include "engine/Md5.h"
 #include "engine/VendorUrls.h"
 #include "platform/SpecialFolder.h"
 
@@ -19,9 +19,7 @@ UpdateMachinery::UpdateMachinery(MainWindow& window, SettingsStore& store, Event
           {[this](const Flag16& showBox, const Flag16& writeToLog) {
                return finder.FindLatestPackage(showBox, writeToLog);
            },
-           [this, &log](const ByteBuffer& bytes, std::size_t count) {
-               return MD5Bytes(bytes, count, digests, log);
-           },
+           [this, &log] { return std::make_unique<BackgroundMd5>(digests, log); },
            installedDefinitions}),
       scheduler(window, store, run, packageBaseUrl()) {}
 

@@ -1,46 +1,25 @@
 #include "engine/Md5.h"
 
 #include <new>
-#include <optional>
+
+#include "engine/Md5Stream.h"
 
 namespace velmora {
-
-namespace {
-
-std::optional<RuntimeError> digestInto(Md5Digest& digest, const ByteBuffer& buffer,
-                                       std::size_t count, DigestLibrary& library) {
-    // Reading past the end would digest whatever memory follows: refused like an empty
-    // buffer.
-    if (buffer.empty() || count > buffer.size()) {
-        return kSubscriptOutOfRange;
-    }
-    const std::unique_ptr<DigestContext> context = library.MD5Init();
-    if (!context) {
-        return kDigestLibraryUnavailable;
-    }
-    if (!context->MD5Update(buffer.data(), count) || !context->MD5Final(digest)) {
-        return kDigestLibraryFailed;
-    }
-    return std::nullopt;
-}
-
-void reportFailure(EventLog& log, const RuntimeError& error) {
-    log.WriteLog(errorReport(error), kFalse, kTrue);
-}
-
-}  // namespace
 
 std::string MD5Bytes(const ByteBuffer& buffer, std::size_t count, DigestLibrary& library,
                      EventLog& log) {
     try {
-        Md5Digest digest{};
-        if (const auto error = digestInto(digest, buffer, count, library)) {
-            reportFailure(log, *error);
+        // Reading past the end would digest whatever memory follows: refused like an empty
+        // buffer.
+        if (buffer.empty() || count > buffer.size()) {
+            log.WriteLog(errorReport(kSubscriptOutOfRange), kFalse, kTrue);
             return {};
         }
-        return MD5ToHex(digest);
+        Md5Stream stream(library);
+        stream.add({buffer.data(), count});
+        return stream.finish(log);
     } catch (const std::bad_alloc&) {
-        reportFailure(log, kOutOfMemory);
+        log.WriteLog(errorReport(kOutOfMemory), kFalse, kTrue);
         return {};
     }
 }

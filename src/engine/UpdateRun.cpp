@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <future>
 #include <initializer_list>
-#include <system_error>
+#include <span>
 #include <utility>
 
 #include "engine/DefinitionName.h"
@@ -137,16 +136,20 @@ UpdateOutcome UpdateRun::runSteps(const std::string& baseUrl, const Flag16& show
     }
 
     const std::string fileName = window_.lblLatstVDFileName.tag() + "-" + storedFlavour() + ".exe";
+    // The digest is taken from the bytes in memory as they arrive, so that it is ready
+    // soon after the download ends; the file is written once the whole package is in.
+    const std::unique_ptr<BackgroundMd5> digest = procedures_.StartMD5();
     ByteBuffer buffer;
-    const std::size_t count = fetcher_.InternetGetFile(baseUrl + fileName, buffer, "");
+    const std::size_t count = fetcher_.InternetGetFile(
+        baseUrl + fileName, buffer, "",
+        [&digest](std::span<const std::uint8_t> piece) { digest->add(piece); });
     if (count == 0) {
         log_.WriteLog(packageNotice(fileName, "のダウンロードに失敗しました."), showBox,
                       writeToLog);
         return UpdateOutcome::DownloadFailed;
     }
     std::string saveError;
-    std::string actualDigest;
-    const bool saved = saveWhileDigesting(fileName, buffer, count, saveError, actualDigest);
+    const bool saved = packageFile_.save(fileName, buffer, count, saveError);
     // The package is on disk; its bytes need not be held while it runs.
     ByteBuffer().swap(buffer);
     if (!saved) {
@@ -154,6 +157,7 @@ UpdateOutcome UpdateRun::runSteps(const std::string& baseUrl, const Flag16& show
                       showBox, writeToLog);
         return UpdateOutcome::SaveFailed;
     }
+    const std::string actualDigest = upperCased(digest->finish());
     UpdateOutcome outcome = UpdateOutcome::DigestMismatch;
     if (!digestsMatch(actualDigest, expectedDigest)) {
         log_.WriteLog(packageNotice(fileName, "が不正のため、更新を中止しました.(MD5hashエラー)."),
@@ -165,26 +169,6 @@ UpdateOutcome UpdateRun::runSteps(const std::string& baseUrl, const Flag16& show
         cleanUp(fileName, showBox, writeToLog);
     }
     return outcome;
-}
-
-// The package is written to disk while its digest is taken from the same bytes in memory:
-// both are done before the outcome is decided, so a package that fails the check has been
-// written all the same, and the wait is the longer of the two instead of their sum.
-bool UpdateRun::saveWhileDigesting(const std::string& fileName, const ByteBuffer& buffer,
-                                   std::size_t count, std::string& saveError,
-                                   std::string& actualDigest) {
-    std::future<bool> saving;
-    try {
-        saving = std::async(std::launch::async,
-                            [&] { return packageFile_.save(fileName, buffer, count, saveError); });
-    } catch (const std::system_error&) {
-        // No thread to be had: one after the other.
-        const bool saved = packageFile_.save(fileName, buffer, count, saveError);
-        actualDigest = upperCased(procedures_.MD5Bytes(buffer, count));
-        return saved;
-    }
-    actualDigest = upperCased(procedures_.MD5Bytes(buffer, count));
-    return saving.get();
 }
 
 UpdateOutcome UpdateRun::installAndConfirm(const std::string& fileName, const Flag16& showBox,

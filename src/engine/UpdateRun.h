@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "engine/BackgroundMd5.h"
 #include "log/EventLog.h"
 #include "platform/ByteBuffer.h"
 #include "platform/HttpFetcher.h"
@@ -19,8 +21,8 @@ struct UpdateRunProcedures {
     // The newest package's digest as listed, empty text after a reported failure; on
     // success it has set the Tag and Caption of lblLatstVDFileName.
     std::function<std::string(const Flag16& showBox, const Flag16& writeToLog)> FindLatestPackage;
-    // The digest of the first `count` bytes as 32 hexadecimal digits, empty on failure.
-    std::function<std::string(const ByteBuffer& bytes, std::size_t count)> MD5Bytes;
+    // Starts an MD5 digest that is handed the package's bytes as they arrive.
+    std::function<std::unique_ptr<BackgroundMd5>()> StartMD5;
     // The newest installed definitions version, read afresh, or empty text.
     std::function<std::string()> GetInstalledDefinitions;
 };
@@ -65,8 +67,6 @@ class UpdateRun {
 
     UpdateOutcome runSteps(const std::string& baseUrl, const Flag16& showBox,
                            const Flag16& writeToLog);
-    bool saveWhileDigesting(const std::string& fileName, const ByteBuffer& buffer,
-                            std::size_t count, std::string& saveError, std::string& actualDigest);
     UpdateOutcome installAndConfirm(const std::string& fileName, const Flag16& showBox,
                                     const Flag16& writeToLog);
     void cleanUp(const std::string& fileName, const Flag16& showBox, const Flag16& writeToLog);

@@ -33,9 +33,7 @@ class UpdateRunFaultTest : public ::testing::Test {
         UpdateRun updateRun(
             rig_.window, rig_.settings, quickFetcher_, rig_.packageFile, rig_.processes, rig_.log,
             {[&](const Flag16& s, const Flag16& w) { return rig_.finder.FindLatestPackage(s, w); },
-             [&](const ByteBuffer& b, std::size_t n) {
-                 return MD5Bytes(b, n, rig_.digests, rig_.log);
-             },
+             [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
              [&] { return rig_.installed(); }});
         updateRun.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
         lastOutcome_ = updateRun.lastOutcome();

@@ -159,9 +159,7 @@ class UpdateRunRig : public TempSettings {
                   {[this](const Flag16& showBox, const Flag16& writeToLog) {
                        return finder.FindLatestPackage(showBox, writeToLog);
                    },
-                   [this](const ByteBuffer& bytes, std::size_t count) {
-                       return MD5Bytes(bytes, count, digests, log);
-                   },
+                   [this] { return std::make_unique<BackgroundMd5>(digests, log); },
                    [this] { return installed(); }}};
 };
 

@@ -245,7 +245,7 @@ TEST_F(UpdateRunTest, AProcessThatCannotBeWatchedIsFailureOne) {
     UpdateRun run(
         rig_.window, rig_.settings, rig_.fetcher, rig_.packageFile, reapFirst, rig_.log,
         {[&](const Flag16& s, const Flag16& w) { return rig_.finder.FindLatestPackage(s, w); },
-         [&](const ByteBuffer& b, std::size_t n) { return MD5Bytes(b, n, rig_.digests, rig_.log); },
+         [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
          [&] { return rig_.installed(); }});
 
     run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);

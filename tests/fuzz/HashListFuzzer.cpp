@@ -26,8 +26,12 @@ class BodyFetcher final : public velmora::HttpFetcher {
   public:
     explicit BodyFetcher(std::string_view body) : body_(body) {}
     std::size_t InternetGetFile(const std::string&, velmora::ByteBuffer& received,
-                                const std::string&) override {
+                                const std::string&,
+                                const velmora::BodyPieceObserver& onPiece) override {
         received.assign(body_.begin(), body_.end());
+        if (onPiece) {
+            onPiece(received);
+        }
         return body_.size();
     }
 

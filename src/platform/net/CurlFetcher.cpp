@@ -87,8 +87,8 @@ class IdleWatch {
 // opens leaves it as it was, and one that opens but brings no byte leaves it empty.
 class BodySink {
   public:
-    BodySink(CURL* handle, ByteBuffer& target, IdleWatch& watch)
-        : handle_(handle), target_(target), watch_(watch) {}
+    BodySink(CURL* handle, ByteBuffer& target, IdleWatch& watch, const BodyPieceObserver& onPiece)
+        : handle_(handle), target_(target), watch_(watch), onPiece_(onPiece) {}
 
     static std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* self) {
         static_cast<BodySink*>(self)->headerLine(std::string_view(data, size * count));
@@ -151,13 +151,18 @@ class BodySink {
     }
 
     // Growth beyond the reservation is geometric, so copying stays linear in the body.
-    // Running out of memory ends the transfer and keeps what arrived.
+    // Running out of memory, or an observer that fails, ends the transfer and keeps what
+    // arrived.
     bool append(const char* data, std::size_t size) {
         watch_.sawActivity();
         open();
         try {
             prefaulter_.before(target_, size);
+            const std::size_t start = target_.size();
             target_.insert(target_.end(), data, data + size);
+            if (onPiece_) {
+                onPiece_(std::span<const std::uint8_t>(target_).subspan(start));
+            }
             return true;
         } catch (const std::exception&) {
             return false;
@@ -167,6 +172,7 @@ class BodySink {
     CURL* handle_;
     ByteBuffer& target_;
     IdleWatch& watch_;
+    const BodyPieceObserver& onPiece_;
     PagePrefaulter prefaulter_;
     bool opened_ = false;
     bool headHasLocation_ = false;
@@ -202,7 +208,8 @@ bool applyProxyChoice(CURL* handle, const std::string& proxyServer) {
 CurlFetcher::CurlFetcher(FetchTimeouts timeouts) : timeouts_(timeouts) {}
 
 std::size_t CurlFetcher::InternetGetFile(const std::string& sourceUrl, ByteBuffer& received,
-                                         const std::string& proxyServer) {
+                                         const std::string& proxyServer,
+                                         const BodyPieceObserver& onPiece) {
     if (sourceUrl.empty()) {
         return 0;
     }
@@ -214,7 +221,7 @@ std::size_t CurlFetcher::InternetGetFile(const std::string& sourceUrl, ByteBuffe
     }
     CURL* const curl = handle.get();
     IdleWatch watch(timeouts_.receive);
-    BodySink sink(curl, received, watch);
+    BodySink sink(curl, received, watch, onPiece);
     const bool configured =
         set(curl, CURLOPT_URL, sourceUrl.c_str()) && set(curl, CURLOPT_USERAGENT, kUserAgent) &&
         set(curl, CURLOPT_PROTOCOLS_STR, kWebProtocols) &&

@@ -22,8 +22,10 @@ class CurlFetcher final : public HttpFetcher {
     // The program always runs with the default time-outs; tests shorten them.
     explicit CurlFetcher(FetchTimeouts timeouts = {});
 
+    using HttpFetcher::InternetGetFile;
     std::size_t InternetGetFile(const std::string& sourceUrl, ByteBuffer& received,
-                                const std::string& proxyServer) override;
+                                const std::string& proxyServer,
+                                const BodyPieceObserver& onPiece) override;
 
   private:
     FetchTimeouts timeouts_;

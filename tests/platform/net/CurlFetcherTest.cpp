@@ -153,6 +153,33 @@ TEST_F(CurlFetcherTest, ResetBeforeAnyBodyByteEmptiesTheBuffer) {
     EXPECT_TRUE(buffer.empty());
 }
 
+// The observer is how a digest keeps pace with a download: what it is told must be exactly
+// the bytes that end in the buffer, whether the length was announced or not, after
+// redirects whose own bodies are dropped, and when the transfer breaks part-way.
+TEST_F(CurlFetcherTest, ObserverIsToldExactlyTheBytesThatReachTheBuffer) {
+    const std::string big = patternedBody((6u << 20) + 5);
+    server.on("/big", HttpResponse::ok(big));
+    server.on("/unannounced", HttpResponse::ok(big).withoutLength());
+    server.on("/moved", HttpResponse::redirect(302, "/final"));
+    server.on("/final", HttpResponse::ok("arrived"));
+    server.on("/broken", HttpResponse::ok(patternedBody(100000)).thenReset(40000));
+    for (const std::string path : {"/big", "/unannounced", "/moved", "/broken"}) {
+        SCOPED_TRACE(path);
+        std::string told;
+        std::size_t pieces = 0;
+        const std::size_t count =
+            fetcher.InternetGetFile(server.url(path), buffer, "", [&](auto piece) {
+                told.append(piece.begin(), piece.end());
+                ++pieces;
+            });
+        ASSERT_GT(count, 0u);
+        EXPECT_EQ(told.size(), count);
+        EXPECT_TRUE(told == asText(buffer));
+        EXPECT_GE(pieces, 1u);
+    }
+    EXPECT_EQ(buffer.size(), 40000u);
+}
+
 TEST_F(CurlFetcherTest, ServerThatNeverAnswersGivesZeroAfterTheReceiveTimeout) {
     server.on("/silent", HttpResponse::silence());
     const auto start = std::chrono::steady_clock::now();

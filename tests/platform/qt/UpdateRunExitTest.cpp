@@ -40,9 +40,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
                   {[&](const Flag16& showBox, const Flag16& writeToLog) {
                        return rig.finder.FindLatestPackage(showBox, writeToLog);
                    },
-                   [&](const ByteBuffer& bytes, std::size_t count) {
-                       return MD5Bytes(bytes, count, rig.digests, rig.log);
-                   },
+                   [&] { return std::make_unique<BackgroundMd5>(rig.digests, rig.log); },
                    [&] { return rig.installed(); }});
     rig.publish("20041114-017-i32.exe", "#!/bin/sh\nexec sleep 5\n");
     rig.startUp();
