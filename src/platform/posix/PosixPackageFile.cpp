@@ -14,7 +14,12 @@ namespace velmora {
 
 namespace {
 
-constexpr std::size_t kWriteChunk = std::size_t{8} << 20;
+// Small pieces keep the page cache to small folios. Written in 8 MiB pieces, saving a
+// 256 MiB package on a virtual machine took about 0.7 s longer in four runs out of nine,
+// all of it spent copying into the new folios: large ones came from memory the host had
+// taken back and had to supply afresh. In 64 KiB pieces no run was slow, for 4,096 system
+// calls.
+constexpr std::size_t kWriteChunk = std::size_t{64} << 10;
 constexpr mode_t kOwnerOnlyExecutable = S_IRWXU;
 
 bool writeAll(int fd, const std::uint8_t* data, std::size_t count) {
