@@ -30,8 +30,9 @@ void fetchOnce() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     CURL* handle = curl_easy_init();
     curl_easy_setopt(handle, CURLOPT_URL, kStartupUrl);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION,
-                     +[](char*, std::size_t size, std::size_t count, void*) { return size * count; });
+    curl_easy_setopt(
+        handle, CURLOPT_WRITEFUNCTION,
+        +[](char*, std::size_t size, std::size_t count, void*) { return size * count; });
     curl_easy_perform(handle);
     curl_easy_cleanup(handle);
 }
