@@ -27,8 +27,6 @@ class Md5Stream {
     // option). A second call gives empty text.
     std::string finish(EventLog& log);
 
-    bool failed() const { return error_.has_value(); }
-
   private:
     std::unique_ptr<DigestContext> context_;
     std::optional<RuntimeError> error_;

@@ -7,10 +7,8 @@
 #include "engine/BackgroundMd5.h"
 #include "engine/Md5.h"
 #include "platform/digest/OpenSslDigestLibrary.h"
-#include "support/FixedClock.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/RecordingNotifier.h"
-#include "support/TempDir.h"
+#include "support/TempEventLog.h"
 
 namespace velmora {
 namespace {
@@ -38,17 +36,9 @@ class FailingDigestLibrary final : public DigestLibrary {
     int goodUpdates_;
 };
 
-class BackgroundMd5Test : public ::testing::Test {
+class BackgroundMd5Test : public ::testing::Test, protected test::TempEventLog {
   protected:
-    test::TempDir dir;
-    test::RecordingNotifier notifier;
-    EventLog log{{dir / "velmora.log", dir / "fallback.log"}, notifier, test::fixedTime};
     OpenSslDigestLibrary library;
-
-    std::string logged() const {
-        return std::filesystem::exists(dir / "velmora.log") ? test::readFile(dir / "velmora.log")
-                                                            : "";
-    }
 
     std::string oneShot(const std::string& body) {
         return MD5Bytes(ByteBuffer(body.begin(), body.end()), body.size(), library, log);

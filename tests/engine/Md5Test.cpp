@@ -3,8 +3,7 @@
 #include <vector>
 
 #include "engine/Md5.h"
-#include "support/RecordingNotifier.h"
-#include "support/TempDir.h"
+#include "support/TempEventLog.h"
 
 namespace velmora {
 namespace {
@@ -45,16 +44,9 @@ class ScriptedDigestLibrary final : public DigestLibrary {
     FailAt failAt_;
 };
 
-class Md5Test : public ::testing::Test {
+class Md5Test : public ::testing::Test, protected test::TempEventLog {
   protected:
-    test::TempDir dir;
-    test::RecordingNotifier notifier;
-    EventLog log{{dir / "velmora.log", dir / "fallback.log"}, notifier, [] { return std::tm{}; }};
-
-    std::string logged() const {
-        return std::filesystem::exists(dir / "velmora.log") ? test::readFile(dir / "velmora.log")
-                                                            : "";
-    }
+    Md5Test() : TempEventLog([] { return std::tm{}; }) {}
 };
 
 TEST_F(Md5Test, HexIsLowercaseWithLeadingZeros) {

@@ -5,9 +5,7 @@
 
 #include "engine/Md5.h"
 #include "platform/digest/OpenSslDigestLibrary.h"
-#include "support/FixedClock.h"
-#include "support/RecordingNotifier.h"
-#include "support/TempDir.h"
+#include "support/TempEventLog.h"
 
 namespace velmora {
 namespace {
@@ -16,17 +14,9 @@ ByteBuffer bytesOf(const std::string& text) {
     return ByteBuffer(text.begin(), text.end());
 }
 
-class Md5DigestTest : public ::testing::Test {
+class Md5DigestTest : public ::testing::Test, protected test::TempEventLog {
   protected:
-    test::TempDir dir;
-    test::RecordingNotifier notifier;
-    EventLog log{{dir / "velmora.log", dir / "fallback.log"}, notifier, test::fixedTime};
     OpenSslDigestLibrary library;
-
-    std::string logged() const {
-        return std::filesystem::exists(dir / "velmora.log") ? test::readFile(dir / "velmora.log")
-                                                            : "";
-    }
 };
 
 TEST_F(Md5DigestTest, Rfc1321TestSuite) {
