@@ -7,6 +7,7 @@
 #include "engine/DefinitionName.h"
 #include "engine/VendorUrls.h"
 #include "log/EventLog.h"
+#include "log/PrintableText.h"
 #include "platform/ByteBuffer.h"
 #include "platform/HttpFetcher.h"
 #include "settings/MainWindowControls.h"
@@ -21,6 +22,9 @@ namespace {
 constexpr std::size_t kDigestLength = 32;
 constexpr std::size_t kNameLength = 12;
 constexpr std::size_t kEntryLength = kDigestLength + 1 + kNameLength;
+// Enough for a whole real list or a server's error page; a larger answer is cut in the
+// report so that a hostile server cannot fill the log.
+constexpr std::size_t kQuotedListLimit = std::size_t{64} << 10;
 
 bool isDigit(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) != 0;
@@ -60,8 +64,9 @@ std::string LatestPackageFinder::FindLatestPackage(const Flag16& showBox,
     const std::size_t suffixAt = list.rfind(suffix);
     const bool roomForEntry = suffixAt != std::string::npos && suffixAt >= kEntryLength;
     if (!roomForEntry || !isPackageName(list.substr(suffixAt - kNameLength, kNameLength))) {
-        log_.WriteLog(url + " のダウンロードに失敗しました(2). -- " + list + " --", showBox,
-                      writeToLog);
+        log_.WriteLog(url + " のダウンロードに失敗しました(2). -- " +
+                          printableExcerpt(list, kQuotedListLimit) + " --",
+                      showBox, writeToLog);
         return {};
     }
 

@@ -111,6 +111,21 @@ TEST_F(LatestPackageTest, AnErrorPageIsReportedWithItsText) {
     EXPECT_EQ(label().tag(), "");
 }
 
+TEST_F(LatestPackageTest, AHugeOrHostileAnswerIsQuotedInPartAndMadePrintable) {
+    const std::string page(std::size_t{200} << 10, 'x');
+    serveList("\x1b]0;owned\x07" + page);
+    EXPECT_EQ(find(kTrue, kTrue), "");
+    ASSERT_EQ(notifier.notices.size(), 1u);
+    const std::string& notice = notifier.notices[0];
+    EXPECT_TRUE(notice.starts_with(hashListUrl() +
+                                   " のダウンロードに失敗しました(2). -- \\x1b]0;owned\\x07xxx"))
+        << notice.substr(0, 200);
+    EXPECT_TRUE(notice.ends_with("x...(以下 139274 バイト省略) --"))
+        << notice.substr(notice.size() - 100);
+    EXPECT_LT(notice.size(), std::size_t{70} << 10);
+    EXPECT_LT(logText().size(), std::size_t{70} << 10);
+}
+
 TEST_F(LatestPackageTest, AnUnreachableServerIsLoggedWhateverTheLogSettingAndNeverShown) {
     temp.store("Log", "0");
     test::ScopedEnv deadProxy{"http_proxy",
