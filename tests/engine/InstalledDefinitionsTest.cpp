@@ -39,6 +39,13 @@ TEST_F(InstalledDefinitionsTest, FilesBoundsAndOtherLengthsDoNotCount) {
     EXPECT_EQ(installed(), "20041110-003");
 }
 
+TEST_F(InstalledDefinitionsTest, TheLowerBoundAloneIsNoSetButTheNameJustAboveItIs) {
+    folder("00010101.000");
+    EXPECT_EQ(installed(), "");
+    folder("00010101.001");
+    EXPECT_EQ(installed(), "00010101-001");
+}
+
 TEST_F(InstalledDefinitionsTest, LooseTwelveCharacterNamesTakePartAsTheyAre) {
     folder("20041110.003");
     folder("20041114_017");

@@ -175,6 +175,25 @@ TEST_F(MainWindowTest, LeavingTheIntervalTurnsAnyTextIntoWholeHoursInRange) {
     }
 }
 
+// With the bar already at its bottom, raising the text to the minimum does not move the bar,
+// so nothing but the check itself mends the text.
+TEST_F(MainWindowTest, AtTheLowestIntervalTextBelowItIsStillRaisedToIt) {
+    storeSetting("Auto", "1");
+    storeSetting("Interval", "1");
+    for (const char* typed : {"0", "-3"}) {
+        loadAndShow();
+        typeInterval(typed);
+        ASSERT_TRUE(window.setFocus(window.chkLog));
+        EXPECT_EQ(window.txtInterval.text(), "1") << typed;
+
+        typeInterval(typed);
+        window.chkLog.setValue(window.chkLog.value() == 1 ? 0 : 1);
+        ASSERT_TRUE(window.cmdApply.enabled());
+        window.cmdApply.click();  // Alt+A: the focus stays in the text box
+        EXPECT_EQ(storedSetting("Interval"), "1") << typed;
+    }
+}
+
 TEST_F(MainWindowTest, TypingTheIntervalAlreadySetLeavesNoUnappliedChange) {
     storeSetting("Auto", "1");
     storeSetting("Interval", "24");

@@ -87,6 +87,19 @@ TEST_F(UpdateSchedulerTest, TheIntervalTextIsReadOnEveryTick) {
     EXPECT_EQ(runs(), 2u);
 }
 
+TEST_F(UpdateSchedulerTest, TheCountHoldsAtItsLimitWhileNothingFallsDue) {
+    // Far beyond 32,767 minutes (nearly 23 days) with a text that is never due.
+    rig_.window.txtInterval.setText("x");
+    tick(40000);
+    EXPECT_EQ(scheduler_.tickCounter(), 32767);
+    EXPECT_EQ(runs(), 0u);
+
+    rig_.window.txtInterval.setText("99");
+    tick(1);
+    EXPECT_EQ(runs(), 1u);
+    EXPECT_EQ(scheduler_.tickCounter(), 0);
+}
+
 TEST_F(UpdateSchedulerTest, TheButtonRunsWithBoxesAndLeavesTheCountAlone) {
     tick(30);
     rig_.window.cmdUpdateVD.click();

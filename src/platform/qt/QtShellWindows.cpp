@@ -38,6 +38,10 @@ bool QtShellWindows::aboutBoxVisible() const {
 void QtShellWindows::showAboutBoxModal() {
     AboutDialog box;
     aboutBox_ = &box;
+    // Modal to no window: the tray command still waits for the box, but no other window is
+    // blocked. Modal to the whole program it would block the tray icon's own window too (the
+    // X11 tray embeds one), and with it the menu and its exit.
+    box.setWindowModality(Qt::WindowModal);
     box.exec();
 }
 

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +52,31 @@ void fitCaption(QWidget* widget, const TwipsRect& rect) {
     area.adjust(0, -extra / 2, std::max(0, needed.width() - area.width()), extra - extra / 2);
     widget->setGeometry(area);
 }
+
+// A key held with Alt or Meta is a command. One that no enabled access key took (Alt+A while
+// Apply is disabled) reaches the text box, which would type its letter; it types nothing.
+// AltGr is neither: X11 reports it as the group switch, Wayland as no modifier at all. Ctrl
+// chords are left to QLineEdit, which types nothing for them and keeps paste and its other
+// editing keys.
+bool isUnclaimedCommandChord(const QKeyEvent& event) {
+    const QString typed = event.text();
+    return (event.modifiers() & (Qt::AltModifier | Qt::MetaModifier)) && !typed.isEmpty() &&
+           typed.front().isPrint();
+}
+
+class TextBoxEdit final : public QLineEdit {
+  public:
+    using QLineEdit::QLineEdit;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (isUnclaimedCommandChord(*event)) {
+            event->ignore();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+};
 
 }  // namespace
 
@@ -235,7 +261,7 @@ void SettingsWindowView::bindOption(OptionButton& option) {
 }
 
 void SettingsWindowView::bindTextBox(TextBox& text) {
-    auto* edit = new QLineEdit(qText(text.text()), this);
+    auto* edit = new TextBoxEdit(qText(text.text()), this);
     bindCommon(text, edit);
     connect(edit, &QLineEdit::textEdited, this,
             [&text](const QString& typed) { text.setText(typed.toStdString()); });

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 #include <string>
@@ -10,6 +13,7 @@
 #include "platform/qt/SettingsWindowView.h"
 #include "settings/MainWindow.h"
 #include "shell/MainForm.h"
+#include "shell/TrayIconLogic.h"
 #include "support/QtTestApplication.h"
 #include "support/ScriptedTrayIcon.h"
 #include "support/TempSettings.h"
@@ -17,15 +21,15 @@
 namespace velmora {
 namespace {
 
-// The program's start and end with the real settings window, its widgets, the About box and
-// the tray menu on the offscreen platform; only the tray icon is scripted.
+// The program's start and end with the real settings window, its widgets, the About box, the
+// tray menu and the tray logic on the offscreen platform; only the tray icon is scripted.
 class MainFormQtTest : public ::testing::Test {
   protected:
     test::QtTestApplication app;
     test::TempSettings settings;
     MainWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
     std::unique_ptr<SettingsWindowView> view;
-    TrayMenu menu{[](TrayCommand) {}};
+    TrayMenu menu{[this](TrayCommand command) { trayLogic.onMenuCommand(command); }};
     QtShellWindows windows{window, [this]() -> QWidget& { return settingsView(); }, menu};
     test::ScriptedTrayIcon tray;
     NotifyIcon notifyIcon{tray, settings.log};
@@ -37,6 +41,7 @@ class MainFormQtTest : public ::testing::Test {
                    .installedDefinitions = [] { return std::string(); },
                    .findLatestPackage = [](const Flag16&, const Flag16&) { return std::string(); },
                    .endProgram = [this] { calls.push_back("end"); }}};
+    TrayIconLogic trayLogic{windows, [this] { form.unload(UnloadMode::Code); }};
 
     void SetUp() override {
         tray.onCall = [this](const std::string& call) { calls.push_back(call); };
@@ -73,6 +78,61 @@ TEST_F(MainFormQtTest, EndingWhileTheAboutBoxIsOpenClosesItRemovesTheIconAndEnds
     EXPECT_FALSE(windows.aboutBoxVisible());
     EXPECT_EQ(calls, (std::vector<std::string>{"add:Velmora", "remove", "end"}));
     EXPECT_FALSE(view) << "the settings widgets were never needed";
+}
+
+// The X11 tray embeds a window of the program's own; its right press opens the menu.
+class TrayWindowStandIn final : public QWidget {
+  public:
+    explicit TrayWindowStandIn(TrayIconLogic& logic)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint),
+          logic_(logic) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        resize(22, 22);
+    }
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::RightButton) {
+            logic_.onTrayMessage(TrayMessage::RightButtonDown);
+        }
+    }
+
+  private:
+    TrayIconLogic& logic_;
+};
+
+TEST_F(MainFormQtTest, TheTrayMenuOpensOverTheAboutBoxAndItsExitEndsTheProgram) {
+    TrayWindowStandIn trayWindow(trayLogic);
+    trayWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&trayWindow));
+
+    bool menuOpened = false;
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(windows.aboutBoxVisible());
+        // Runs inside the menu's own loop once it is open.
+        QTimer::singleShot(0, [&] {
+            menuOpened = menu.menu().isVisible();
+            if (menuOpened) {
+                QTest::keyClick(&menu.menu(), Qt::Key_X);  // 終了(&X)
+            } else {
+                windows.unloadAboutBox();
+            }
+        });
+        // Through the window system, where a modal box blocks the windows it is modal to.
+        QTest::mousePress(trayWindow.windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(trayWindow.windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
+    });
+    QObject safetyScope;
+    QTimer::singleShot(5000, &safetyScope, [&] {
+        menu.menu().close();
+        windows.unloadAboutBox();
+    });
+    trayLogic.mnuAbout_Click();
+
+    EXPECT_TRUE(menuOpened);
+    EXPECT_FALSE(windows.aboutBoxVisible());
+    EXPECT_FALSE(menu.menu().isVisible());
+    EXPECT_EQ(calls, (std::vector<std::string>{"add:Velmora", "remove", "end"}));
 }
 
 TEST_F(MainFormQtTest, MinimisingTheShownWindowHidesItAndTheProgramGoesOn) {

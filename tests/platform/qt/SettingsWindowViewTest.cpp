@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -147,6 +148,33 @@ TEST_F(SettingsWindowViewTest, EnterPressesOkAfterValidatingTheTextItWasTypedIn)
     EXPECT_TRUE(view.isHidden());
     EXPECT_EQ(storedSetting("Interval"), "99");
     EXPECT_EQ(intervalEdit()->text(), "99");
+}
+
+TEST_F(SettingsWindowViewTest, ChordsNoAccessKeyTakesTypeNothingInTheInterval) {
+    storeSetting("Auto", "1");
+    storeSetting("Interval", "24");
+    open();
+    intervalEdit()->setFocus();
+    intervalEdit()->end(false);
+    ASSERT_FALSE(widget(window.cmdApply)->isEnabled());
+
+    press(Qt::Key_A, Qt::AltModifier);  // Apply's access key while Apply is disabled
+    press(Qt::Key_5, Qt::AltModifier);
+    press(Qt::Key_B, Qt::AltModifier | Qt::ControlModifier);
+    press(Qt::Key_C, Qt::MetaModifier);
+    EXPECT_EQ(intervalEdit()->text(), "24");
+
+    // Editing chords, a digit AltGr gives (as X11 reports it), plain typing and paste still
+    // work.
+    press(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(intervalEdit(), '1', Qt::GroupSwitchModifier);
+    QTest::keyClick(intervalEdit(), '2');
+    QGuiApplication::clipboard()->setText(".4");
+    press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(intervalEdit()->text(), "12.4");
+
+    press(Qt::Key_Return);
+    EXPECT_EQ(storedSetting("Interval"), "12");
 }
 
 TEST_F(SettingsWindowViewTest, EscCancelsTheEdits) {
