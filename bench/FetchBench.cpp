@@ -1,8 +1,10 @@
-// Fetches one URL into memory with the program's fetcher, as the update run does, and
-// reports the size and the time the fetch took. The caller measures the process as a whole.
+// Fetches one URL with the program's fetcher, handing the body to a receiver that only
+// counts it, and reports the size and the time the fetch took. The caller measures the
+// process as a whole.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
 
 #include "platform/net/CurlFetcher.h"
@@ -13,11 +15,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::size_t expected = std::strtoull(argv[2], nullptr, 10);
+    class Counter final : public velmora::BodyReceiver {
+      public:
+        bool receive(std::span<const std::uint8_t> piece) override {
+            count += piece.size();
+            return true;
+        }
+        std::size_t count = 0;
+    } counter;
     velmora::CurlFetcher fetcher;
-    velmora::ByteBuffer body;
     const auto start = std::chrono::steady_clock::now();
-    const std::size_t received = fetcher.InternetGetFile(argv[1], body, "");
+    const velmora::FetchStatus status = fetcher.fetch(argv[1], "", std::uint64_t{4} << 30, counter);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    std::printf("bytes %zu fetch_seconds %.4f\n", received, took.count());
-    return received == expected && body.size() == expected ? 0 : 1;
+    std::printf("bytes %zu fetch_seconds %.4f\n", counter.count, took.count());
+    return status == velmora::FetchStatus::Complete && counter.count == expected ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "UpdateMachinery.h"
 
+#include <new>
+
 #include "engine/BackgroundMd5.h"
 #include "engine/InstalledDefinitions.h"
 #include "engine/VendorUrls.h"
@@ -13,7 +15,9 @@ std::string installedDefinitions() {
 
 UpdateMachinery::UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log,
                                  EventLoopWait& events)
-    : processes(events, log),
+    : eventLog(log),
+      fetcher(curl, events),
+      processes(events, log),
       finder(window.lblLatstVDFileName, window.optIUP, store, fetcher, log),
       run(window, store, fetcher, packageFile, processes, log,
           {[this](const Flag16& showBox, const Flag16& writeToLog) {
@@ -22,5 +26,14 @@ UpdateMachinery::UpdateMachinery(MainWindow& window, SettingsStore& store, Event
            [this, &log] { return std::make_unique<BackgroundMd5>(digests, log); },
            installedDefinitions}),
       scheduler(window, store, run, packageBaseUrl()) {}
+
+std::string UpdateMachinery::lookUpLatestPackage(const Flag16& showBox, const Flag16& writeToLog) {
+    try {
+        return finder.FindLatestPackage(showBox, writeToLog);
+    } catch (const std::bad_alloc&) {
+        ReportMemoryShortage(eventLog, showBox, writeToLog);
+        return {};
+    }
+}
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include "platform/EventLoopWait.h"
 #include "platform/digest/OpenSslDigestLibrary.h"
 #include "platform/net/CurlFetcher.h"
+#include "platform/posix/EventLoopFetcher.h"
 #include "platform/posix/PosixPackageFile.h"
 #include "platform/posix/PosixProcessControl.h"
 #include "settings/MainWindow.h"
@@ -20,15 +21,22 @@ namespace velmora {
 std::string installedDefinitions();
 
 // Everything an update run needs, put together over the settings window and its store:
-// the fetcher, the digest, the package file, the installer wait (through `events`), the
-// hash-list look-up, the run and its two triggers. Shared by the resident program and
-// --update-now, which differ only in how the installer wait serves other events.
+// the fetcher, the digest, the package file, the installer wait, the hash-list look-up,
+// the run and its two triggers. Shared by the resident program and --update-now, which
+// differ only in how the waits for a download and for the installer serve other events
+// (`events`).
 struct UpdateMachinery {
     UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log, EventLoopWait& events);
     UpdateMachinery(const UpdateMachinery&) = delete;
     UpdateMachinery& operator=(const UpdateMachinery&) = delete;
 
-    CurlFetcher fetcher;
+    // FindLatestPackage for the start-up, where a shortage of memory is reported like the
+    // look-up's other failures instead of ending the program.
+    std::string lookUpLatestPackage(const Flag16& showBox, const Flag16& writeToLog);
+
+    EventLog& eventLog;
+    CurlFetcher curl;
+    EventLoopFetcher fetcher;
     OpenSslDigestLibrary digests;
     PosixPackageFile packageFile;
     PosixProcessControl processes;

@@ -11,6 +11,7 @@
 #include "platform/posix/PosixRegistryBackend.h"
 #include "platform/posix/ProgramLog.h"
 #include "platform/posix/StdoutNotifier.h"
+#include "platform/posix/TerminationSignals.h"
 #include "platform/posix/XdgDirectories.h"
 #include "settings/MainWindow.h"
 #include "settings/Reg.h"
@@ -41,7 +42,9 @@ int runUpdateNow() {
     SettingsStore store(reg, MainWindowControls::kIntervalMinimum);
     MainWindow window(store, reg, executable.path, executable.exeName);
 
-    PollEventLoopWait events;
+    // A request to end stops a download or the installer wait like the tray's exit item.
+    const TerminationSignals endRequests;
+    PollEventLoopWait events(endRequests.readDescriptor());
     UpdateMachinery update(window, store, log, events);
 
     // What the start-up gives the run: the installed version and the stored settings. The

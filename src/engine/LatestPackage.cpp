@@ -22,6 +22,8 @@ namespace {
 constexpr std::size_t kDigestLength = 32;
 constexpr std::size_t kNameLength = 12;
 constexpr std::size_t kEntryLength = kDigestLength + 1 + kNameLength;
+// Real lists are a few kilobytes; anything past this is no list.
+constexpr std::size_t kListLimitBytes = std::size_t{1} << 20;
 // Enough for a whole real list or a server's error page; a larger answer is cut in the
 // report so that a hostile server cannot fill the log.
 constexpr std::size_t kQuotedListLimit = std::size_t{64} << 10;
@@ -51,9 +53,12 @@ std::string LatestPackageFinder::FindLatestPackage(const Flag16& showBox,
                                                    const Flag16& writeToLog) {
     const std::string url = hashListUrl();
     ByteBuffer received;
-    const std::size_t length = fetcher_.InternetGetFile(url, received, "");
+    const std::size_t length = fetcher_.InternetGetFile(url, received, "", kListLimitBytes);
     if (length == 0) {
-        log_.WriteLog(url + " をダウンロードできません.", showBox, writeToLog);
+        // Nothing is reported while the program ends.
+        if (!fetcher_.cancelled()) {
+            log_.WriteLog(url + " をダウンロードできません.", showBox, writeToLog);
+        }
         return {};
     }
     // One character per byte: the list is ASCII, and positions count bytes whatever else

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
+#include <new>
 #include <span>
 #include <utility>
 
@@ -17,6 +18,9 @@ std::string packageNotice(const std::string& fileName, const std::string& what) 
     return "ウィルス定義ファイル(" + fileName + ")" + what;
 }
 
+// A generous cap: an endless body from a fast server must not fill the disk.
+constexpr std::uint64_t kPackageLimitBytes = std::uint64_t{4} << 30;
+
 // The reason of a failed file or process operation, in the system's words.
 std::string becauseOf(const std::string& error) {
     return "(" + error + ").";
@@ -27,6 +31,45 @@ std::string upperCased(std::string text) {
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return text;
 }
+
+// The package as it arrives: written to its file (created with the first byte, so that a
+// request that brings nothing writes nothing) and handed to the digest. Runs on the
+// fetch's thread until the fetch has returned.
+class PackageDownload final : public BodyReceiver {
+  public:
+    PackageDownload(PackageFile& files, std::string fileName, std::unique_ptr<BackgroundMd5> digest)
+        : files_(files), fileName_(std::move(fileName)), digest_(std::move(digest)) {}
+
+    bool receive(std::span<const std::uint8_t> piece) override {
+        if (!writer_) {
+            writer_ = files_.create(fileName_, error_);
+        }
+        if (!writer_ || !writer_->append(piece, error_)) {
+            return false;
+        }
+        digest_->add(piece);
+        return true;
+    }
+
+    // Whether a byte arrived: an empty body is no package.
+    bool receivedAny() const { return writer_ != nullptr; }
+    // Why the file could not be written.
+    const std::string& error() const { return error_; }
+
+    // Keeps the file once the whole package has arrived; nullptr when it cannot, error()
+    // then tells why. A file that is not kept is removed when the download goes.
+    std::unique_ptr<SavedPackage> save() { return writer_->finish(error_); }
+
+    // Waits for the digest of everything received.
+    std::string digest() { return digest_->finish(); }
+
+  private:
+    PackageFile& files_;
+    std::string fileName_;
+    std::unique_ptr<BackgroundMd5> digest_;
+    std::unique_ptr<PackageWriter> writer_;
+    std::string error_;
+};
 
 // Sets a flag for the life of the object.
 class ScopedFlag {
@@ -116,7 +159,13 @@ void UpdateRun::UpdateDefinitions(const std::string& baseUrl, const Flag16& show
     const ScopedFlag running(inProgress_);
     lastOutcome_ = UpdateOutcome::NotRun;
     WindowLock lock(window_, store_);
-    lastOutcome_ = runSteps(baseUrl, showBox, writeToLog);
+    try {
+        lastOutcome_ = runSteps(baseUrl, showBox, writeToLog);
+    } catch (const std::bad_alloc&) {
+        // What the run held has been given back on the way here.
+        lastOutcome_ = UpdateOutcome::OutOfMemory;
+        ReportMemoryShortage(log_, showBox, writeToLog);
+    }
     if (lastOutcome_ == UpdateOutcome::Interrupted) {
         lock.abandon();
     }
@@ -136,34 +185,40 @@ UpdateOutcome UpdateRun::runSteps(const std::string& baseUrl, const Flag16& show
     }
 
     const std::string fileName = window_.lblLatstVDFileName.tag() + "-" + storedFlavour() + ".exe";
-    // The digest is taken from the bytes in memory as they arrive, so that it is ready
-    // soon after the download ends; the file is written once the whole package is in.
-    const std::unique_ptr<BackgroundMd5> digest = procedures_.StartMD5();
-    ByteBuffer buffer;
-    const std::size_t count = fetcher_.InternetGetFile(
-        baseUrl + fileName, buffer, "",
-        [&digest](std::span<const std::uint8_t> piece) { digest->add(piece); });
-    if (count == 0) {
+    PackageDownload download(packageFile_, fileName, procedures_.StartMD5());
+    const FetchStatus fetched =
+        fetcher_.fetch(baseUrl + fileName, "", kPackageLimitBytes, download);
+    if (fetched == FetchStatus::Cancelled) {
+        return UpdateOutcome::Interrupted;
+    }
+    if (fetched == FetchStatus::Failed ||
+        (fetched == FetchStatus::Complete && !download.receivedAny())) {
         log_.WriteLog(packageNotice(fileName, "のダウンロードに失敗しました."), showBox,
                       writeToLog);
         return UpdateOutcome::DownloadFailed;
     }
-    std::string saveError;
-    const bool saved = packageFile_.save(fileName, buffer, count, saveError);
-    // The package is on disk; its bytes need not be held while it runs.
-    ByteBuffer().swap(buffer);
+    // A write that failed stopped the transfer: what follows would have nowhere to go.
+    const std::unique_ptr<SavedPackage> saved =
+        fetched == FetchStatus::Complete ? download.save() : nullptr;
     if (!saved) {
-        log_.WriteLog(packageNotice(fileName, "を保存できませんでした" + becauseOf(saveError)),
-                      showBox, writeToLog);
+        log_.WriteLog(
+            packageNotice(fileName, "を保存できませんでした" + becauseOf(download.error())),
+            showBox, writeToLog);
         return UpdateOutcome::SaveFailed;
     }
-    const std::string actualDigest = upperCased(digest->finish());
     UpdateOutcome outcome = UpdateOutcome::DigestMismatch;
-    if (!digestsMatch(actualDigest, expectedDigest)) {
-        log_.WriteLog(packageNotice(fileName, "が不正のため、更新を中止しました.(MD5hashエラー)."),
-                      showBox, writeToLog);
-    } else {
-        outcome = installAndConfirm(fileName, showBox, writeToLog);
+    try {
+        if (!digestsMatch(upperCased(download.digest()), expectedDigest)) {
+            log_.WriteLog(
+                packageNotice(fileName, "が不正のため、更新を中止しました.(MD5hashエラー)."),
+                showBox, writeToLog);
+        } else {
+            outcome = installAndConfirm(*saved, showBox, writeToLog);
+        }
+    } catch (const std::bad_alloc&) {
+        // The package goes as after any other failure, unless the user keeps packages.
+        cleanUp(fileName, showBox, writeToLog);
+        throw;
     }
     if (outcome != UpdateOutcome::Interrupted) {
         cleanUp(fileName, showBox, writeToLog);
@@ -171,13 +226,14 @@ UpdateOutcome UpdateRun::runSteps(const std::string& baseUrl, const Flag16& show
     return outcome;
 }
 
-UpdateOutcome UpdateRun::installAndConfirm(const std::string& fileName, const Flag16& showBox,
+UpdateOutcome UpdateRun::installAndConfirm(const SavedPackage& package, const Flag16& showBox,
                                            const Flag16& writeToLog) {
     std::string error;
-    const std::int32_t processId = processes_.startProgram(fileName + " /q", error);
+    const std::int32_t processId = processes_.startPackage(package, "/q", error);
     if (processId == 0) {
-        log_.WriteLog(packageNotice(fileName, "を実行できませんでした" + becauseOf(error)), showBox,
-                      writeToLog);
+        log_.WriteLog(
+            packageNotice(package.fileName(), "を実行できませんでした" + becauseOf(error)), showBox,
+            writeToLog);
         return UpdateOutcome::StartFailed;
     }
     const std::int32_t watched = processes_.WaitForProcess(processId);
@@ -217,6 +273,15 @@ void UpdateRun::cleanUp(const std::string& fileName, const Flag16& showBox,
 std::string UpdateRun::storedFlavour() {
     return window_.optIUP[static_cast<std::size_t>(soundFlavourIndex(store_.GetIUPSetting()))]
         .tag();
+}
+
+void ReportMemoryShortage(EventLog& log, const Flag16& showBox, const Flag16& writeToLog) noexcept {
+    try {
+        log.WriteLog("ウィルス定義の更新に失敗しました(メモリが不足しています).", showBox,
+                     writeToLog);
+    } catch (const std::exception&) {
+        // Nothing more can be said without memory.
+    }
 }
 
 bool isUpdateNeeded(const std::string& installedVersion, const std::string& packageName) {

@@ -7,7 +7,6 @@
 
 #include "engine/BackgroundMd5.h"
 #include "log/EventLog.h"
-#include "platform/ByteBuffer.h"
 #include "platform/HttpFetcher.h"
 #include "platform/PackageFile.h"
 #include "platform/ProcessControl.h"
@@ -39,13 +38,15 @@ enum class UpdateOutcome {
     WaitFailed,    // failure (1)
     NotConfirmed,  // failure (2)
     Updated,
-    Interrupted,  // the program ended during the installer wait
+    Interrupted,  // the program ended during the download or the installer wait
+    OutOfMemory,  // memory ran out somewhere in the run
 };
 
 // One update of the virus definitions from start to end: decide, download, save, verify,
 // install, confirm, report and clean up, with the window's setting controls locked
 // meanwhile. The window is unlocked on every way out, except when the program ends during
-// the installer wait: the window is then left alone and the installer keeps running.
+// the download (the transfer stops and its file is removed) or the installer wait (the
+// installer keeps running): the window is then left alone and nothing is reported.
 class UpdateRun {
   public:
     UpdateRun(MainWindow& window, SettingsStore& store, HttpFetcher& fetcher,
@@ -60,14 +61,14 @@ class UpdateRun {
     bool inProgress() const { return inProgress_; }
     UpdateOutcome lastOutcome() const { return lastOutcome_; }
     // True once a run was cut short because the program is ending.
-    bool quitRequested() const { return processes_.quitRequested(); }
+    bool quitRequested() const { return fetcher_.cancelled() || processes_.quitRequested(); }
 
   private:
     class WindowLock;
 
     UpdateOutcome runSteps(const std::string& baseUrl, const Flag16& showBox,
                            const Flag16& writeToLog);
-    UpdateOutcome installAndConfirm(const std::string& fileName, const Flag16& showBox,
+    UpdateOutcome installAndConfirm(const SavedPackage& package, const Flag16& showBox,
                                     const Flag16& writeToLog);
     void cleanUp(const std::string& fileName, const Flag16& showBox, const Flag16& writeToLog);
     std::string storedFlavour();
@@ -82,6 +83,10 @@ class UpdateRun {
     bool inProgress_ = false;
     UpdateOutcome lastOutcome_ = UpdateOutcome::NotRun;
 };
+
+// Reports that a run or the start-up's look-up could not get the memory it needed. Gives
+// up quietly when even the notice cannot be had.
+void ReportMemoryShortage(EventLog& log, const Flag16& showBox, const Flag16& writeToLog) noexcept;
 
 // Whether the installed version sorts strictly before the package name, code unit by code
 // unit; an empty installed version always does.

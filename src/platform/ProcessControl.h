@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/PackageFile.h"
+
 namespace velmora {
 
 // Starts the definitions package and waits for it to end.
@@ -10,11 +12,12 @@ class ProcessControl {
   public:
     virtual ~ProcessControl() = default;
 
-    // Starts a command line without a shell: the first word is the program, the others its
-    // arguments; a bare program name is taken from the working directory, never searched
-    // for. Returns the process id, or 0 when nothing could be started, with `error`
-    // describing why.
-    virtual std::int32_t startProgram(const std::string& commandLine, std::string& error) = 0;
+    // Starts the saved package itself (not whatever now stands under its name) without a
+    // shell, with its file name as the program name and `argument` as its one argument,
+    // its standard streams on the null device. Returns the process id, or 0 when nothing
+    // could be started, with `error` describing why.
+    virtual std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
+                                      std::string& error) = 0;
 
     // Non-zero when the process could be opened and was watched until it ended, whatever
     // its exit code; 0 when it could not be opened or the wait failed. Failures other than

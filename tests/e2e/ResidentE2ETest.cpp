@@ -8,6 +8,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "e2e/ResidentProcess.h"
 #include "support/LoopbackHttpServer.h"
@@ -154,6 +155,27 @@ TEST_F(ResidentE2ETest, InterruptAndHangUpEndTheProgramTidilyToo) {
         resident.sendSignal(signalNumber);
         EXPECT_EQ(resident.waitForExit(10s), std::optional<int>(0)) << signalNumber;
     }
+}
+
+// The start-up's look-up of the hash list runs while the tray is up: a request to end
+// during a list that trickles in ends the program at once, with nothing logged.
+TEST_F(ResidentE2ETest, ASignalDuringATricklingStartUpLookUpEndsTheProgramAtOnce) {
+    storeSettings("\"Log\"=\"1\"\n");
+    test::LoopbackHttpServer mirror;
+    mirror.on("/defs/download/md5-hash.txt",
+              test::HttpResponse::ok(std::string(100000, ' ')).thenTrickle(10, 2, 1000));
+    test::ResidentProcess resident(program, environment("http://" + mirror.authority()),
+                                   dir.path());
+    const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+    while (mirror.requests().empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_EQ(mirror.requests().size(), 1u) << resident.standardError();
+    std::this_thread::sleep_for(300ms);
+
+    resident.sendSignal(SIGTERM);
+    EXPECT_EQ(resident.waitForExit(2s), std::optional<int>(0));
+    EXPECT_FALSE(std::filesystem::exists(logFile)) << readFile(logFile);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ constexpr auto kPollStep = std::chrono::milliseconds(5);
 ResidentProcess::ResidentProcess(
     const std::filesystem::path& program,
     const std::map<std::string, std::optional<std::string>>& environment,
-    const std::filesystem::path& outputFolder)
+    const std::filesystem::path& outputFolder, const std::vector<std::string>& arguments)
     : outFile_(outputFolder / (program.filename().string() + ".stdout")),
       errFile_(outputFolder / (program.filename().string() + ".stderr")) {
     const std::vector<std::string> variables = mergedEnvironment(environment);
@@ -60,17 +60,22 @@ ResidentProcess::ResidentProcess(
     }
     envp.push_back(nullptr);
     const std::string programText = program.string();
-    char* argv[] = {const_cast<char*>(programText.c_str()), nullptr};
+    std::vector<char*> argv{const_cast<char*>(programText.c_str())};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, outputFolder.c_str());
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile_.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile_.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int failed =
-        posix_spawn(&pid_, programText.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn(&pid_, programText.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
         throw std::runtime_error("cannot start " + programText);

@@ -7,17 +7,20 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora::test {
 
-// A program started in the background without a shell, with changes to the environment
-// (std::nullopt removes a variable) and its standard output and error going to files.
+// A program started in the background without a shell, with its arguments, changes to the
+// environment (std::nullopt removes a variable), the output folder as its working folder
+// and its standard output and error going to files there.
 // Killed and reaped when the object goes, if it is still running.
 class ResidentProcess {
   public:
     ResidentProcess(const std::filesystem::path& program,
                     const std::map<std::string, std::optional<std::string>>& environment,
-                    const std::filesystem::path& outputFolder);
+                    const std::filesystem::path& outputFolder,
+                    const std::vector<std::string>& arguments = {});
     ~ResidentProcess();
     ResidentProcess(const ResidentProcess&) = delete;
     ResidentProcess& operator=(const ResidentProcess&) = delete;

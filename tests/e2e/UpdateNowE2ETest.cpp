@@ -4,15 +4,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "Version.h"
 #include "e2e/ProgramUnderTest.h"
+#include "e2e/ResidentProcess.h"
 #include "e2e/SampleMirror.h"
 #include "platform/posix/UniqueFd.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
 
@@ -221,6 +226,42 @@ TEST_F(UpdateNowE2ETest, AnotherRunningVelmoraIsLeftAloneWithStatusThree) {
     EXPECT_TRUE(mirror.requests().empty());
     EXPECT_EQ(installedSets(), std::vector<std::string>{"20041110.003"});
     EXPECT_FALSE(fs::exists(logFile()));
+}
+
+// A server that trickles two bytes a second held --update-now for ever. A request to end
+// stops the transfer at once: the program ends within a second or two, reports nothing and
+// leaves no part of the package behind.
+TEST_F(UpdateNowE2ETest, ASignalEndsATrickleAtOnceAndLeavesNothingBehind) {
+    const std::string package = "20041114-017-i32.exe";
+    test::LoopbackHttpServer server;
+    server.on("/defs/download/md5-hash.txt",
+              test::HttpResponse::ok("0123456789ABCDEF0123456789ABCDEF " + package + "\r\n"));
+    server.on("/defs/download/packages/" + package,
+              test::HttpResponse::ok(std::string(100000, '#')).thenTrickle(10, 2, 1000));
+    test::ResidentProcess run(dir_ / "bin" / "velmora",
+                              {{"http_proxy", "http://" + server.authority()},
+                               {"no_proxy", std::nullopt},
+                               {"NO_PROXY", std::nullopt},
+                               {"DISPLAY", std::nullopt},
+                               {"WAYLAND_DISPLAY", std::nullopt},
+                               {"QT_QPA_PLATFORM", std::nullopt},
+                               {"XDG_CONFIG_HOME", (dir_ / "config").string()},
+                               {"XDG_RUNTIME_DIR", (dir_ / "run").string()},
+                               {"XDG_STATE_HOME", (dir_ / "state").string()},
+                               {"VELMORA_COMMON_FILES", (dir_ / "common").string()}},
+                              dir_ / "downloads", {"--update-now"});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(dir_ / "downloads" / package) &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(fs::exists(dir_ / "downloads" / package)) << run.standardError();
+
+    run.sendSignal(SIGTERM);
+    EXPECT_EQ(run.waitForExit(std::chrono::seconds(2)), std::optional<int>(1));
+    EXPECT_EQ(run.standardOutput(), "");
+    EXPECT_FALSE(fs::exists(dir_ / "downloads" / package));
+    EXPECT_TRUE(installedSets().empty());
 }
 
 }  // namespace

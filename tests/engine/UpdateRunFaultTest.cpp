@@ -26,13 +26,14 @@ using test::readFile;
 using test::UpdateRunRig;
 
 // Faults of the server and of the package, met by a whole run with real processes and
-// files. The package fetch uses a receive time-out of one second so that a stall is short.
+// files. The fetch uses a receive time-out of one second and a speed floor of 4 KiB/s over
+// two seconds so that a stall or a trickle is short.
 class UpdateRunFaultTest : public ::testing::Test {
   protected:
     void run() {
         UpdateRun updateRun(
             rig_.window, rig_.settings, quickFetcher_, rig_.packageFile, rig_.processes, rig_.log,
-            {[&](const Flag16& s, const Flag16& w) { return rig_.finder.FindLatestPackage(s, w); },
+            {[&](const Flag16& s, const Flag16& w) { return finder_.FindLatestPackage(s, w); },
              [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
              [&] { return rig_.installed(); }});
         updateRun.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
@@ -45,7 +46,10 @@ class UpdateRunFaultTest : public ::testing::Test {
     }
 
     UpdateRunRig rig_;
-    CurlFetcher quickFetcher_{{std::chrono::milliseconds(3000), std::chrono::seconds(1)}};
+    CurlFetcher quickFetcher_{
+        {std::chrono::milliseconds(3000), std::chrono::seconds(1), 4096, std::chrono::seconds(2)}};
+    LatestPackageFinder finder_{rig_.window.lblLatstVDFileName, rig_.window.optIUP, rig_.settings,
+                                quickFetcher_, rig_.log};
     UpdateOutcome lastOutcome_ = UpdateOutcome::NotRun;
 };
 
@@ -59,12 +63,17 @@ TEST_F(UpdateRunFaultTest, ServerFaultsDuringTheDownloadInstallNothingAndUnlockT
     };
     HttpResponse headersOnly = HttpResponse::ok(body);
     headersOnly.bodyBytesToSend = 0;
+    // What arrived before the fault is only a part: the download failed, and the part
+    // written to the file is removed.
     const std::vector<Case> cases{
-        // What arrived before the fault is only a part: it fails the digest check.
-        {"reset mid-body", HttpResponse::ok(body).thenReset(body.size() / 2), kMismatch,
-         UpdateOutcome::DigestMismatch},
+        {"reset mid-body", HttpResponse::ok(body).thenReset(body.size() / 2), kDownloadFailed,
+         UpdateOutcome::DownloadFailed},
         {"stall past the receive time-out", HttpResponse::ok(body).thenStall(body.size() / 2),
-         kMismatch, UpdateOutcome::DigestMismatch},
+         kDownloadFailed, UpdateOutcome::DownloadFailed},
+        {"short of its announced length", HttpResponse::ok(body).declaredLength(body.size() + 10),
+         kDownloadFailed, UpdateOutcome::DownloadFailed},
+        {"trickling below the speed floor", HttpResponse::ok(body).thenTrickle(1000, 100, 100),
+         kDownloadFailed, UpdateOutcome::DownloadFailed},
         {"headers only", headersOnly, kDownloadFailed, UpdateOutcome::DownloadFailed},
     };
     rig_.startUp();
@@ -82,6 +91,38 @@ TEST_F(UpdateRunFaultTest, ServerFaultsDuringTheDownloadInstallNothingAndUnlockT
         EXPECT_EQ(rig_.installed(), "");
         EXPECT_TRUE(fs::is_empty(rig_.downloads()));
         EXPECT_EQ(rig_.enabledStates(), before);
+    }
+}
+
+// A list cut inside its newest entry once made a run take an older entry for the newest
+// and report "already up to date". A list that does not arrive whole, or that is larger
+// than any list can be, is a failed download of the list.
+TEST_F(UpdateRunFaultTest, AListThatDoesNotArriveWholeOrIsTooLargeIsNotDownloaded) {
+    fs::create_directory(rig_.definitions() / "20041114.017");
+    const std::string list =
+        "0123456789ABCDEF0123456789ABCDEF 20041114-017-i32.exe\r\n"
+        "FEDCBA9876543210FEDCBA9876543210 20041120-001-i32.exe\r\n";
+    const std::string cut =
+        "0123456789ABCDEF0123456789ABCDEF 20041114-017-i32.exe\r\n"
+        "FEDCBA9876543210FEDCBA98765";
+    const std::string huge = list + std::string((1u << 20) - list.size() + 1, ' ');
+    const std::vector<std::pair<std::string, HttpResponse>> cases{
+        {"short of its announced length", HttpResponse::ok(cut).declaredLength(list.size())},
+        {"reset inside an entry", HttpResponse::ok(list).thenReset(cut.size())},
+        {"stalled inside an entry", HttpResponse::ok(list).thenStall(cut.size())},
+        {"announced larger than a list can be", HttpResponse::ok(huge)},
+        {"larger than a list can be, unannounced", HttpResponse::ok(huge).withoutLength()},
+    };
+    rig_.startUp();
+    for (const auto& [name, response] : cases) {
+        SCOPED_TRACE(name);
+        rig_.notifier.notices.clear();
+        rig_.server.on(UpdateRunRig::kListPath, response);
+        run();
+        ASSERT_EQ(rig_.notifier.notices.size(), 1u);
+        EXPECT_TRUE(rig_.notifier.notices[0].ends_with("/md5-hash.txt をダウンロードできません."))
+            << rig_.notifier.notices[0];
+        EXPECT_EQ(lastOutcome_, UpdateOutcome::NoPackageInformation);
     }
 }
 

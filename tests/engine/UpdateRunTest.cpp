@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -230,8 +231,9 @@ TEST_F(UpdateRunTest, AProcessThatCannotBeWatchedIsFailureOne) {
     class ReapFirst final : public ProcessControl {
       public:
         explicit ReapFirst(ProcessControl& real) : real_(real) {}
-        std::int32_t startProgram(const std::string& commandLine, std::string& error) override {
-            return real_.startProgram(commandLine, error);
+        std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
+                                  std::string& error) override {
+            return real_.startPackage(package, argument, error);
         }
         std::int32_t WaitForProcess(const std::int32_t& processId) override {
             waitpid(processId, nullptr, 0);
@@ -278,8 +280,8 @@ TEST_F(UpdateRunTest, FileAndProcessFailuresGetTheirOwnNoticeAndTheWindowIsUnloc
     EXPECT_EQ(rig_.enabledStates(), before);
 
     // A package that leaves a folder under its own name: it cannot be deleted.
-    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017") +
-                               "rm -f \"$0\" && mkdir \"$0\"\n");
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017") + "rm -f " + kPackage +
+                               " && mkdir " + kPackage + "\n");
     rig_.runByButton();
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::Updated);
     EXPECT_EQ(rig_.enabledStates(), before);
@@ -362,6 +364,81 @@ TEST_F(UpdateRunTest, TheFlagsDecideBetweenBoxAndLogLine) {
     EXPECT_TRUE(rig_.notifier.notices.empty());
     EXPECT_TRUE(readFile(rig_.logFile()).ends_with("のダウンロードに失敗しました.\r\n"))
         << readFile(rig_.logFile());
+}
+
+// Another user who may write to the working folder puts other bytes under the package's
+// name between the check and the start: the bytes that were checked are the ones that run.
+TEST_F(UpdateRunTest, ThePackageThatRunsIsTheOneThatWasChecked) {
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    class SwapBeforeStart final : public ProcessControl {
+      public:
+        SwapBeforeStart(ProcessControl& real, fs::path folder)
+            : real_(real), folder_(std::move(folder)) {}
+        std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
+                                  std::string& error) override {
+            writeFile(folder_ / "impostor", UpdateRunRig::installingPackage("20041113.001"));
+            fs::permissions(folder_ / "impostor", fs::perms::owner_all);
+            fs::rename(folder_ / "impostor", folder_ / package.fileName());
+            return real_.startPackage(package, argument, error);
+        }
+        std::int32_t WaitForProcess(const std::int32_t& processId) override {
+            return real_.WaitForProcess(processId);
+        }
+        bool quitRequested() const override { return real_.quitRequested(); }
+
+      private:
+        ProcessControl& real_;
+        fs::path folder_;
+    } swapBeforeStart(rig_.processes, rig_.downloads());
+    UpdateRun run(
+        rig_.window, rig_.settings, rig_.fetcher, rig_.packageFile, swapBeforeStart, rig_.log,
+        {[&](const Flag16& s, const Flag16& w) { return rig_.finder.FindLatestPackage(s, w); },
+         [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
+         [&] { return rig_.installed(); }});
+
+    run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_FALSE(fs::exists(rig_.definitions() / "20041113.001"));
+}
+
+// Memory running out anywhere in a run ends the run like any other failure: one notice,
+// the window unlocked, no package left behind; the program goes on.
+TEST_F(UpdateRunTest, RunningOutOfMemoryEndsTheRunWithANoticeAndUnlocksTheWindow) {
+    const std::string outOfMemory = "ウィルス定義の更新に失敗しました(メモリが不足しています).";
+    struct Case {
+        std::string name;
+        UpdateRunProcedures procedures;
+    };
+    const auto find = [this](const Flag16& s, const Flag16& w) {
+        return rig_.finder.FindLatestPackage(s, w);
+    };
+    const auto md5 = [this] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); };
+    const auto installed = [this] { return rig_.installed(); };
+    const std::vector<Case> cases{
+        {"looking up the list",
+         {[](const Flag16&, const Flag16&) -> std::string { throw std::bad_alloc(); }, md5,
+          installed}},
+        {"starting the digest",
+         {find, []() -> std::unique_ptr<BackgroundMd5> { throw std::bad_alloc(); }, installed}},
+        {"confirming the install", {find, md5, []() -> std::string { throw std::bad_alloc(); }}},
+    };
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    const States before = rig_.enabledStates();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig_.notifier.notices.clear();
+        UpdateRun run(rig_.window, rig_.settings, rig_.fetcher, rig_.packageFile, rig_.processes,
+                      rig_.log, c.procedures);
+        run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+        EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{outOfMemory});
+        EXPECT_EQ(run.lastOutcome(), UpdateOutcome::OutOfMemory);
+        EXPECT_EQ(rig_.enabledStates(), before);
+        EXPECT_FALSE(packageKept());
+        EXPECT_FALSE(run.inProgress());
+    }
 }
 
 }  // namespace

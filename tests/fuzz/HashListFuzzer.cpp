@@ -25,15 +25,13 @@ using velmora::fuzz::check;
 class BodyFetcher final : public velmora::HttpFetcher {
   public:
     explicit BodyFetcher(std::string_view body) : body_(body) {}
-    std::size_t InternetGetFile(const std::string&, velmora::ByteBuffer& received,
-                                const std::string&,
-                                const velmora::BodyPieceObserver& onPiece) override {
-        received.assign(body_.begin(), body_.end());
-        if (onPiece) {
-            onPiece(received);
-        }
-        return body_.size();
+    velmora::FetchStatus fetch(const std::string&, const std::string&, std::uint64_t,
+                               velmora::BodyReceiver& receiver) override {
+        receiver.receive({reinterpret_cast<const std::uint8_t*>(body_.data()), body_.size()});
+        return velmora::FetchStatus::Complete;
     }
+    void cancel() override {}
+    bool cancelled() const override { return false; }
 
   private:
     std::string_view body_;

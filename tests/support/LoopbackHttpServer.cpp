@@ -272,6 +272,14 @@ HttpResponse& HttpResponse::thenStall(std::size_t bodyBytes) {
     return *this;
 }
 
+HttpResponse& HttpResponse::thenTrickle(std::size_t bodyBytes, std::size_t stepBytes, int stepMs) {
+    bodyBytesToSend = std::min(bodyBytes, body.size());
+    ending = Ending::Trickle;
+    trickleStepBytes = std::max<std::size_t>(stepBytes, 1);
+    trickleStepMs = stepMs;
+    return *this;
+}
+
 HttpResponse& HttpResponse::thenReset(std::size_t bodyBytes) {
     bodyBytesToSend = std::min(bodyBytes, body.size());
     ending = Ending::Reset;
@@ -383,6 +391,17 @@ void LoopbackHttpServer::serve(int connection) {
         if (sent && response.ending == HttpResponse::Ending::Reset) {
             waitUntilAcknowledged(connection, stopEvent_);
             resetConnection(connection);
+        } else if (sent && response.ending == HttpResponse::Ending::Trickle) {
+            std::string_view rest =
+                std::string_view(response.body).substr(response.bodyBytesToSend);
+            while (!rest.empty() && !stopRequested(stopEvent_, response.trickleStepMs)) {
+                const std::size_t step = std::min(rest.size(), response.trickleStepBytes);
+                if (!sendAll(connection, rest.substr(0, step), stopEvent_)) {
+                    break;
+                }
+                rest.remove_prefix(step);
+            }
+            ::shutdown(connection, SHUT_WR);
         } else if (sent && response.ending == HttpResponse::Ending::Stall) {
             drainUntilClosed(connection, stopEvent_);
         } else if (sent) {

@@ -19,9 +19,10 @@ namespace velmora::test {
 struct HttpResponse {
     // What happens to the connection once the bytes to send are out.
     enum class Ending {
-        Close,  // an orderly close
-        Stall,  // held open, silent, until the client goes or the server stops
-        Reset,  // aborted with a TCP reset
+        Close,    // an orderly close
+        Stall,    // held open, silent, until the client goes or the server stops
+        Reset,    // aborted with a TCP reset
+        Trickle,  // the rest of the body sent a few bytes at a time, then an orderly close
     };
 
     static HttpResponse ok(std::string body);
@@ -38,6 +39,9 @@ struct HttpResponse {
     // Sends the head and the first `bodyBytes` bytes of the body, then stalls or resets.
     HttpResponse& thenStall(std::size_t bodyBytes);
     HttpResponse& thenReset(std::size_t bodyBytes);
+    // Sends the head and the first `bodyBytes` bytes, then the rest `stepBytes` at a time,
+    // one step every `stepMs` milliseconds, until the body is out or the client goes.
+    HttpResponse& thenTrickle(std::size_t bodyBytes, std::size_t stepBytes, int stepMs);
 
     int statusCode = 200;
     std::vector<std::pair<std::string, std::string>> headers;
@@ -46,6 +50,8 @@ struct HttpResponse {
     std::size_t bodyBytesToSend = 0;
     bool sendsHead = true;
     Ending ending = Ending::Close;
+    std::size_t trickleStepBytes = 0;
+    int trickleStepMs = 0;
 };
 
 // One request as it arrived.

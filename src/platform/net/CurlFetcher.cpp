@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <limits>
+#include <exception>
 #include <memory>
 #include <string_view>
-
-#include "platform/posix/PagePrefaulter.h"
 
 namespace velmora {
 
@@ -18,9 +16,6 @@ namespace {
 constexpr const char* kUserAgent = "wininet";
 constexpr const char* kWebProtocols = "http,https";
 constexpr long kMaxRedirects = 10;
-// Below one byte a second for the whole receive time-out also ends a transfer that
-// trickles.
-constexpr long kLowSpeedBytesPerSecond = 1;
 // Larger reads than libcurl's 16 KiB default: fewer callbacks on a large package.
 constexpr long kReceiveBufferBytes = 512L * 1024;
 
@@ -47,82 +42,83 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
            });
 }
 
-// Ends a transfer once nothing has arrived for the receive time-out since the connection
-// was made or the last byte came, as a per-read time-out would. libcurl's low-speed limit
-// alone looks at the average over a sliding window and would let a burst followed by
-// silence run for several seconds longer.
-class IdleWatch {
+// Watches the transfer from libcurl's progress callback, which runs at least about once a
+// second, also while nothing arrives: it ends a transfer once nothing has arrived for the
+// receive time-out since the connection was made or the last byte came (as a per-read
+// time-out would; libcurl's low-speed limit averages over a window and would let a burst
+// followed by silence run on), and ends any transfer once the program asks to end.
+class TransferWatch {
   public:
-    explicit IdleWatch(std::chrono::seconds limit) : limit_(limit) {}
+    TransferWatch(std::chrono::seconds idleLimit, const std::atomic<bool>& cancelled)
+        : idleLimit_(idleLimit), cancelled_(cancelled) {}
 
     void sawActivity() {
         connected_ = true;
         lastActivity_ = Clock::now();
     }
 
+    bool cancelled() const { return cancelled_; }
+
     static int onConnected(void* self, char* /*primaryIp*/, char* /*localIp*/, int /*primaryPort*/,
                            int /*localPort*/) {
-        static_cast<IdleWatch*>(self)->sawActivity();
+        static_cast<TransferWatch*>(self)->sawActivity();
         return CURL_PREREQFUNC_OK;
     }
 
-    // libcurl calls this at least about once a second, also while nothing arrives.
     static int onProgress(void* self, curl_off_t /*downloadTotal*/, curl_off_t /*downloaded*/,
                           curl_off_t /*uploadTotal*/, curl_off_t /*uploaded*/) {
-        const auto* watch = static_cast<IdleWatch*>(self);
-        const bool expired =
-            watch->connected_ && Clock::now() - watch->lastActivity_ >= watch->limit_;
-        return expired ? 1 : 0;
+        const auto* watch = static_cast<TransferWatch*>(self);
+        const bool idle =
+            watch->connected_ && Clock::now() - watch->lastActivity_ >= watch->idleLimit_;
+        return idle || watch->cancelled() ? 1 : 0;
     }
 
   private:
     using Clock = std::chrono::steady_clock;
-    std::chrono::seconds limit_;
+    std::chrono::seconds idleLimit_;
+    const std::atomic<bool>& cancelled_;
     bool connected_ = false;
     Clock::time_point lastActivity_;
 };
 
-// Collects the body straight into the caller's buffer. The buffer is touched only once the
-// head of the final response (after any redirects) has arrived, so a request that never
-// opens leaves it as it was, and one that opens but brings no byte leaves it empty.
+// Passes the final response's body on to the receiver, counting it against the limit. A
+// redirect's body is dropped. An exception of the receiver (it ran out of memory) cannot
+// cross libcurl: it ends the transfer and is thrown again once libcurl has returned.
 class BodySink {
   public:
-    BodySink(CURL* handle, ByteBuffer& target, IdleWatch& watch, const BodyPieceObserver& onPiece)
-        : handle_(handle), target_(target), watch_(watch), onPiece_(onPiece) {}
+    BodySink(CURL* handle, BodyReceiver& receiver, TransferWatch& watch, std::uint64_t maxBytes)
+        : handle_(handle), receiver_(receiver), watch_(watch), maxBytes_(maxBytes) {}
 
     static std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* self) {
-        static_cast<BodySink*>(self)->headerLine(std::string_view(data, size * count));
-        return size * count;
+        const bool wanted =
+            static_cast<BodySink*>(self)->headerLine(std::string_view(data, size * count));
+        return wanted ? size * count : 0;
     }
 
     static std::size_t onBodyData(char* data, std::size_t size, std::size_t count, void* self) {
-        const bool kept = static_cast<BodySink*>(self)->append(data, size * count);
+        const bool kept = static_cast<BodySink*>(self)->deliver(data, size * count);
         return kept ? size * count : 0;
     }
 
-    bool opened() const { return opened_; }
-
-    void open() {
-        if (opened_) {
-            return;
-        }
-        opened_ = true;
-        target_.clear();
-        reserveAnnouncedLength();
-    }
+    bool tooLarge() const { return tooLarge_; }
+    bool refused() const { return refused_; }
+    const std::exception_ptr& failure() const { return failure_; }
 
   private:
-    void headerLine(std::string_view line) {
+    // False once the final response announces more than the limit allows.
+    bool headerLine(std::string_view line) {
         watch_.sawActivity();
         if (line.starts_with("HTTP/")) {
             headHasLocation_ = false;
         } else if (startsWithIgnoringCase(line, "Location:")) {
             headHasLocation_ = true;
-        } else if (line == "\r\n" || line == "\n") {
-            if (isFinalResponse()) {
-                open();
-            }
+        } else if ((line == "\r\n" || line == "\n") && isFinalResponse()) {
+            curl_off_t announced = -1;
+            curl_easy_getinfo(handle_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+            tooLarge_ = announced > 0 && static_cast<std::uint64_t>(announced) > maxBytes_;
+            return !tooLarge_;
         }
+        return true;
     }
 
     // A head that libcurl will not follow: not informational, not a proxy tunnel's answer
@@ -134,48 +130,31 @@ class BodySink {
         return code >= 200 && !redirect;
     }
 
-    // Reserving the announced length up front means a body of n bytes costs n bytes, with
-    // no copying. A length that cannot be had is not reserved: growth then takes over.
-    void reserveAnnouncedLength() {
-        curl_off_t announced = -1;
-        curl_easy_getinfo(handle_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-        if (announced <= 0 ||
-            static_cast<std::uintmax_t>(announced) > std::numeric_limits<std::size_t>::max()) {
-            return;
-        }
-        try {
-            target_.reserve(static_cast<std::size_t>(announced));
-        } catch (const std::exception&) {
-            // Not enough memory for what the server announced; growth decides later.
-        }
-    }
-
-    // Growth beyond the reservation is geometric, so copying stays linear in the body.
-    // Running out of memory, or an observer that fails, ends the transfer and keeps what
-    // arrived.
-    bool append(const char* data, std::size_t size) {
+    bool deliver(const char* data, std::size_t size) {
         watch_.sawActivity();
-        open();
-        try {
-            prefaulter_.before(target_, size);
-            const std::size_t start = target_.size();
-            target_.insert(target_.end(), data, data + size);
-            if (onPiece_) {
-                onPiece_(std::span<const std::uint8_t>(target_).subspan(start));
-            }
-            return true;
-        } catch (const std::exception&) {
+        if (size > maxBytes_ - received_) {
+            tooLarge_ = true;
             return false;
         }
+        received_ += size;
+        try {
+            refused_ = !receiver_.receive({reinterpret_cast<const std::uint8_t*>(data), size});
+        } catch (...) {
+            failure_ = std::current_exception();
+            return false;
+        }
+        return !refused_;
     }
 
     CURL* handle_;
-    ByteBuffer& target_;
-    IdleWatch& watch_;
-    const BodyPieceObserver& onPiece_;
-    PagePrefaulter prefaulter_;
-    bool opened_ = false;
+    BodyReceiver& receiver_;
+    TransferWatch& watch_;
+    std::uint64_t maxBytes_;
+    std::uint64_t received_ = 0;
     bool headHasLocation_ = false;
+    bool tooLarge_ = false;
+    bool refused_ = false;
+    std::exception_ptr failure_;
 };
 
 HeaderList cacheBypassHeaders() {
@@ -207,49 +186,58 @@ bool applyProxyChoice(CURL* handle, const std::string& proxyServer) {
 
 CurlFetcher::CurlFetcher(FetchTimeouts timeouts) : timeouts_(timeouts) {}
 
-std::size_t CurlFetcher::InternetGetFile(const std::string& sourceUrl, ByteBuffer& received,
-                                         const std::string& proxyServer,
-                                         const BodyPieceObserver& onPiece) {
+FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, const std::string& proxyServer,
+                               std::uint64_t maxBytes, BodyReceiver& receiver) {
+    if (cancelled_) {
+        return FetchStatus::Cancelled;
+    }
     if (sourceUrl.empty()) {
-        return 0;
+        return FetchStatus::Failed;
     }
     initialiseCurlOnce();
     const EasyHandle handle(curl_easy_init());
     const HeaderList headers = cacheBypassHeaders();
     if (!handle || !headers) {
-        return 0;
+        return FetchStatus::Failed;
     }
     CURL* const curl = handle.get();
-    IdleWatch watch(timeouts_.receive);
-    BodySink sink(curl, received, watch, onPiece);
+    TransferWatch watch(timeouts_.receive, cancelled_);
+    BodySink sink(curl, receiver, watch, maxBytes);
     const bool configured =
         set(curl, CURLOPT_URL, sourceUrl.c_str()) && set(curl, CURLOPT_USERAGENT, kUserAgent) &&
         set(curl, CURLOPT_PROTOCOLS_STR, kWebProtocols) &&
         set(curl, CURLOPT_REDIR_PROTOCOLS_STR, kWebProtocols) &&
         set(curl, CURLOPT_FOLLOWLOCATION, 1L) && set(curl, CURLOPT_MAXREDIRS, kMaxRedirects) &&
         set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts_.connect.count())) &&
-        set(curl, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond) &&
-        set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeouts_.receive.count())) &&
+        set(curl, CURLOPT_LOW_SPEED_LIMIT, timeouts_.lowSpeedBytesPerSecond) &&
+        set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeouts_.lowSpeedWindow.count())) &&
         set(curl, CURLOPT_HTTPHEADER, headers.get()) && set(curl, CURLOPT_NOSIGNAL, 1L) &&
         set(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes) &&
         set(curl, CURLOPT_HEADERFUNCTION, &BodySink::onHeaderLine) &&
         set(curl, CURLOPT_HEADERDATA, &sink) &&
         set(curl, CURLOPT_WRITEFUNCTION, &BodySink::onBodyData) &&
         set(curl, CURLOPT_WRITEDATA, &sink) &&
-        set(curl, CURLOPT_PREREQFUNCTION, &IdleWatch::onConnected) &&
+        set(curl, CURLOPT_PREREQFUNCTION, &TransferWatch::onConnected) &&
         set(curl, CURLOPT_PREREQDATA, &watch) &&
-        set(curl, CURLOPT_XFERINFOFUNCTION, &IdleWatch::onProgress) &&
+        set(curl, CURLOPT_XFERINFOFUNCTION, &TransferWatch::onProgress) &&
         set(curl, CURLOPT_XFERINFODATA, &watch) && set(curl, CURLOPT_NOPROGRESS, 0L) &&
         applyProxyChoice(curl, proxyServer);
     if (!configured) {
-        return 0;
+        return FetchStatus::Failed;
     }
-    // A transfer that breaks part-way still delivers what arrived: the result code only
-    // tells whether the response was complete, which is not this layer's business.
-    if (curl_easy_perform(curl) == CURLE_OK) {
-        sink.open();
+    // Only a transfer libcurl saw end cleanly is whole: one that ends short of its announced
+    // length, in a broken chunk, on a reset or a stall has lost its tail.
+    const CURLcode result = curl_easy_perform(curl);
+    if (sink.failure()) {
+        std::rethrow_exception(sink.failure());
     }
-    return sink.opened() ? received.size() : 0;
+    if (watch.cancelled()) {
+        return FetchStatus::Cancelled;
+    }
+    if (sink.refused()) {
+        return FetchStatus::Refused;
+    }
+    return result == CURLE_OK && !sink.tooLarge() ? FetchStatus::Complete : FetchStatus::Failed;
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <array>
 #include <cerrno>
 
 namespace velmora {
@@ -12,15 +13,20 @@ WaitOutcome PollEventLoopWait::waitUntilReadable(int fd) {
         errno = EBADF;
         return WaitOutcome::Failed;
     }
-    pollfd watched{fd, POLLIN, 0};
-    while (poll(&watched, 1, -1) < 0) {
+    // A negative descriptor is skipped: without end requests only `fd` is watched. The
+    // request is left unread, so every later wait ends at once too.
+    std::array<pollfd, 2> watched{pollfd{fd, POLLIN, 0}, pollfd{endRequests_, POLLIN, 0}};
+    while (poll(watched.data(), watched.size(), -1) < 0) {
         if (errno != EINTR) {
             return WaitOutcome::Failed;
         }
     }
-    if ((watched.revents & POLLNVAL) != 0) {
+    if ((watched[0].revents & POLLNVAL) != 0) {
         errno = EBADF;
         return WaitOutcome::Failed;
+    }
+    if ((watched[1].revents & POLLIN) != 0) {
+        return WaitOutcome::Quit;
     }
     return WaitOutcome::Ready;
 }

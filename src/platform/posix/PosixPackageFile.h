@@ -4,12 +4,11 @@
 
 namespace velmora {
 
-// Saves the package with O_CREAT | O_EXCL | O_NOFOLLOW after removing any file of its name,
-// in large writes.
+// Creates the package with O_CREAT | O_EXCL | O_NOFOLLOW after removing any file of its
+// name, and keeps a read-only descriptor of that very file once it is written.
 class PosixPackageFile final : public PackageFile {
   public:
-    bool save(const std::string& fileName, const ByteBuffer& bytes, std::size_t count,
-              std::string& error) override;
+    std::unique_ptr<PackageWriter> create(const std::string& fileName, std::string& error) override;
     bool remove(const std::string& fileName, std::string& error) override;
 };
 

@@ -1,14 +1,15 @@
 #include "platform/posix/PosixProcessControl.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "platform/posix/UniqueFd.h"
 
@@ -16,44 +17,19 @@ namespace velmora {
 
 namespace {
 
-// Words separated by blanks; a double-quoted stretch keeps its blanks.
-std::vector<std::string> splitCommandLine(const std::string& commandLine) {
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false;
-    bool quoted = false;
-    for (const char c : commandLine) {
-        if (c == '"') {
-            quoted = !quoted;
-            inWord = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inWord) {
-                words.push_back(word);
-                word.clear();
-                inWord = false;
-            }
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) {
-        words.push_back(word);
-    }
-    return words;
-}
+// The descriptor the package is started through, in the child: the path /proc/self/fd/3
+// names the very file Velmora wrote, also for the script interpreter of a script package,
+// which opens that path again.
+constexpr int kPackageDescriptor = 3;
+constexpr const char* kPackagePath = "/proc/self/fd/3";
 
-// A bare name is run from the working directory, never looked up on the search path.
-std::string programPath(const std::string& program) {
-    return program.find('/') == std::string::npos ? "./" + program : program;
-}
-
-// The package gets a clean start: default signal handling, nothing blocked, and none of
-// the program's own descriptors beyond the standard three (a lock file held open by the
-// package would outlive the program).
+// The package gets a clean start: default signal handling, nothing blocked, its standard
+// streams on the null device (an installer that leaves a process behind must not hold
+// Velmora's output open), and none of the program's own descriptors beyond the package's
+// own (a lock file held open by the package would outlive the program).
 class SpawnSettings {
   public:
-    SpawnSettings() {
+    explicit SpawnSettings(int package) {
         posix_spawnattr_init(&attributes_);
         posix_spawn_file_actions_init(&actions_);
         sigset_t none;
@@ -63,7 +39,11 @@ class SpawnSettings {
         posix_spawnattr_setsigmask(&attributes_, &none);
         posix_spawnattr_setsigdefault(&attributes_, &all);
         posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-        posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
+        posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions_, package, kPackageDescriptor);
+        posix_spawn_file_actions_addclosefrom_np(&actions_, kPackageDescriptor + 1);
     }
     ~SpawnSettings() {
         posix_spawn_file_actions_destroy(&actions_);
@@ -85,23 +65,22 @@ class SpawnSettings {
 PosixProcessControl::PosixProcessControl(EventLoopWait& events, EventLog& log)
     : events_(events), log_(log) {}
 
-std::int32_t PosixProcessControl::startProgram(const std::string& commandLine, std::string& error) {
-    std::vector<std::string> words = splitCommandLine(commandLine);
-    if (words.empty()) {
-        error = std::strerror(ENOENT);
+std::int32_t PosixProcessControl::startPackage(const SavedPackage& package,
+                                               const std::string& argument, std::string& error) {
+    // Above the descriptors the child's file actions fill, so that none of them closes it
+    // and the duplicate in the child loses its close-on-exec flag.
+    const UniqueFd source(::fcntl(package.handle(), F_DUPFD_CLOEXEC, kPackageDescriptor + 1));
+    if (!source) {
+        error = std::strerror(errno);
         return 0;
     }
-    const std::string path = programPath(words.front());
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    std::string programName = package.fileName();
+    std::string firstArgument = argument;
+    std::array<char*, 3> argv{programName.data(), firstArgument.data(), nullptr};
 
-    const SpawnSettings settings;
+    const SpawnSettings settings(source.get());
     pid_t child = 0;
-    const int status = posix_spawn(&child, path.c_str(), settings.actions(), settings.attributes(),
+    const int status = posix_spawn(&child, kPackagePath, settings.actions(), settings.attributes(),
                                    argv.data(), environ);
     if (status != 0) {
         error = std::strerror(status);

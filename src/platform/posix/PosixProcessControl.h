@@ -6,12 +6,14 @@
 
 namespace velmora {
 
-// Starts programs with posix_spawn and watches them through a pidfd inside the event loop.
+// Starts the package with posix_spawn through its open file and watches them through a pidfd inside
+// the event loop.
 class PosixProcessControl final : public ProcessControl {
   public:
     PosixProcessControl(EventLoopWait& events, EventLog& log);
 
-    std::int32_t startProgram(const std::string& commandLine, std::string& error) override;
+    std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
+                              std::string& error) override;
     std::int32_t WaitForProcess(const std::int32_t& processId) override;
     bool quitRequested() const override { return quitRequested_; }
 

@@ -15,13 +15,13 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 // The program's own time-outs, unshortened: 30 s without a byte, 15 s to connect.
-TEST(CurlFetcherRealTimeouts, SilenceAfterPartOfTheBodyEndsAfterThirtySeconds) {
+TEST(CurlFetcherRealTimeouts, SilenceAfterPartOfTheBodyFailsAfterThirtySeconds) {
     test::LoopbackHttpServer server;
     server.on("/stall", HttpResponse::ok(test::patternedBody(100000)).thenStall(5000));
     CurlFetcher fetcher;
     ByteBuffer buffer;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(fetcher.InternetGetFile(server.url("/stall"), buffer, ""), 5000u);
+    EXPECT_EQ(fetcher.InternetGetFile(server.url("/stall"), buffer, "", 1u << 20), 0u);
     EXPECT_GE(secondsSince(start), 30.0);
     EXPECT_LT(secondsSince(start), 33.0);
 }
@@ -29,10 +29,9 @@ TEST(CurlFetcherRealTimeouts, SilenceAfterPartOfTheBodyEndsAfterThirtySeconds) {
 TEST(CurlFetcherRealTimeouts, UnansweredConnectionEndsAfterFifteenSeconds) {
     test::UnansweringPeer peer;
     CurlFetcher fetcher;
-    ByteBuffer buffer{1, 2, 3};
+    ByteBuffer buffer;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(fetcher.InternetGetFile(peer.url("/hash.txt"), buffer, ""), 0u);
-    EXPECT_EQ(buffer, (ByteBuffer{1, 2, 3}));
+    EXPECT_EQ(fetcher.InternetGetFile(peer.url("/hash.txt"), buffer, "", 1u << 20), 0u);
     EXPECT_GE(secondsSince(start), 15.0);
     EXPECT_LT(secondsSince(start), 17.0);
 }

@@ -1,8 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/posix/PosixPackageFile.h"
 #include "support/ScopedWorkingDirectory.h"
@@ -16,8 +20,33 @@ namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
 
-ByteBuffer bytesOf(const std::string& text) {
-    return ByteBuffer(text.begin(), text.end());
+std::span<const std::uint8_t> bytesOf(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// Writes `pieces` to a new package file and keeps it; nullptr with `error` when it could not.
+std::unique_ptr<SavedPackage> save(PackageFile& files, const std::string& name,
+                                   const std::vector<std::string>& pieces, std::string& error) {
+    std::unique_ptr<PackageWriter> writer = files.create(name, error);
+    if (!writer) {
+        return nullptr;
+    }
+    for (const std::string& piece : pieces) {
+        if (!writer->append(bytesOf(piece), error)) {
+            return nullptr;
+        }
+    }
+    return writer->finish(error);
+}
+
+std::string readAll(int fd) {
+    std::string text;
+    char chunk[256];
+    for (ssize_t got;
+         (got = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(text.size()))) > 0;) {
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    return text;
 }
 
 class PosixPackageFileTest : public ::testing::Test {
@@ -28,19 +57,34 @@ class PosixPackageFileTest : public ::testing::Test {
     std::string error_;
 };
 
-TEST_F(PosixPackageFileTest, SavesExactlyTheCountedBytesForTheOwnerToRun) {
-    ASSERT_TRUE(files_.save("pkg.exe", bytesOf("#!/bin/sh\nexit 0\nTRAILING"), 17, error_))
-        << error_;
+TEST_F(PosixPackageFileTest, SavesThePiecesForTheOwnerToRunAndHoldsThatFileOpen) {
+    const auto saved = save(files_, "pkg.exe", {"#!/bin/sh\n", "exit 0\n"}, error_);
+    ASSERT_TRUE(saved) << error_;
+    EXPECT_EQ(saved->fileName(), "pkg.exe");
     EXPECT_EQ(readFile(dir_ / "pkg.exe"), "#!/bin/sh\nexit 0\n");
     struct stat info {};
     ASSERT_EQ(stat((dir_ / "pkg.exe").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
+    // Open for reading only, and nothing holds it open for writing (it could not be run).
+    EXPECT_EQ(fcntl(saved->handle(), F_GETFL) & O_ACCMODE, O_RDONLY);
+    fs::remove(dir_ / "pkg.exe");
+    EXPECT_EQ(readAll(saved->handle()), "#!/bin/sh\nexit 0\n");
+}
+
+TEST_F(PosixPackageFileTest, AWriterThatGoesUnfinishedTakesItsFileWithIt) {
+    {
+        const auto writer = files_.create("pkg.exe", error_);
+        ASSERT_TRUE(writer) << error_;
+        ASSERT_TRUE(writer->append(bytesOf("half of it"), error_)) << error_;
+        EXPECT_TRUE(fs::exists(dir_ / "pkg.exe"));
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "pkg.exe"));
 }
 
 TEST_F(PosixPackageFileTest, ReplacesALongerFileInsteadOfAppendingOrLeavingItsTail) {
     writeFile(dir_ / "pkg.exe", std::string(100, 'x'));
     fs::permissions(dir_ / "pkg.exe", fs::perms::owner_read);
-    ASSERT_TRUE(files_.save("pkg.exe", bytesOf("new"), 3, error_)) << error_;
+    ASSERT_TRUE(save(files_, "pkg.exe", {"new"}, error_)) << error_;
     EXPECT_EQ(readFile(dir_ / "pkg.exe"), "new");
 }
 
@@ -49,8 +93,8 @@ TEST_F(PosixPackageFileTest, NeverWritesThroughALinkPlantedUnderThePackageName) 
     fs::create_symlink(dir_ / "elsewhere.txt", dir_ / "pkg.exe");
     fs::create_symlink(dir_ / "missing.txt", dir_ / "dangling.exe");
 
-    ASSERT_TRUE(files_.save("pkg.exe", bytesOf("package"), 7, error_)) << error_;
-    ASSERT_TRUE(files_.save("dangling.exe", bytesOf("package"), 7, error_)) << error_;
+    ASSERT_TRUE(save(files_, "pkg.exe", {"package"}, error_)) << error_;
+    ASSERT_TRUE(save(files_, "dangling.exe", {"package"}, error_)) << error_;
 
     EXPECT_EQ(readFile(dir_ / "elsewhere.txt"), "precious");
     EXPECT_FALSE(fs::exists(dir_ / "missing.txt"));
@@ -61,9 +105,8 @@ TEST_F(PosixPackageFileTest, NeverWritesThroughALinkPlantedUnderThePackageName) 
 
 TEST_F(PosixPackageFileTest, FailuresAreReportedWithTheirReason) {
     fs::create_directory(dir_ / "folder.exe");
-    EXPECT_FALSE(files_.save("folder.exe", bytesOf("x"), 1, error_));
+    EXPECT_FALSE(files_.create("folder.exe", error_));
     EXPECT_EQ(error_, "Is a directory");
-    EXPECT_FALSE(files_.save("pkg.exe", bytesOf("x"), 2, error_));
 
     // A folder the user may not write to: the package can be neither saved nor deleted.
     writeFile(dir_ / "kept.exe", "old");
@@ -73,7 +116,7 @@ TEST_F(PosixPackageFileTest, FailuresAreReportedWithTheirReason) {
     const int status = test::runUnprivileged([] {
         PosixPackageFile files;
         std::string error;
-        if (files.save("pkg.exe", bytesOf("x"), 1, error) || error != "Permission denied") {
+        if (files.create("pkg.exe", error) || error != "Permission denied") {
             return 1;
         }
         if (fs::exists("pkg.exe")) {

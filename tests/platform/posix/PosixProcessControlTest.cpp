@@ -13,6 +13,7 @@
 #include "platform/posix/PollEventLoopWait.h"
 #include "platform/posix/PosixProcessControl.h"
 #include "support/RecordingNotifier.h"
+#include "support/SavedScript.h"
 #include "support/ScopedWorkingDirectory.h"
 #include "support/TempDir.h"
 
@@ -47,9 +48,12 @@ double cpuSecondsOfThisProcess() {
 
 class PosixProcessControlTest : public ::testing::Test {
   protected:
-    void writeScript(const std::string& name, const std::string& body) {
-        writeFile(dir_ / name, "#!/bin/sh\n" + body + "\n");
-        fs::permissions(dir_ / name, fs::perms::owner_all);
+    std::int32_t startScript(const std::string& body, const std::string& argument = "/q") {
+        const std::unique_ptr<SavedPackage> saved = test::saveScript("pkg.exe", body);
+        std::string error;
+        const std::int32_t pid = processes_.startPackage(*saved, argument, error);
+        EXPECT_NE(pid, 0) << error;
+        return pid;
     }
     std::string logText() const {
         return fs::exists(dir_ / "velmora.log") ? readFile(dir_ / "velmora.log") : "";
@@ -64,54 +68,50 @@ class PosixProcessControlTest : public ::testing::Test {
     PosixProcessControl processes_{events_, log_};
 };
 
-TEST_F(PosixProcessControlTest, StartsABareNameFromTheWorkingDirectoryWithoutAShell) {
-    writeScript("20041114-017-x86.exe", "printf '%s|' \"$@\" > args.txt");
-    std::string error;
-    const std::int32_t pid = processes_.startProgram("20041114-017-x86.exe /q;touch\tx", error);
-    ASSERT_NE(pid, 0) << error;
+// The package gets its one argument as it is, no shell, and nothing of Velmora's own: its
+// standard streams are the null device and no other descriptor of Velmora's is open in it.
+TEST_F(PosixProcessControlTest, ThePackageGetsItsArgumentTheNullDeviceAndNoOtherDescriptor) {
+    const int leaked = fcntl(STDOUT_FILENO, F_DUPFD, 57);  // no close-on-exec
+    ASSERT_GE(leaked, 57);
+    const std::int32_t pid = startScript(
+        "printf '%s|' \"$@\" > args.txt\n"
+        "streams=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
+        "echo \"$streams\" > streams.txt\n"
+        "if [ -e /proc/$$/fd/" +
+            std::to_string(leaked) +
+            " ]; then echo leaked > fds.txt; else echo clean > fds.txt; fi",
+        "/q;touch x");
+    ASSERT_NE(pid, 0);
     EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    close(leaked);
 
-    EXPECT_EQ(readFile(dir_ / "args.txt"), "/q;touch|x|");
+    EXPECT_EQ(readFile(dir_ / "args.txt"), "/q;touch x|");
     EXPECT_FALSE(fs::exists(dir_ / "x"));
+    EXPECT_EQ(readFile(dir_ / "streams.txt"), "/dev/null\n/dev/null\n/dev/null\n");
+    EXPECT_EQ(readFile(dir_ / "fds.txt"), "clean\n");
     EXPECT_EQ(logText(), "");
 }
 
-TEST_F(PosixProcessControlTest, ABareNameIsNeverLookedUpOnTheSearchPath) {
+// Another user who may write to the folder could put other bytes under the package's name
+// after they were checked: the file that was written is the one that runs.
+TEST_F(PosixProcessControlTest, TheSavedFileRunsWhateverNowStandsUnderItsName) {
+    const std::unique_ptr<SavedPackage> saved = test::saveScript("pkg.exe", "echo saved > ran.txt");
+    writeFile(dir_ / "impostor", "#!/bin/sh\necho impostor > ran.txt\n");
+    fs::permissions(dir_ / "impostor", fs::perms::owner_all);
+    fs::rename(dir_ / "impostor", dir_ / "pkg.exe");
+
     std::string error;
-    EXPECT_EQ(processes_.startProgram("true /q", error), 0);
-    EXPECT_EQ(error, "No such file or directory");
-
-    writeFile(dir_ / "not-executable.exe", "#!/bin/sh\n");
-    fs::permissions(dir_ / "not-executable.exe", fs::perms::owner_read);
-    error.clear();
-    EXPECT_EQ(processes_.startProgram("not-executable.exe /q", error), 0);
-    EXPECT_EQ(error, "Permission denied");
-
-    error.clear();
-    EXPECT_EQ(processes_.startProgram("   ", error), 0);
-    EXPECT_FALSE(error.empty());
-}
-
-TEST_F(PosixProcessControlTest, ThePackageInheritsNoDescriptorBeyondTheStandardThree) {
-    const int leaked = fcntl(STDOUT_FILENO, F_DUPFD, 57);  // no close-on-exec
-    ASSERT_GE(leaked, 57);
-    writeScript("pkg.exe", "if [ -e /proc/$$/fd/" + std::to_string(leaked) +
-                               " ]; then echo leaked > fds.txt; else echo clean > fds.txt; fi");
-    std::string error;
-    const std::int32_t pid = processes_.startProgram("pkg.exe", error);
+    const std::int32_t pid = processes_.startPackage(*saved, "/q", error);
     ASSERT_NE(pid, 0) << error;
     EXPECT_NE(processes_.WaitForProcess(pid), 0);
-    close(leaked);
-    EXPECT_EQ(readFile(dir_ / "fds.txt"), "clean\n");
+    EXPECT_EQ(readFile(dir_ / "ran.txt"), "saved\n");
 }
 
 TEST_F(PosixProcessControlTest, WaitsUntilTheProcessEndsWhateverItsExitCode) {
     for (const std::string exitCommand : {"exit 0", "exit 1", "exit 259", "kill -9 $$"}) {
         fs::remove(dir_ / "done.txt");
-        writeScript("pkg.exe", "sleep 0.2\necho done > done.txt\n" + exitCommand);
-        std::string error;
-        const std::int32_t pid = processes_.startProgram("pkg.exe /q", error);
-        ASSERT_NE(pid, 0) << error;
+        const std::int32_t pid = startScript("sleep 0.2\necho done > done.txt\n" + exitCommand);
+        ASSERT_NE(pid, 0);
 
         EXPECT_NE(processes_.WaitForProcess(pid), 0) << exitCommand;
         EXPECT_TRUE(fs::exists(dir_ / "done.txt")) << exitCommand;
@@ -124,10 +124,8 @@ TEST_F(PosixProcessControlTest, WaitsUntilTheProcessEndsWhateverItsExitCode) {
 }
 
 TEST_F(PosixProcessControlTest, TheWaitSleepsInsteadOfSpendingProcessorTime) {
-    writeScript("pkg.exe", "sleep 0.6");
-    std::string error;
-    const std::int32_t pid = processes_.startProgram("pkg.exe /q", error);
-    ASSERT_NE(pid, 0) << error;
+    const std::int32_t pid = startScript("sleep 0.6");
+    ASSERT_NE(pid, 0);
     const double cpuBefore = cpuSecondsOfThisProcess();
     const auto wallBefore = std::chrono::steady_clock::now();
     EXPECT_NE(processes_.WaitForProcess(pid), 0);
@@ -163,10 +161,8 @@ TEST_F(PosixProcessControlTest, AFailureIsLoggedAsAnErrorLineAndNeverShown) {
 }
 
 TEST_F(PosixProcessControlTest, AnExitDuringTheWaitLeavesThePackageRunning) {
-    writeScript("pkg.exe", "exec sleep 5");
-    std::string error;
-    const std::int32_t pid = processes_.startProgram("pkg.exe /q", error);
-    ASSERT_NE(pid, 0) << error;
+    const std::int32_t pid = startScript("exec sleep 5");
+    ASSERT_NE(pid, 0);
 
     ScriptedEventLoopWait quitting(WaitOutcome::Quit, 0);
     PosixProcessControl processes(quitting, log_);

@@ -10,6 +10,7 @@
 #include "platform/posix/PosixProcessControl.h"
 #include "platform/qt/QtEventLoopWait.h"
 #include "support/RecordingNotifier.h"
+#include "support/SavedScript.h"
 #include "support/ScopedWorkingDirectory.h"
 #include "support/TempDir.h"
 
@@ -21,10 +22,9 @@ namespace fs = std::filesystem;
 class QtEventLoopWaitTest : public ::testing::Test {
   protected:
     std::int32_t startPackage(const std::string& body) {
-        test::writeFile(dir_ / "pkg.exe", "#!/bin/sh\n" + body + "\n");
-        fs::permissions(dir_ / "pkg.exe", fs::perms::owner_all);
+        const std::unique_ptr<SavedPackage> saved = test::saveScript("pkg.exe", body);
         std::string error;
-        const std::int32_t pid = processes_.startProgram("pkg.exe /q", error);
+        const std::int32_t pid = processes_.startPackage(*saved, "/q", error);
         EXPECT_NE(pid, 0) << error;
         return pid;
     }

@@ -4,10 +4,12 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "engine/UpdateRunRig.h"
+#include "platform/posix/EventLoopFetcher.h"
 #include "platform/qt/QtEventLoopWait.h"
 #include "support/QtTestApplication.h"
 
@@ -63,6 +65,52 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
     EXPECT_EQ(kill(children[0], 0), 0);
     kill(children[0], SIGKILL);
     waitpid(children[0], nullptr, 0);
+}
+
+// The program ends while the package trickles in: the transfer stops within a second, the
+// run ends without a notice and leaves the window as it stood, and no part of the package
+// is left. Meanwhile the event loop was served, and a tick found the run in progress.
+TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) {
+    test::QtTestApplication app;
+    UpdateRunRig rig;
+    QtEventLoopWait events;
+    EventLoopFetcher fetcher(rig.fetcher, events);
+    UpdateRun run(rig.window, rig.settings, fetcher, rig.packageFile, rig.processes, rig.log,
+                  {[&](const Flag16& showBox, const Flag16& writeToLog) {
+                       return rig.finder.FindLatestPackage(showBox, writeToLog);
+                   },
+                   [&] { return std::make_unique<BackgroundMd5>(rig.digests, rig.log); },
+                   [&] { return rig.installed(); }});
+    const std::string body =
+        UpdateRunRig::installingPackage("20041114.017") + std::string(100000, '#');
+    rig.publish("20041114-017-i32.exe", body);
+    rig.server.on(std::string(UpdateRunRig::kPackagesPath) + "20041114-017-i32.exe",
+                  test::HttpResponse::ok(body).thenTrickle(10, 2, 500));
+    rig.startUp();
+    bool inProgressAtTick = false;
+    QTimer::singleShot(300, [&] {
+        inProgressAtTick = run.inProgress();
+        run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+    });
+    std::map<std::string, bool> statesAtExit;
+    std::chrono::steady_clock::time_point exitAt;
+    QTimer::singleShot(600, [&] {
+        statesAtExit = rig.enabledStates();
+        exitAt = std::chrono::steady_clock::now();
+        QCoreApplication::exit(0);
+    });
+
+    run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+
+    EXPECT_LT(std::chrono::steady_clock::now() - exitAt, std::chrono::milliseconds(1200));
+    EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
+    EXPECT_TRUE(run.quitRequested());
+    EXPECT_TRUE(inProgressAtTick);
+    EXPECT_EQ(rig.requestsFor(UpdateRunRig::kListPath), 1u);
+    EXPECT_FALSE(statesAtExit.empty());
+    EXPECT_EQ(rig.enabledStates(), statesAtExit);
+    EXPECT_TRUE(rig.notifier.notices.empty());
+    EXPECT_TRUE(fs::is_empty(rig.downloads()));
 }
 
 }  // namespace
