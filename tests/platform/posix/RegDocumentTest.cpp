@@ -46,6 +46,7 @@ TEST(RegDocument, CommentEndingInCarriageReturnsIsWrittenTheSameEveryTime) {
 
 TEST(RegDocument, ListsEveryValueInStoredOrderWithoutComments) {
     auto doc = RegDocument::parse(
+        "Windows Registry Editor Version 5.00\n"
         "[HKEY_CURRENT_USER\\A]\n"
         "\"x\"=\"1\"\n"
         "; note\n"
