@@ -274,7 +274,8 @@ TEST_F(UpdateNowE2ETest, AClosedOrAbandonedStandardOutputNeverStopsARunHalfWay) 
     fs::create_directory(definitions() / "20041110.003");
     SampleMirror mirror(dir_.path(), {});
 
-    const auto closed = updateNow(mirror, {"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-"});
+    // With both closed, the lock file would be the first file to get number 1.
+    const auto closed = updateNow(mirror, {"/bin/sh", "-c", "exec \"$0\" \"$@\" <&- >&-"});
     EXPECT_EQ(closed.exitStatus, 0) << closed.standardError;
     EXPECT_EQ(installedSets(), updated);
     EXPECT_TRUE(downloadsEmpty());
