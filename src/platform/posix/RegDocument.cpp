@@ -394,9 +394,10 @@ class RegDocumentParser {
             return false;
         }
         std::string storedForm(trimmed(content.substr(1)));
-        // The continuation lines of a hex list belong to its line, read or not.
-        while (startsWithIgnoringCase(storedForm, "hex") && storedForm.back() == '\\' &&
-               !text_.empty()) {
+        // The continuation lines of a hex list belong to its line, read or not. A list cut
+        // off at the end of the file gets the empty line it asks for, so that whatever is
+        // written after it later is not taken for its continuation.
+        while (startsWithIgnoringCase(storedForm, "hex") && storedForm.back() == '\\') {
             const std::string_view next = nextLine();
             storedForm += '\n';
             storedForm += next;
