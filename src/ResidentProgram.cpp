@@ -137,13 +137,15 @@ MainFormSteps Resident::startUpSteps() {
 }  // namespace
 
 int runResident(int& argc, char** argv) {
-    const InstanceLock instance(xdgRuntimeDir());
+    const InstanceLock instance(instanceLockFolders());
     if (instance.outcome() == InstanceLock::Outcome::HeldElsewhere) {
         return 0;
     }
     if (instance.outcome() == InstanceLock::Outcome::Unavailable) {
+        // Two resident programs would run their timers' updates at the same time.
         std::cerr << "velmora: cannot tell whether another Velmora is running ("
-                  << instance.problem() << "); starting anyway\n";
+                  << instance.problem() << "); not started\n";
+        return 3;
     }
     // Before anything else, so that a request to end during the start-up is not lost.
     TerminationSignals endRequests;

@@ -28,9 +28,15 @@ bool endedWell(UpdateOutcome outcome) {
 }  // namespace
 
 int runUpdateNow() {
-    const InstanceLock instance(xdgRuntimeDir());
+    const InstanceLock instance(instanceLockFolders());
     if (instance.outcome() == InstanceLock::Outcome::HeldElsewhere) {
         std::cerr << "velmora: another Velmora is running; nothing was done\n";
+        return 3;
+    }
+    if (instance.outcome() == InstanceLock::Outcome::Unavailable) {
+        // Without the lock a second run could start a second installer at the same time.
+        std::cerr << "velmora: cannot tell whether another Velmora is running ("
+                  << instance.problem() << "); nothing was done\n";
         return 3;
     }
 

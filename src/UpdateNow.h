@@ -5,7 +5,7 @@ namespace velmora {
 // `velmora --update-now`: one update run as the update-now button makes it, without the
 // tray, without a window and without a display server; each notice is a line on standard
 // output. Returns the exit status: 0 updated or already up to date, 1 any other outcome,
-// 3 another Velmora is running (nothing touched).
+// 3 another Velmora is running or that cannot be told (nothing touched).
 int runUpdateNow();
 
 }  // namespace velmora

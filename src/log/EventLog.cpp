@@ -36,19 +36,24 @@ bool appendTo(const std::filesystem::path& file, const std::string& line) {
     return true;
 }
 
-bool appendCreatingFolder(const std::filesystem::path& file, const std::string& line) {
+bool appendCreatingFolder(const std::filesystem::path& file, const std::string& line,
+                          const LogFileAppender& append) {
     if (file.empty()) {
         return false;
     }
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
-    return appendTo(file, line);
+    return append(file, line);
 }
 
 }  // namespace
 
 EventLog::EventLog(LogDestinations destinations, Notifier& notifier, LocalClock clock)
-    : destinations_(std::move(destinations)), notifier_(notifier), clock_(std::move(clock)) {}
+    : destinations_(std::move(destinations)), notifier_(notifier), clock_(std::move(clock)) {
+    if (!destinations_.append) {
+        destinations_.append = appendTo;
+    }
+}
 
 void EventLog::WriteLog(const std::string& message, const Flag16& showBox,
                         const Flag16& writeToLog) {
@@ -75,10 +80,10 @@ std::tm EventLog::currentLocalTime() {
 }
 
 void EventLog::appendLine(const std::string& line) {
-    if (appendTo(destinations_.primary, line)) {
+    if (!destinations_.primary.empty() && destinations_.append(destinations_.primary, line)) {
         return;
     }
-    if (appendCreatingFolder(destinations_.fallback, line)) {
+    if (appendCreatingFolder(destinations_.fallback, line, destinations_.append)) {
         return;
     }
     std::cerr << line << std::flush;

@@ -10,11 +10,17 @@
 
 namespace velmora {
 
+// Appends one line to a file and tells whether the whole line is there.
+using LogFileAppender =
+    std::function<bool(const std::filesystem::path& file, const std::string& line)>;
+
 // Where log lines go: the file beside the executable, then a per-user fallback when
 // that one cannot be opened or written, then standard error.
 struct LogDestinations {
     std::filesystem::path primary;
     std::filesystem::path fallback;
+    // How a line is appended; when empty, the standard library's append mode.
+    LogFileAppender append = {};
 };
 
 // The one channel through which the program reports what happened: a dated line in the

@@ -58,6 +58,10 @@ class RegistryBackend {
     // path left created) when there was no such value.
     virtual RegStatus deleteValue(RootKey root, const std::string& keyPath,
                                   const std::string& valueName) = 0;
+
+    // Where the values of `root` are kept, named so that the user can find them (a file);
+    // empty when there is nothing a user could look at.
+    virtual std::string storeLocation(RootKey /*root*/) const { return {}; }
 };
 
 }  // namespace velmora

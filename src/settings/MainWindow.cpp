@@ -48,7 +48,7 @@ void MainWindow::LoadSettings() {
         std::clamp(store_.GetIntervalSetting(), scrlInterval.minimum(), scrlInterval.maximum());
     txtInterval.setText(std::to_string(hours));
     setIntervalBarFromText();
-    chkLog.setValue(soundCheckValue(store_.GetLogSetting()));
+    chkLog.setValue(store_.LogIsOn() ? 1 : 0);
     chkRemove.setValue(soundCheckValue(store_.GetRemoveSetting()));
     ApplyAutoUpdateState();
     cmdApply.setEnabled(false);

@@ -30,11 +30,35 @@ Reg::Reg(RegistryBackend& backend, EventLog& log) : backend_(backend), log_(log)
 std::string Reg::RegReadValue(RootKey root, const std::string& keyPath,
                               const std::string& valueName) {
     RegistryValue value;
-    if (backend_.queryValue(root, keyPath, valueName, value) != RegStatus::Success ||
-        value.type != kRegSz) {
+    const RegStatus status = backend_.queryValue(root, keyPath, valueName, value);
+    if (status == RegStatus::BadDatabase) {
+        reportUnreadableStore(root);
+    }
+    if (status != RegStatus::Success || value.type != kRegSz) {
         return {};
     }
     return textFromReadBuffer(value.data);
+}
+
+void Reg::NoticeUnreadableStore(const Flag16& showBox) {
+    if (unreadableReport_.empty() || unreadableNoticeShown_ || showBox != kTrue) {
+        return;
+    }
+    unreadableNoticeShown_ = true;
+    const Flag16 writeToLog = kFalse;  // logged when it was met
+    log_.WriteLog(unreadableReport_, showBox, writeToLog);
+}
+
+void Reg::reportUnreadableStore(RootKey root) {
+    if (!unreadableReport_.empty()) {
+        return;
+    }
+    const std::string location = backend_.storeLocation(root);
+    unreadableReport_ = "設定ファイル" + (location.empty() ? "" : "(" + location + ")") +
+                        "を読み込めません. 既定の設定を使います.";
+    const Flag16 showBox = kFalse;
+    const Flag16 writeToLog = kTrue;
+    log_.WriteLog(unreadableReport_, showBox, writeToLog);
 }
 
 bool Reg::RegWriteValue(RootKey root, const std::string& keyPath, const std::string& valueName,

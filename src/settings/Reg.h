@@ -19,9 +19,14 @@ class Reg {
     Reg(RegistryBackend& backend, EventLog& log);
 
     // Empty text when the key or value is missing, the value is not a string, or its text
-    // with the terminating NUL needs more than 256 bytes.
+    // with the terminating NUL needs more than 256 bytes. A store that cannot be read at all
+    // gives empty text too, and is reported to the log the first time, whatever the logging
+    // option: every setting then reads as its default, which the user must be told.
     std::string RegReadValue(RootKey root, const std::string& keyPath,
                              const std::string& valueName);
+    // Shows the report of an unreadable store as a notice as well, once, when `showBox` asks
+    // for notices and such a store has been met.
+    void NoticeUnreadableStore(const Flag16& showBox);
     // True when the value was stored; missing keys along the path are created.
     bool RegWriteValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                        const std::string& data);
@@ -30,9 +35,12 @@ class Reg {
 
   private:
     void reportRunTimeError(const std::exception_ptr& failure);
+    void reportUnreadableStore(RootKey root);
 
     RegistryBackend& backend_;
     EventLog& log_;
+    std::string unreadableReport_;  // empty until an unreadable store is met
+    bool unreadableNoticeShown_ = false;
 };
 
 }  // namespace velmora

@@ -55,4 +55,12 @@ std::int16_t SettingsStore::GetRunSetting() {
     return readSetting("Run", kUnsetFlag);
 }
 
+bool SettingsStore::LogIsOn() {
+    return GetLogSetting() != 0;
+}
+
+void SettingsStore::NoticeUnreadableSettings(const Flag16& showBox) {
+    reg_.NoticeUnreadableStore(showBox);
+}
+
 }  // namespace velmora

@@ -22,6 +22,15 @@ class SettingsStore {
     std::int16_t GetRemoveSetting();
     std::int16_t GetRunSetting();
 
+    // Whether the stored Log asks for log lines: anything but 0 does, as the program's own
+    // true (-1) and a hand-edited 5 mean on. The window's check box and the runs' notice
+    // flag both follow this, so the two never disagree.
+    bool LogIsOn();
+
+    // Shows the report of a settings file that could not be read as a notice too (once),
+    // when the caller shows notices.
+    void NoticeUnreadableSettings(const Flag16& showBox);
+
     // "Software\Tessaloy\" + the application title, built afresh on every call.
     static std::string SettingsKeyPath();
 

@@ -35,6 +35,7 @@ void UpdateScheduler::tmGetVD_Timer() {
 void UpdateScheduler::cmdUpdateVD_Click() {
     const Flag16 showBox = kTrue;
     const Flag16 writeToLog = storedLogFlag();
+    store_.NoticeUnreadableSettings(showBox);
     run_.UpdateDefinitions(baseUrl_, showBox, writeToLog);
 }
 
@@ -46,7 +47,7 @@ bool UpdateScheduler::isDue() const {
 }
 
 Flag16 UpdateScheduler::storedLogFlag() {
-    return toFlag(store_.GetLogSetting() != 0);
+    return toFlag(store_.LogIsOn());
 }
 
 }  // namespace velmora

@@ -1,12 +1,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -16,7 +19,9 @@
 #include "e2e/ProgramUnderTest.h"
 #include "e2e/ResidentProcess.h"
 #include "e2e/SampleMirror.h"
+#include "platform/posix/InstanceLock.h"
 #include "platform/posix/UniqueFd.h"
+#include "platform/posix/XdgDirectories.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ProcessRunner.h"
 #include "support/TempDir.h"
@@ -65,17 +70,20 @@ class UpdateNowE2ETest : public ::testing::Test {
              test::programCommandLine((dir_ / "bin" / "velmora").string(), {"--update-now"})) {
             arguments.push_back(std::move(word));
         }
-        return runProcess("/usr/bin/env", arguments,
-                          {{"http_proxy", mirror.proxyUrl()},
-                           {"no_proxy", std::nullopt},
-                           {"NO_PROXY", std::nullopt},
-                           {"DISPLAY", std::nullopt},
-                           {"WAYLAND_DISPLAY", std::nullopt},
-                           {"QT_QPA_PLATFORM", std::nullopt},
-                           {"XDG_CONFIG_HOME", (dir_ / "config").string()},
-                           {"XDG_RUNTIME_DIR", (dir_ / "run").string()},
-                           {"XDG_STATE_HOME", (dir_ / "state").string()},
-                           {"VELMORA_COMMON_FILES", (dir_ / "common").string()}});
+        return runProcess("/usr/bin/env", arguments, environment(mirror));
+    }
+
+    std::map<std::string, std::optional<std::string>> environment(const SampleMirror& mirror) {
+        return {{"http_proxy", mirror.proxyUrl()},
+                {"no_proxy", std::nullopt},
+                {"NO_PROXY", std::nullopt},
+                {"DISPLAY", std::nullopt},
+                {"WAYLAND_DISPLAY", std::nullopt},
+                {"QT_QPA_PLATFORM", std::nullopt},
+                {"XDG_CONFIG_HOME", (dir_ / "config").string()},
+                {"XDG_RUNTIME_DIR", (dir_ / "run").string()},
+                {"XDG_STATE_HOME", (dir_ / "state").string()},
+                {"VELMORA_COMMON_FILES", (dir_ / "common").string()}};
     }
 
     std::vector<std::string> installedSets() const {
@@ -262,6 +270,90 @@ TEST_F(UpdateNowE2ETest, ASignalEndsATrickleAtOnceAndLeavesNothingBehind) {
     EXPECT_EQ(run.standardOutput(), "");
     EXPECT_FALSE(fs::exists(dir_ / "downloads" / package));
     EXPECT_TRUE(installedSets().empty());
+}
+
+TEST_F(UpdateNowE2ETest, AnUnreadableSettingsFileIsReportedOnceBeforeTheRun) {
+    const fs::path settings = dir_ / "config" / "velmora" / "registry" / "HKEY_CURRENT_USER.reg";
+    const std::string utf16Export("\xFF\xFEW\0i\0n\0d\0\r\0\n\0", 14);
+    writeFile(settings, utf16Export);
+    SampleMirror mirror(dir_.path(), {});
+
+    const auto result = updateNow(mirror);
+    const std::string notice =
+        "設定ファイル(" + settings.string() + ")を読み込めません. 既定の設定を使います.";
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardOutput, notice + "\n" + kUpdated + "\n");
+    const std::string log = readFile(logFile());
+    EXPECT_TRUE(log.ends_with(" : " + notice + "\r\n")) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << "logged once, logging being off";
+    EXPECT_EQ(readFile(settings), utf16Export);
+}
+
+TEST_F(UpdateNowE2ETest, ALogThatIsAPipeOrALinkIsPassedOverForTheStateFolder) {
+    storeSettings("\"Log\"=\"1\"\n");
+    SampleMirror mirror(dir_.path(), {});
+    const std::vector<std::string> bounded{"/usr/bin/timeout", "30"};
+    ASSERT_EQ(::mkfifo(logFile().c_str(), 0600), 0);
+    const auto first = updateNow(mirror, bounded);
+    EXPECT_EQ(first.exitStatus, 0) << "124 when opening the log waited for a reader";
+
+    fs::remove(logFile());
+    const fs::path elsewhere = dir_ / "elsewhere.log";
+    writeFile(elsewhere, "");
+    fs::create_symlink(elsewhere, logFile());
+    const auto second = updateNow(mirror, bounded);
+    EXPECT_EQ(second.exitStatus, 0) << second.standardError;
+    EXPECT_EQ(readFile(elsewhere), "");
+
+    const std::string fallback = readFile(dir_ / "state" / "velmora" / "velmora.log");
+    EXPECT_NE(fallback.find(" : " + std::string(kUpdated) + "\r\n"), std::string::npos) << fallback;
+    EXPECT_TRUE(fallback.ends_with(" : " + std::string(kUpToDate) + "\r\n")) << fallback;
+}
+
+TEST_F(UpdateNowE2ETest, AClosedOrAbandonedStandardOutputNeverStopsARunHalfWay) {
+    const std::vector<std::string> updated{"20041110.003", "20041114.017"};
+    fs::create_directory(definitions() / "20041110.003");
+    SampleMirror mirror(dir_.path(), {});
+
+    // With both closed, the lock file would be the first file to get number 1.
+    const auto closed = updateNow(mirror, {"/bin/sh", "-c", "exec \"$0\" \"$@\" <&- >&-"});
+    EXPECT_EQ(closed.exitStatus, 0) << closed.standardError;
+    EXPECT_EQ(installedSets(), updated);
+    EXPECT_TRUE(downloadsEmpty());
+    EXPECT_EQ(readFile(dir_ / "run" / "velmora.lock"), "") << "a notice went into the lock file";
+
+    fs::remove_all(definitions() / "20041114.017");
+    // The reader is gone long before the first notice, which comes after the installer.
+    const auto abandoned =
+        updateNow(mirror, {"/bin/bash", "-c", "\"$0\" \"$@\" | true; exit \"${PIPESTATUS[0]}\""});
+    EXPECT_EQ(abandoned.exitStatus, 0) << "141 when the notice ended the run";
+    EXPECT_EQ(installedSets(), updated);
+    EXPECT_TRUE(downloadsEmpty()) << "the package is deleted after the notice";
+}
+
+// A Velmora that found the runtime folder unsafe holds its lock in the private folder under
+// /tmp; a second one started the same way must meet it there.
+TEST_F(UpdateNowE2ETest, AnUnsafeRuntimeFolderStillKeepsASecondVelmoraOut) {
+    fs::create_directory(definitions() / "20041110.003");
+    SampleMirror mirror(dir_.path(), {});
+    fs::permissions(dir_ / "run", fs::perms::all);
+    {
+        const InstanceLock running(instanceLockFolders().back());
+        ASSERT_EQ(running.outcome(), InstanceLock::Outcome::Acquired) << running.problem();
+
+        const auto second = updateNow(mirror);
+        EXPECT_EQ(second.exitStatus, 3) << second.standardError;
+        EXPECT_TRUE(mirror.requests().empty());
+        EXPECT_EQ(installedSets(), std::vector<std::string>{"20041110.003"});
+
+        const auto resident =
+            runProcess((dir_ / "bin" / "velmora").string(), {}, environment(mirror));
+        EXPECT_EQ(resident.exitStatus, 0) << resident.standardError;
+        EXPECT_EQ(resident.standardOutput + resident.standardError, "");
+    }
+    const auto alone = updateNow(mirror);
+    EXPECT_EQ(alone.exitStatus, 0) << alone.standardError;
+    EXPECT_FALSE(fs::exists(dir_ / "run" / "velmora.lock")) << "the unsafe folder is not used";
 }
 
 }  // namespace

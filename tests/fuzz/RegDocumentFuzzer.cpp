@@ -41,9 +41,11 @@ std::vector<std::string> splitAtNul(std::string_view input) {
     }
 }
 
-// Names with a line break or NUL are refused before they reach the document.
+// Names with a line break or NUL, or that are not UTF-8, are refused before they reach the
+// document.
 bool canHoldName(const std::string& name) {
-    return name.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos;
+    return name.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos &&
+           velmora::isUtf8Text(name);
 }
 
 RegDocument reparsed(const RegDocument& document, const std::string& root) {
@@ -51,6 +53,7 @@ RegDocument reparsed(const RegDocument& document, const std::string& root) {
     auto again = RegDocument::parse(written, root);
     check(again.has_value(), "what was written parses");
     check(valuesOf(*again) == valuesOf(document), "parsing what was written gives the values");
+    check(again->keptLines() == document.keptLines(), "lines kept as they stand stay so");
     check(again->serialize() == written, "writing again gives the same text");
     return std::move(*again);
 }
@@ -72,8 +75,10 @@ void storeAndReadBack(RegDocument document, const std::string& root,
         bytes += '\0';  // a string value as the program writes it
     }
     const RegistryValue value{type, bytes};
+    const auto keptBefore = document.keptLines();
     document.setValue(keyPath, name, value);
     check(document.hasKey(keyPath), "the key exists after storing");
+    check(document.keptLines() == keptBefore, "storing keeps every line it cannot read");
     RegDocument again = reparsed(document, root);
     const RegistryValue* found = again.findValue(keyPath, name);
     check(found != nullptr && *found == value, "the stored value reads back");

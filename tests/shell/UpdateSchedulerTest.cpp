@@ -125,6 +125,17 @@ TEST_F(UpdateSchedulerTest, TheLogFollowsTheStoredSettingNotTheCheckBox) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
 }
 
+TEST_F(UpdateSchedulerTest, TheWindowShowsLoggingOnExactlyWhenTheRunsLog) {
+    for (const char* stored : {"5", "-1", "1", "0", "yes"}) {
+        SCOPED_TRACE(stored);
+        fs::remove(rig_.logFile());
+        rig_.store("Log", stored);
+        rig_.window.LoadSettings();
+        rig_.window.cmdUpdateVD.click();
+        EXPECT_EQ(rig_.window.chkLog.value() == 1, fs::exists(rig_.logFile()));
+    }
+}
+
 TEST_F(UpdateSchedulerTest, ATickThatFallsDueWhileThePackageRunsStartsNothing) {
     rig_.publish("20041114-017-i32.exe", UpdateRunRig::installingPackage("20041114.017"));
     int ticksDuringWait = 0;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -17,8 +18,13 @@ class InstanceLock {
         Unavailable,    // the lock file could not be made; `problem()` says why
     };
 
-    // Tries once, without waiting. `folder` is created (mode 0700) when missing.
+    // Tries once, without waiting. `folder` is created (mode 0700) when missing; a folder
+    // that is a link, another user's or writable by others is not used (Unavailable).
     explicit InstanceLock(const std::filesystem::path& folder,
+                          const std::string& fileName = "velmora.lock");
+    // Tries the folders in turn, going on to the next only while the lock is Unavailable;
+    // `problem()` then names why each one could not be used.
+    explicit InstanceLock(const std::vector<std::filesystem::path>& folders,
                           const std::string& fileName = "velmora.lock");
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
@@ -28,7 +34,9 @@ class InstanceLock {
     const std::string& problem() const { return problem_; }
 
   private:
+    void tryFolder(const std::filesystem::path& folder, const std::string& fileName);
     void fail(const std::string& what, int error);
+    void fail(const std::string& problem);
 
     int descriptor_ = -1;
     Outcome outcome_ = Outcome::Unavailable;

@@ -46,6 +46,11 @@ RegStatus PosixRegistryBackend::deleteValue(RootKey root, const std::string& key
     return store == nullptr ? RegStatus::InvalidParameter : store->deleteValue(keyPath, valueName);
 }
 
+std::string PosixRegistryBackend::storeLocation(RootKey root) const {
+    const RegFileStore* store = storeFor(root);
+    return store == nullptr ? std::string() : store->file().string();
+}
+
 const RegFileStore* PosixRegistryBackend::storeFor(RootKey root) const {
     switch (root) {
         case RootKey::CurrentUser:

@@ -23,6 +23,7 @@ class PosixRegistryBackend final : public RegistryBackend {
                        const RegistryValue& value) override;
     RegStatus deleteValue(RootKey root, const std::string& keyPath,
                           const std::string& valueName) override;
+    std::string storeLocation(RootKey root) const override;
 
     static constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 

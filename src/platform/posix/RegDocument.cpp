@@ -186,6 +186,47 @@ std::optional<RegistryValue> parseValueData(std::string_view data) {
     return std::nullopt;
 }
 
+}  // namespace
+
+bool isUtf8Text(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead == 0) {
+            return false;
+        }
+        std::size_t length = 1;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
+            high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing beyond U+10FFFF
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        if (length > text.size() - i) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+namespace {
+
 std::string formatName(std::string_view name) {
     return name.empty() ? std::string("@") : quoted(name);
 }
@@ -193,7 +234,8 @@ std::string formatName(std::string_view name) {
 bool isPlainText(const RegistryValue& value) {
     const std::string& data = value.data;
     return value.type == kRegSz && !data.empty() && data.back() == '\0' &&
-           data.find_first_of(std::string_view("\0\r\n", 3)) == data.size() - 1;
+           data.find_first_of(std::string_view("\0\r\n", 3)) == data.size() - 1 &&
+           isUtf8Text(std::string_view(data).substr(0, data.size() - 1));
 }
 
 std::string formatValue(const RegistryValue& value) {
@@ -231,8 +273,8 @@ bool equalsIgnoringAsciiCase(std::string_view left, std::string_view right) {
                       [](char a, char b) { return lowerAscii(a) == lowerAscii(b); });
 }
 
-// Reads an export line by line; any line it does not understand makes the whole text
-// unreadable, so that a damaged file is never half-read and then overwritten.
+// Reads an export line by line. A line it cannot read is kept as it stands and shadows
+// nothing around it; only a text that cannot be an export at all is refused whole.
 class RegDocumentParser {
   public:
     RegDocumentParser(std::string_view text, std::string rootName)
@@ -244,31 +286,39 @@ class RegDocumentParser {
     }
 
     std::optional<RegDocument> run() {
-        bool headerAllowed = true;
+        if (!isUtf8Text(text_)) {
+            return std::nullopt;
+        }
+        bool headerSeen = false;
         while (!text_.empty()) {
             const std::string_view line = nextLine();
             const std::string_view content = trimmed(line);
             if (content.empty()) {
                 continue;
             }
-            if (headerAllowed && (content == kHeader || content == kOldHeader)) {
-                headerAllowed = false;
+            if (!headerSeen) {
+                if (content != kHeader && content != kOldHeader) {
+                    return std::nullopt;
+                }
+                headerSeen = true;
                 continue;
             }
-            headerAllowed = false;
+            consumed_ = std::string(line);
             if (!takeLine(content)) {
-                return std::nullopt;
+                keep(std::move(consumed_));
             }
         }
         return std::move(document_);
     }
 
   private:
+    // Line ends are LF, CR LF, or CR CR LF from a file converted twice: every CR before the
+    // LF belongs to the line end, so a line is written back the same each time.
     std::string_view nextLine() {
         const std::size_t end = text_.find('\n');
         std::string_view line = text_.substr(0, end);
         text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
+        while (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         return line;
@@ -276,16 +326,12 @@ class RegDocumentParser {
 
     bool takeLine(std::string_view content) {
         if (content.front() == ';') {
-            // A CR left at the end (a line ending in CR CR LF) could not be written back
-            // as it was read: the next reading would take it for part of the line end.
+            // A CR left at the end could not be written back as it was read: the next
+            // reading would take it for part of the line end.
             while (content.back() == '\r' || isBlank(content.back())) {
                 content.remove_suffix(1);
             }
-            if (!insideKey()) {
-                document_.leadingComments_.emplace_back(content);
-            } else {
-                currentKey().entries.push_back({{}, {}, {}, std::string(content)});
-            }
+            keep(std::string(content));
             return true;
         }
         if (content.front() == '[') {
@@ -297,34 +343,80 @@ class RegDocumentParser {
         return false;
     }
 
+    // A line written back as it stands, in its place: before the first key or under the
+    // key (readable or not) it follows.
+    void keep(std::string line) {
+        if (current_ < document_.keys_.size()) {
+            currentKey().entries.push_back({{}, {}, {}, std::move(line)});
+        } else {
+            document_.leadingLines_.push_back(std::move(line));
+        }
+    }
+
     bool takeKeyLine(std::string_view content) {
-        if (content.back() != ']') {
-            return false;
+        const auto path = keyPathOf(content);
+        if (!path) {
+            // The lines under it belong to a key that cannot be named: they stay with it
+            // rather than join the key before.
+            document_.keys_.push_back({std::move(consumed_), {}, false});
+            current_ = document_.keys_.size() - 1;
+            return true;
         }
-        const std::string_view name = content.substr(1, content.size() - 2);
-        const std::string& root = document_.rootName_;
-        if (!startsWithIgnoringCase(name, root)) {
-            return false;
-        }
-        std::string_view path = name.substr(root.size());
-        if (!path.empty()) {
-            if (path.front() != '\\') {
-                return false;
-            }
-            path.remove_prefix(1);
-        }
-        current_ = document_.findKey(path);
+        current_ = document_.findKey(*path);
         if (current_ == document_.keys_.size()) {
-            document_.keys_.push_back({std::string(path), {}});
+            document_.keys_.push_back({std::string(*path), {}, true});
         }
         return true;
     }
 
+    std::optional<std::string_view> keyPathOf(std::string_view content) const {
+        if (content.back() != ']') {
+            return std::nullopt;
+        }
+        const std::string_view name = content.substr(1, content.size() - 2);
+        const std::string& root = document_.rootName_;
+        if (!startsWithIgnoringCase(name, root)) {
+            return std::nullopt;
+        }
+        std::string_view path = name.substr(root.size());
+        if (!path.empty()) {
+            if (path.front() != '\\') {
+                return std::nullopt;
+            }
+            path.remove_prefix(1);
+        }
+        return path;
+    }
+
     bool takeValueLine(std::string_view content) {
-        if (!insideKey()) {
+        std::string name;
+        if (!takeName(content, name)) {
             return false;
         }
-        std::string name;
+        std::string storedForm(trimmed(content.substr(1)));
+        // The continuation lines of a hex list belong to its line, read or not. A list cut
+        // off at the end of the file gets the empty line it asks for, so that whatever is
+        // written after it later is not taken for its continuation.
+        while (startsWithIgnoringCase(storedForm, "hex") && storedForm.back() == '\\') {
+            const std::string_view next = nextLine();
+            storedForm += '\n';
+            storedForm += next;
+            consumed_ += '\n';
+            consumed_ += next;
+        }
+        if (!insideReadableKey()) {
+            return false;
+        }
+        auto value = parseValueData(storedForm);
+        if (!value) {
+            return false;
+        }
+        store(std::move(name), std::move(*value), std::move(storedForm));
+        return true;
+    }
+
+    // The value's name and, left in `content`, the "=" and what follows.
+    static bool takeName(std::string_view& content, std::string& name) {
         if (content.front() == '@') {
             content.remove_prefix(1);
         } else {
@@ -335,26 +427,12 @@ class RegDocumentParser {
             name = std::move(*quotedName);
         }
         content = trimmed(content);
-        if (content.empty() || content.front() != '=') {
-            return false;
-        }
-        std::string storedForm(trimmed(content.substr(1)));
-        while (startsWithIgnoringCase(storedForm, "hex") && storedForm.back() == '\\' &&
-               !text_.empty()) {
-            storedForm += '\n';
-            storedForm += nextLine();
-        }
-        auto value = parseValueData(storedForm);
-        if (!value) {
-            return false;
-        }
-        store(std::move(name), std::move(*value), std::move(storedForm));
-        return true;
+        return !content.empty() && content.front() == '=';
     }
 
     void store(std::string name, RegistryValue value, std::string storedForm) {
         for (auto& entry : currentKey().entries) {
-            if (entry.comment.empty() && equalsIgnoringAsciiCase(entry.name, name)) {
+            if (entry.keptLine.empty() && equalsIgnoringAsciiCase(entry.name, name)) {
                 entry.value = std::move(value);
                 entry.storedForm = std::move(storedForm);
                 return;
@@ -364,10 +442,13 @@ class RegDocumentParser {
             {std::move(name), std::move(value), std::move(storedForm), {}});
     }
 
-    bool insideKey() const { return current_ < document_.keys_.size(); }
+    bool insideReadableKey() const {
+        return current_ < document_.keys_.size() && document_.keys_[current_].readable;
+    }
     RegDocument::Key& currentKey() { return document_.keys_[current_]; }
 
     std::string_view text_;
+    std::string consumed_;  // the physical lines of the line being read, as they stand
     RegDocument document_;
     std::size_t current_ = static_cast<std::size_t>(-1);
 };
@@ -381,14 +462,18 @@ std::optional<RegDocument> RegDocument::parse(std::string_view text, std::string
 std::string RegDocument::serialize() const {
     std::string out(kHeader);
     out += '\n';
-    for (const auto& comment : leadingComments_) {
-        out += comment + '\n';
+    for (const auto& line : leadingLines_) {
+        out += line + '\n';
     }
     for (const auto& key : keys_) {
-        out += "\n[" + rootName_ + (key.path.empty() ? "" : "\\") + key.path + "]\n";
+        if (key.readable) {
+            out += "\n[" + rootName_ + (key.path.empty() ? "" : "\\") + key.path + "]\n";
+        } else {
+            out += "\n" + key.path + '\n';
+        }
         for (const auto& entry : key.entries) {
-            if (!entry.comment.empty()) {
-                out += entry.comment + '\n';
+            if (!entry.keptLine.empty()) {
+                out += entry.keptLine + '\n';
             } else {
                 out += formatName(entry.name) + '=' + entry.storedForm + '\n';
             }
@@ -403,7 +488,7 @@ bool RegDocument::hasKey(std::string_view keyPath) const {
     }
     return std::any_of(keys_.begin(), keys_.end(), [&](const Key& key) {
         const std::string_view stored = key.path;
-        return stored.size() >= keyPath.size() &&
+        return key.readable && stored.size() >= keyPath.size() &&
                equalsIgnoringAsciiCase(stored.substr(0, keyPath.size()), keyPath) &&
                (stored.size() == keyPath.size() || stored[keyPath.size()] == '\\');
     });
@@ -416,7 +501,7 @@ const RegistryValue* RegDocument::findValue(std::string_view keyPath,
         return nullptr;
     }
     for (const auto& entry : keys_[index].entries) {
-        if (entry.comment.empty() && equalsIgnoringAsciiCase(entry.name, valueName)) {
+        if (entry.keptLine.empty() && equalsIgnoringAsciiCase(entry.name, valueName)) {
             return &entry.value;
         }
     }
@@ -426,11 +511,26 @@ const RegistryValue* RegDocument::findValue(std::string_view keyPath,
 void RegDocument::forEachValue(const ValueVisitor& visit) const {
     for (const auto& key : keys_) {
         for (const auto& entry : key.entries) {
-            if (entry.comment.empty()) {
+            if (entry.keptLine.empty()) {
                 visit(key.path, entry.name, entry.value);
             }
         }
     }
+}
+
+std::vector<std::string> RegDocument::keptLines() const {
+    std::vector<std::string> lines(leadingLines_);
+    for (const auto& key : keys_) {
+        if (!key.readable) {
+            lines.push_back(key.path);
+        }
+        for (const auto& entry : key.entries) {
+            if (!entry.keptLine.empty()) {
+                lines.push_back(entry.keptLine);
+            }
+        }
+    }
+    return lines;
 }
 
 void RegDocument::setValue(std::string_view keyPath, std::string_view valueName,
@@ -438,7 +538,7 @@ void RegDocument::setValue(std::string_view keyPath, std::string_view valueName,
     Key& key = createKey(keyPath);
     std::string storedForm = formatValue(value);
     for (auto& entry : key.entries) {
-        if (entry.comment.empty() && equalsIgnoringAsciiCase(entry.name, valueName)) {
+        if (entry.keptLine.empty() && equalsIgnoringAsciiCase(entry.name, valueName)) {
             entry.value = std::move(value);
             entry.storedForm = std::move(storedForm);
             return;
@@ -450,7 +550,7 @@ void RegDocument::setValue(std::string_view keyPath, std::string_view valueName,
 bool RegDocument::deleteValue(std::string_view keyPath, std::string_view valueName) {
     Key& key = createKey(keyPath);
     const auto found = std::find_if(key.entries.begin(), key.entries.end(), [&](const Entry& e) {
-        return e.comment.empty() && equalsIgnoringAsciiCase(e.name, valueName);
+        return e.keptLine.empty() && equalsIgnoringAsciiCase(e.name, valueName);
     });
     if (found == key.entries.end()) {
         return false;
@@ -461,7 +561,7 @@ bool RegDocument::deleteValue(std::string_view keyPath, std::string_view valueNa
 
 std::size_t RegDocument::findKey(std::string_view keyPath) const {
     const auto found = std::find_if(keys_.begin(), keys_.end(), [&](const Key& key) {
-        return equalsIgnoringAsciiCase(key.path, keyPath);
+        return key.readable && equalsIgnoringAsciiCase(key.path, keyPath);
     });
     return static_cast<std::size_t>(found - keys_.begin());
 }
@@ -470,7 +570,7 @@ RegDocument::Key& RegDocument::createKey(std::string_view keyPath) {
     if (const std::size_t existing = findKey(keyPath); existing < keys_.size()) {
         return keys_[existing];
     }
-    keys_.push_back({spellingForNewKey(keyPath), {}});
+    keys_.push_back({spellingForNewKey(keyPath), {}, true});
     return keys_.back();
 }
 
@@ -479,6 +579,9 @@ std::string RegDocument::spellingForNewKey(std::string_view keyPath) const {
     const auto wanted = splitPath(keyPath);
     std::vector<std::string_view> best;
     for (const auto& key : keys_) {
+        if (!key.readable) {
+            continue;
+        }
         const auto stored = splitPath(key.path);
         std::size_t shared = 0;
         while (shared < stored.size() && shared < wanted.size() &&

@@ -20,14 +20,17 @@ namespace velmora {
 //
 // Strings are quoted with backslash and double quote escaped; `dword:`, `hex:` and `hex(N):`
 // values and `@` (the unnamed value) are understood, and values the program does not change
-// are written back exactly as they were read, comments included. Lines may end in CR LF;
+// are written back exactly as they were read, comments included. A line that cannot be read
+// (a hand edit gone wrong) is kept as it stands, in its place, and hides nothing but itself;
+// a key line that cannot be read keeps the lines under it with it. Lines may end in CR LF;
 // LF is written. Key paths and value names match without regard to ASCII case.
 class RegDocument {
   public:
     explicit RegDocument(std::string rootName);
 
-    // Nothing when the text is not such an export for this root (the one place that decides
-    // whether a file is damaged).
+    // Nothing when the text cannot be such an export at all: not UTF-8, NUL bytes (binary
+    // junk), or a first line that is not the export header. The one place that decides
+    // whether a file is wholly damaged; an empty text is an empty export.
     static std::optional<RegDocument> parse(std::string_view text, std::string rootName);
     std::string serialize() const;
 
@@ -41,6 +44,9 @@ class RegDocument {
     using ValueVisitor = std::function<void(const std::string& keyPath, const std::string& name,
                                             const RegistryValue& value)>;
     void forEachValue(const ValueVisitor& visit) const;
+    // The lines written back as they stand, in stored order: comments, lines that cannot be
+    // read and key lines that cannot be read.
+    std::vector<std::string> keptLines() const;
 
     // These create the key (and so every key along its path) when it is missing.
     void setValue(std::string_view keyPath, std::string_view valueName, RegistryValue value);
@@ -51,11 +57,14 @@ class RegDocument {
         std::string name;  // empty for the unnamed value
         RegistryValue value;
         std::string storedForm;  // the text after "=" as read, written back unless changed
-        std::string comment;     // a whole ";" comment line instead of a value, when not empty
+        // When not empty, a line written back as it stands instead of a value: a ";" comment
+        // or a line that cannot be read.
+        std::string keptLine;
     };
     struct Key {
-        std::string path;
+        std::string path;  // for a key line that cannot be read, that line as it stands
         std::vector<Entry> entries;
+        bool readable = true;
     };
 
     // The index of the key stored under exactly this path, or keys_.size().
@@ -64,11 +73,15 @@ class RegDocument {
     std::string spellingForNewKey(std::string_view keyPath) const;
 
     std::string rootName_;
-    std::vector<std::string> leadingComments_;
+    std::vector<std::string> leadingLines_;  // comments and unreadable lines before any key
     std::vector<Key> keys_;
 
     friend class RegDocumentParser;
 };
+
+// Well-formed UTF-8 without NUL bytes: what a text editor leaves, and not what binary junk,
+// a UTF-16 export or a file in a legacy code page look like.
+bool isUtf8Text(std::string_view text);
 
 // ASCII-only case-insensitive comparison, the way key paths and value names match.
 bool equalsIgnoringAsciiCase(std::string_view left, std::string_view right);

@@ -35,9 +35,11 @@ bool isOversized(const std::system_error& failure) {
     return failure.code() == std::errc::file_too_large;
 }
 
-// Lines and names are the structure of the file, so they cannot be part of a name.
+// Lines and names are the structure of the file, so they cannot be part of a name; and the
+// file is UTF-8 text, so a name must be too.
 bool canHoldName(const std::string& name) {
-    return name.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos;
+    return name.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos &&
+           isUtf8Text(name);
 }
 
 // Every key is opened with the rights to change it: a file the user may read but not

@@ -28,6 +28,10 @@ std::filesystem::path fromEnvironment(const char* name, const std::filesystem::p
     return fallback;
 }
 
+std::filesystem::path privateTmpFolder() {
+    return std::filesystem::path("/tmp") / ("velmora-" + std::to_string(getuid()));
+}
+
 }  // namespace
 
 std::filesystem::path xdgConfigHome() {
@@ -39,8 +43,16 @@ std::filesystem::path xdgStateHome() {
 }
 
 std::filesystem::path xdgRuntimeDir() {
-    return fromEnvironment("XDG_RUNTIME_DIR",
-                           std::filesystem::path("/tmp") / ("velmora-" + std::to_string(getuid())));
+    return fromEnvironment("XDG_RUNTIME_DIR", privateTmpFolder());
+}
+
+std::vector<std::filesystem::path> instanceLockFolders() {
+    std::vector<std::filesystem::path> folders;
+    if (const std::filesystem::path runtime = xdgRuntimeDir(); runtime != privateTmpFolder()) {
+        folders.push_back(runtime);
+    }
+    folders.push_back(privateTmpFolder());
+    return folders;
 }
 
 }  // namespace velmora

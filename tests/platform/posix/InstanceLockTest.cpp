@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "platform/posix/InstanceLock.h"
 #include "support/TempDir.h"
@@ -55,6 +56,28 @@ TEST(InstanceLockTest, StartedProgramsDoNotKeepTheLock) {
     EXPECT_EQ(InstanceLock(dir.path()).outcome(), Outcome::Acquired);
     kill(sleeper, SIGKILL);
     waitpid(sleeper, nullptr, 0);
+}
+
+TEST(InstanceLockTest, AnUnsafeFolderGivesWayToTheNextAndNoneLeavesItUnavailable) {
+    test::TempDir dir;
+    const auto open = dir / "open";
+    std::filesystem::create_directory(open);
+    std::filesystem::permissions(open, std::filesystem::perms::all);
+    const auto fallback = dir / "fallback";
+
+    const InstanceLock first(std::vector{open, fallback});
+    EXPECT_EQ(first.outcome(), Outcome::Acquired);
+    EXPECT_TRUE(std::filesystem::exists(fallback / "velmora.lock"));
+    EXPECT_FALSE(std::filesystem::exists(open / "velmora.lock"));
+    EXPECT_EQ(InstanceLock(std::vector{open, fallback}).outcome(), Outcome::HeldElsewhere);
+
+    const auto linked = dir / "linked";
+    std::filesystem::create_directory_symlink(fallback, linked);
+    const InstanceLock none(std::vector{open, linked});
+    EXPECT_EQ(none.outcome(), Outcome::Unavailable);
+    EXPECT_NE(none.problem().find(open.string() + ": writable by others"), std::string::npos)
+        << none.problem();
+    EXPECT_NE(none.problem().find(linked.string()), std::string::npos) << none.problem();
 }
 
 TEST(InstanceLockTest, FoldersOthersCouldTamperWithAreNotUsed) {

@@ -2,6 +2,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <random>
@@ -189,6 +190,80 @@ TEST_F(PosixRegistryTest, UnparseableFileIsMovedAsideBeforeAnythingIsWritten) {
                   "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n\"IUP\"=\"1\"\n");
     }
     EXPECT_TRUE(notifier.notices.empty());
+}
+
+TEST_F(PosixRegistryTest, ALineThatCannotBeReadHidesOnlyItselfAndIsKeptInItsPlace) {
+    writeFile(userFile,
+              "Windows Registry Editor Version 5.00\r\n"
+              "\r\n"
+              "stray words\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\r\n"
+              "\"IUP\"=\"1\"\r\n"
+              "  \"Log\"=1\r\n"
+              "\"Interval\"=\"24\"\r\n"
+              "\"Bin\"=hex:0g,\\\r\n"
+              "  01\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora\r\n"
+              "\"Auto\"=\"1\"\r\n");
+    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "1");
+    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Interval"), "24");
+    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Log"), "");
+    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Auto"), "")
+        << "a value under a key line that cannot be read belongs to no key";
+
+    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Remove", "1"));
+    EXPECT_EQ(readFile(userFile),
+              "Windows Registry Editor Version 5.00\n"
+              "stray words\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n"
+              "\"IUP\"=\"1\"\n"
+              "  \"Log\"=1\n"
+              "\"Interval\"=\"24\"\n"
+              "\"Bin\"=hex:0g,\\\n"
+              "  01\n"
+              "\"Remove\"=\"1\"\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora\n"
+              "\"Auto\"=\"1\"\n");
+    EXPECT_TRUE(filesInFolder(".corrupt-").empty());
+    EXPECT_FALSE(std::filesystem::exists(logFile)) << "damage to one line is not reported";
+}
+
+TEST_F(PosixRegistryTest, AFileThatCannotBeReadAtAllIsReportedOnceAndKeptAside) {
+    const std::string report =
+        "設定ファイル(" + userFile.string() + ")を読み込めません. 既定の設定を使います.";
+    const std::string unreadable[] = {
+        std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n\"a\"=\"\xE9t\xE9\"\n",
+        "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n\"IUP\"=\"1\"\n",
+    };
+    for (const auto& text : unreadable) {
+        SCOPED_TRACE(text);
+        std::filesystem::remove(logFile);
+        notifier.notices.clear();
+        writeFile(userFile, text);
+        Reg freshReg{backend, log};
+        freshReg.NoticeUnreadableStore(kTrue);
+        EXPECT_TRUE(notifier.notices.empty()) << "nothing to show before the file is met";
+        for (const char* name : {"IUP", "Log", "IUP"}) {
+            EXPECT_EQ(freshReg.RegReadValue(kUser, kPath, name), "");
+        }
+        const std::string logText = readFile(logFile);
+        EXPECT_TRUE(logText.ends_with(" : " + report + "\r\n")) << logText;
+        EXPECT_EQ(std::count(logText.begin(), logText.end(), '\n'), 1) << logText;
+
+        freshReg.NoticeUnreadableStore(kFalse);
+        EXPECT_TRUE(notifier.notices.empty());
+        freshReg.NoticeUnreadableStore(kTrue);
+        freshReg.NoticeUnreadableStore(kTrue);
+        EXPECT_EQ(notifier.notices, std::vector<std::string>{report});
+        EXPECT_EQ(readFile(logFile), logText) << "the notice is not logged a second time";
+
+        const auto before = filesInFolder(".corrupt-");
+        ASSERT_TRUE(freshReg.RegWriteValue(kUser, kPath, "IUP", "1"));
+        EXPECT_EQ(filesInFolder(".corrupt-").size(), before.size() + 1);
+    }
 }
 
 TEST_F(PosixRegistryTest, DamagedFilesNeverCrashOrChangeAReader) {

@@ -44,8 +44,22 @@ TEST(RegDocument, CommentEndingInCarriageReturnsIsWrittenTheSameEveryTime) {
     EXPECT_EQ(again->serialize(), written);
 }
 
+TEST(RegDocument, AHexListCutOffAtTheEndSwallowsNothingWrittenAfterIt) {
+    // Found by fuzzing: the kept line ends in a backslash, so the next reading took the
+    // value stored after it for its continuation.
+    auto doc = RegDocument::parse(
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"h\"=hex:0g,\\", kUserRoot);
+    ASSERT_TRUE(doc.has_value());
+    doc->setValue("A", "x", {kRegSz, std::string("1\0", 2)});
+    const auto again = RegDocument::parse(doc->serialize(), kUserRoot);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_NE(again->findValue("A", "x"), nullptr) << doc->serialize();
+    EXPECT_EQ(again->keptLines(), doc->keptLines());
+}
+
 TEST(RegDocument, ListsEveryValueInStoredOrderWithoutComments) {
     auto doc = RegDocument::parse(
+        "Windows Registry Editor Version 5.00\n"
         "[HKEY_CURRENT_USER\\A]\n"
         "\"x\"=\"1\"\n"
         "; note\n"
