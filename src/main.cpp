@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const std::string programName = argc > 0 ? argv[0] : "velmora";
-    switch (velmora::parseCommandLine(arguments)) {
+    switch (velmora::parseCommandLine(arguments).mode) {
         case velmora::CommandMode::Version:
             std::cout << velmora::versionText() << '\n';
             return 0;
