@@ -77,7 +77,7 @@ class Resident {
     MainWindow window_{store_, reg_, executable_.path, executable_.exeName};
     std::unique_ptr<SettingsWindowView> view_;
     QtEventLoopWait events_;
-    UpdateMachinery update_{window_, store_, log_, events_};
+    UpdateMachinery update_{window_, store_, log_, events_, ProgressDisplay::Never};
     QtTimerDriver minuteTimer_{window_.tmGetVD};
     TrayMenu menu_{[this](TrayCommand command) { trayLogic_.onMenuCommand(command); }};
     QtShellWindows windows_{window_, [this]() -> QWidget& { return settingsView(); }, menu_};

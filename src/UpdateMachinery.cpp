@@ -1,5 +1,7 @@
 #include "UpdateMachinery.h"
 
+#include <unistd.h>
+
 #include <new>
 
 #include "engine/BackgroundMd5.h"
@@ -14,9 +16,11 @@ std::string installedDefinitions() {
 }
 
 UpdateMachinery::UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log,
-                                 EventLoopWait& events)
+                                 EventLoopWait& events, ProgressDisplay progress)
     : eventLog(log),
-      fetcher(curl, events),
+      progressLine(STDERR_FILENO, progress),
+      reportedFetcher(curl, progressLine),
+      fetcher(reportedFetcher, events),
       processes(events, log),
       finder(window.lblLatstVDFileName, window.optIUP, store, fetcher, log),
       run(window, store, fetcher, packageFile, processes, log,

@@ -11,6 +11,8 @@
 #include "platform/posix/EventLoopFetcher.h"
 #include "platform/posix/PosixPackageFile.h"
 #include "platform/posix/PosixProcessControl.h"
+#include "platform/posix/ProgressReportingFetcher.h"
+#include "platform/posix/TerminalProgress.h"
 #include "settings/MainWindow.h"
 #include "settings/SettingsStore.h"
 #include "shell/UpdateScheduler.h"
@@ -23,10 +25,11 @@ std::string installedDefinitions();
 // Everything an update run needs, put together over the settings window and its store:
 // the fetcher, the digest, the package file, the installer wait, the hash-list look-up,
 // the run and its two triggers. Shared by the resident program and --update-now, which
-// differ only in how the waits for a download and for the installer serve other events
-// (`events`).
+// differ in how the waits for a download and for the installer serve other events
+// (`events`) and in whether downloads show progress on standard error.
 struct UpdateMachinery {
-    UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log, EventLoopWait& events);
+    UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log, EventLoopWait& events,
+                    ProgressDisplay progress);
     UpdateMachinery(const UpdateMachinery&) = delete;
     UpdateMachinery& operator=(const UpdateMachinery&) = delete;
 
@@ -36,6 +39,8 @@ struct UpdateMachinery {
 
     EventLog& eventLog;
     CurlFetcher curl;
+    TerminalProgress progressLine;
+    ProgressReportingFetcher reportedFetcher;
     EventLoopFetcher fetcher;
     OpenSslDigestLibrary digests;
     PosixPackageFile packageFile;

@@ -27,7 +27,7 @@ bool endedWell(UpdateOutcome outcome) {
 
 }  // namespace
 
-int runUpdateNow() {
+int runUpdateNow(ProgressDisplay progress) {
     const InstanceLock instance(instanceLockFolders());
     if (instance.outcome() == InstanceLock::Outcome::HeldElsewhere) {
         std::cerr << "velmora: another Velmora is running; nothing was done\n";
@@ -51,7 +51,7 @@ int runUpdateNow() {
     // A request to end stops a download or the installer wait like the tray's exit item.
     const TerminationSignals endRequests;
     PollEventLoopWait events(endRequests.readDescriptor());
-    UpdateMachinery update(window, store, log, events);
+    UpdateMachinery update(window, store, log, events, progress);
 
     // What the start-up gives the run: the installed version and the stored settings. The
     // hash list is fetched by the run itself.

@@ -43,7 +43,8 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const std::string programName = argc > 0 ? argv[0] : "velmora";
-    switch (velmora::parseCommandLine(arguments).mode) {
+    const velmora::CommandLine commandLine = velmora::parseCommandLine(arguments);
+    switch (commandLine.mode) {
         case velmora::CommandMode::Version:
             std::cout << velmora::versionText() << '\n';
             return 0;
@@ -55,7 +56,7 @@ int main(int argc, char* argv[]) {
             return 2;
         case velmora::CommandMode::UpdateNow:
             // Needs no display server: no QApplication is made in this mode.
-            return velmora::runUpdateNow();
+            return velmora::runUpdateNow(commandLine.progress);
         case velmora::CommandMode::Resident:
             break;
     }

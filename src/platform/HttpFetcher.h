@@ -25,6 +25,8 @@ class BodyReceiver {
     virtual ~BodyReceiver() = default;
     // False ends the transfer as Refused.
     virtual bool receive(std::span<const std::uint8_t> piece) = 0;
+    // Told once, before the first piece, when the final response announces its length.
+    virtual void expectLength(std::uint64_t /*length*/) {}
 };
 
 // Fetches the body of one URL. The HTTP status is never examined: an error page that

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
 #include "e2e/ProgramUnderTest.h"
 
 namespace velmora {
@@ -16,6 +21,32 @@ TEST(CommandLineE2ETest, VersionAndHelpPrintAndSucceed) {
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.standardOutput.find("--update-now"), std::string::npos);
     EXPECT_TRUE(help.standardError.empty());
+}
+
+// --help gives each option a line of its own, and the manual page describes the same set.
+TEST(CommandLineE2ETest, HelpAndTheManualPageListTheSameOptions) {
+    std::set<std::string> inHelp;
+    std::istringstream help(runProgram(VELMORA_BINARY, {"--help"}).standardOutput);
+    const std::regex helpLine(R"(^  (--[a-z-]+) .*)");
+    for (std::string line; std::getline(help, line);) {
+        if (std::smatch match; std::regex_match(line, match, helpLine)) {
+            inHelp.insert(match[1]);
+        }
+    }
+    std::set<std::string> inManual;
+    std::ifstream manual(std::string(VELMORA_SOURCE_DIR) + "/resources/velmora.1");
+    const std::regex optionItem(R"(^\.B \\-\\-([a-z\\-]+)$)");
+    bool inOptions = false;
+    for (std::string line; std::getline(manual, line);) {
+        if (line.starts_with(".SH")) {
+            inOptions = line == ".SH OPTIONS";
+        } else if (std::smatch match; inOptions && std::regex_match(line, match, optionItem)) {
+            inManual.insert("--" + std::regex_replace(match[1].str(), std::regex(R"(\\-)"), "-"));
+        }
+    }
+    EXPECT_EQ(inHelp, (std::set<std::string>{"--help", "--progress", "--quiet", "--update-now",
+                                             "--version"}));
+    EXPECT_EQ(inManual, inHelp);
 }
 
 TEST(CommandLineE2ETest, UnknownArgumentsGiveUsageOnStandardErrorAndStatusTwo) {

@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 SampleMirror::SampleMirror(const fs::path& folder, const std::vector<std::string>& options)
     : logFile_(folder / "mirror.log") {
     const fs::path portFile = folder / "mirror.port";
+    // A mirror started earlier in the same folder left its port behind.
+    fs::remove(portFile);
     std::vector<std::string> arguments{
         "python3",     std::string(VELMORA_SOURCE_DIR) + "/tools/sample-mirror",
         "--host",      version::kVendorHost,

@@ -1,10 +1,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -61,16 +64,66 @@ class UpdateNowE2ETest : public ::testing::Test {
                       values);
     }
 
-    // `before` is put ahead of the program (prlimit and its options, for example).
+    // `before` is put ahead of the program (prlimit and its options, for example), `options`
+    // after --update-now.
     test::ProcessResult updateNow(const SampleMirror& mirror,
-                                  const std::vector<std::string>& before = {}) {
+                                  const std::vector<std::string>& before = {},
+                                  const std::vector<std::string>& options = {}) {
+        return runProcess("/usr/bin/env", envArguments(before, options), environment(mirror));
+    }
+
+    std::vector<std::string> envArguments(const std::vector<std::string>& before,
+                                          const std::vector<std::string>& options) const {
         std::vector<std::string> arguments{"-C", (dir_ / "downloads").string()};
         arguments.insert(arguments.end(), before.begin(), before.end());
+        std::vector<std::string> programArguments{"--update-now"};
+        programArguments.insert(programArguments.end(), options.begin(), options.end());
         for (std::string& word :
-             test::programCommandLine((dir_ / "bin" / "velmora").string(), {"--update-now"})) {
+             test::programCommandLine((dir_ / "bin" / "velmora").string(), programArguments)) {
             arguments.push_back(std::move(word));
         }
-        return runProcess("/usr/bin/env", arguments, environment(mirror));
+        return arguments;
+    }
+
+    // --update-now with standard output and error on one pseudo-terminal, as in a terminal
+    // window: everything it wrote there, in order.
+    std::string updateNowOnTerminal(const SampleMirror& mirror) {
+        // env [-u NAME]... -C FOLDER [NAME=VALUE]... PROGRAM ARGUMENTS...
+        const std::vector<std::string> command = envArguments({}, {});
+        std::vector<std::string> words{"/usr/bin/env"};
+        std::vector<std::string> assignments;
+        for (const auto& [name, value] : environment(mirror)) {
+            if (value) {
+                assignments.push_back(name + "=" + *value);
+            } else {
+                words.insert(words.end(), {"-u", name});
+            }
+        }
+        words.insert(words.end(), command.begin(), command.begin() + 2);
+        words.insert(words.end(), assignments.begin(), assignments.end());
+        words.insert(words.end(), command.begin() + 2, command.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        int terminal = -1;
+        const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+        if (child == 0) {
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        std::string screen;
+        std::array<char, 4096> buffer{};
+        // Reading ends with EIO once the program has gone and closed the terminal.
+        for (ssize_t got; (got = ::read(terminal, buffer.data(), buffer.size())) > 0;) {
+            screen.append(buffer.data(), static_cast<std::size_t>(got));
+        }
+        ::close(terminal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
+        return screen;
     }
 
     std::map<std::string, std::optional<std::string>> environment(const SampleMirror& mirror) {
@@ -354,6 +407,44 @@ TEST_F(UpdateNowE2ETest, AnUnsafeRuntimeFolderStillKeepsASecondVelmoraOut) {
     const auto alone = updateNow(mirror);
     EXPECT_EQ(alone.exitStatus, 0) << alone.standardError;
     EXPECT_FALSE(fs::exists(dir_ / "run" / "velmora.lock")) << "the unsafe folder is not used";
+}
+
+// A package that takes a few seconds to arrive: on a terminal a progress line rewrites
+// itself and is cleared before the notice; redirected, standard error stays silent unless
+// --progress asks for plain lines.
+TEST_F(UpdateNowE2ETest, ADownloadShowsProgressOnATerminalOnly) {
+    const std::vector<std::string> slowPackage{"--package-size", "400000", "--rate", "250000"};
+    const std::string clear = "\r\x1b[K";
+    {
+        SampleMirror mirror(dir_.path(), slowPackage);
+        const std::string screen = updateNowOnTerminal(mirror);
+        const std::string line = clear + "20041114-017-i32.exe  ";
+        const std::size_t first = screen.find(line);
+        ASSERT_NE(first, std::string::npos) << screen;
+        EXPECT_NE(screen.find(line, first + 1), std::string::npos) << "rewritten: " << screen;
+        EXPECT_NE(screen.find(" of 390.6 KiB  "), std::string::npos) << screen;
+        EXPECT_TRUE(screen.ends_with(clear + kUpdated + "\r\n")) << screen;
+    }
+    fs::remove_all(definitions() / "20041114.017");
+    {
+        SampleMirror mirror(dir_.path(), slowPackage);
+        const auto redirected = updateNow(mirror);
+        EXPECT_EQ(redirected.exitStatus, 0);
+        EXPECT_EQ(redirected.standardOutput, std::string(kUpdated) + "\n");
+        EXPECT_EQ(redirected.standardError, "");
+    }
+    fs::remove_all(definitions() / "20041114.017");
+    {
+        SampleMirror mirror(dir_.path(), slowPackage);
+        const auto forced = updateNow(mirror, {}, {"--progress"});
+        EXPECT_EQ(forced.standardOutput, std::string(kUpdated) + "\n");
+        EXPECT_EQ(forced.standardError.find('\r'), std::string::npos) << forced.standardError;
+        const std::string& lines = forced.standardError;
+        EXPECT_NE(lines.find("md5-hash.txt  "), std::string::npos) << lines;
+        const std::size_t last = lines.rfind("20041114-017-i32.exe  390.6 KiB of 390.6 KiB  100%");
+        EXPECT_NE(last, std::string::npos) << lines;
+        EXPECT_EQ(lines.find('\n', last), lines.size() - 1) << "the last line: " << lines;
+    }
 }
 
 }  // namespace

@@ -116,6 +116,9 @@ class BodySink {
             curl_off_t announced = -1;
             curl_easy_getinfo(handle_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
             tooLarge_ = announced > 0 && static_cast<std::uint64_t>(announced) > maxBytes_;
+            if (announced >= 0 && !tooLarge_) {
+                receiver_.expectLength(static_cast<std::uint64_t>(announced));
+            }
             return !tooLarge_;
         }
         return true;

@@ -34,7 +34,12 @@ class RecordingReceiver final : public BodyReceiver {
         ++pieces;
         return true;
     }
+    void expectLength(std::uint64_t length) override {
+        EXPECT_EQ(pieces, 0u) << "announced before the body";
+        announced.push_back(length);
+    }
     std::string body;
+    std::vector<std::uint64_t> announced;
     std::size_t pieces = 0;
     bool outOfMemory = false;
 };
@@ -229,6 +234,11 @@ TEST_F(CurlFetcherTest, TheReceiverGetsExactlyTheFinalBodyAndCanStopIt) {
         ASSERT_EQ(fetcher.fetch(server.url(path), "", kLimit, receiver), FetchStatus::Complete);
         EXPECT_TRUE(receiver.body == (path == "/moved" ? "arrived" : big));
         EXPECT_GE(receiver.pieces, 1u);
+        // Only the final response's own length, and none where the server gave none.
+        const std::vector<std::uint64_t> length =
+            path == "/unannounced" ? std::vector<std::uint64_t>{}
+                                   : std::vector<std::uint64_t>{receiver.body.size()};
+        EXPECT_EQ(receiver.announced, length);
     }
 
     class Refusing final : public BodyReceiver {
