@@ -13,23 +13,6 @@
 
 namespace velmora {
 
-namespace {
-
-// Joins the worker on every way out, so that it never outlives what it works on.
-class JoinedThread {
-  public:
-    template <typename Work>
-    explicit JoinedThread(Work&& work) : thread_(std::forward<Work>(work)) {}
-    ~JoinedThread() { thread_.join(); }
-    JoinedThread(const JoinedThread&) = delete;
-    JoinedThread& operator=(const JoinedThread&) = delete;
-
-  private:
-    std::thread thread_;
-};
-
-}  // namespace
-
 EventLoopFetcher::EventLoopFetcher(HttpFetcher& inner, EventLoopWait& events)
     : inner_(inner), events_(events) {}
 
@@ -55,7 +38,8 @@ FetchStatus EventLoopFetcher::fetch(const std::string& sourceUrl, const std::str
             const std::uint64_t one = 1;
             [[maybe_unused]] const auto written = ::write(done.get(), &one, sizeof one);
         };
-        std::optional<JoinedThread> worker;
+        // Joined on every way out, so that it never outlives what it works on.
+        std::optional<std::jthread> worker;
         try {
             worker.emplace(work);
         } catch (const std::system_error&) {
