@@ -38,9 +38,9 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
     UpdateRunRig rig;
     QtEventLoopWait events;
     PosixProcessControl processes(events, rig.log);
-    UpdateRun run(rig.window, rig.settings, rig.fetcher, rig.packageFile, processes, rig.log,
-                  {[&](const Flag16& showBox, const Flag16& writeToLog) {
-                       return rig.finder.FindLatestPackage(showBox, writeToLog);
+    UpdateRun run(rig.observer, rig.fetcher, rig.packageFile, processes, rig.log,
+                  {[&](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+                       return rig.finder.FindLatestPackage(flavour, showBox, writeToLog);
                    },
                    [&] { return std::make_unique<BackgroundMd5>(rig.digests, rig.log); },
                    [&] { return rig.installed(); }});
@@ -52,7 +52,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
         QCoreApplication::exit(0);
     });
 
-    run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+    run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 
     EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
     EXPECT_FALSE(statesAtExit.empty());
@@ -75,9 +75,9 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
     UpdateRunRig rig;
     QtEventLoopWait events;
     EventLoopFetcher fetcher(rig.fetcher, events);
-    UpdateRun run(rig.window, rig.settings, fetcher, rig.packageFile, rig.processes, rig.log,
-                  {[&](const Flag16& showBox, const Flag16& writeToLog) {
-                       return rig.finder.FindLatestPackage(showBox, writeToLog);
+    UpdateRun run(rig.observer, fetcher, rig.packageFile, rig.processes, rig.log,
+                  {[&](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+                       return rig.finder.FindLatestPackage(flavour, showBox, writeToLog);
                    },
                    [&] { return std::make_unique<BackgroundMd5>(rig.digests, rig.log); },
                    [&] { return rig.installed(); }});
@@ -90,7 +90,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
     bool inProgressAtTick = false;
     QTimer::singleShot(300, [&] {
         inProgressAtTick = run.inProgress();
-        run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+        run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
     });
     std::map<std::string, bool> statesAtExit;
     std::chrono::steady_clock::time_point exitAt;
@@ -100,7 +100,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
         QCoreApplication::exit(0);
     });
 
-    run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+    run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 
     EXPECT_LT(std::chrono::steady_clock::now() - exitAt, std::chrono::milliseconds(1200));
     EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
