@@ -57,8 +57,9 @@ class UpdateRun {
               ProcessControl& processes, EventLog& log, UpdateRunProcedures procedures);
 
     // Does nothing while a run is in progress (a timer tick served during the installer
-    // wait) or after the program was asked to end.
-    void UpdateDefinitions(const UpdateRunInputs& inputs, const std::string& baseUrl,
+    // wait) or after the program was asked to end. `inputs` is taken as a copy: events
+    // served during the run must not reach what it works with.
+    void UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl,
                            const Flag16& showBox, const Flag16& writeToLog);
 
     bool inProgress() const { return inProgress_; }

@@ -31,13 +31,12 @@ using test::UpdateRunRig;
 class UpdateRunFaultTest : public ::testing::Test {
   protected:
     void run() {
-        UpdateRun updateRun(
-            rig_.observer, quickFetcher_, rig_.packageFile, rig_.processes, rig_.log,
-            {[&](Flavour f, const Flag16& s, const Flag16& w) {
-                 return finder_.FindLatestPackage(f, s, w);
-             },
-             [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
-             [&] { return rig_.installed(); }});
+        UpdateRunProcedures procedures = rig_.procedures();
+        procedures.FindLatestPackage = [&](Flavour f, const Flag16& s, const Flag16& w) {
+            return finder_.FindLatestPackage(f, s, w);
+        };
+        UpdateRun updateRun(rig_.observer, quickFetcher_, rig_.packageFile, rig_.processes,
+                            rig_.log, procedures);
         updateRun.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
         lastOutcome_ = updateRun.lastOutcome();
     }

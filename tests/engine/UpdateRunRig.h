@@ -113,6 +113,15 @@ class UpdateRunRig : public TempSettings {
         window.LoadSettings();
     }
 
+    // The procedures the program hands a run, over the parts of this rig.
+    UpdateRunProcedures procedures() {
+        return {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+                    return finder.FindLatestPackage(flavour, showBox, writeToLog);
+                },
+                [this] { return std::make_unique<BackgroundMd5>(digests, log); },
+                [this] { return installed(); }};
+    }
+
     void runByButton() {
         run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
     }
@@ -153,16 +162,7 @@ class UpdateRunRig : public TempSettings {
     PosixProcessControl processes{events, log};
     LatestPackageFinder finder{fetcher, log};
     MainWindowRunObserver observer{window};
-    UpdateRun run{observer,
-                  fetcher,
-                  packageFile,
-                  processes,
-                  log,
-                  {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
-                       return finder.FindLatestPackage(flavour, showBox, writeToLog);
-                   },
-                   [this] { return std::make_unique<BackgroundMd5>(digests, log); },
-                   [this] { return installed(); }}};
+    UpdateRun run{observer, fetcher, packageFile, processes, log, procedures()};
 };
 
 }  // namespace velmora::test

@@ -133,6 +133,31 @@ TEST_F(UpdateRunTest, TheStoredFlavourIsUsedWhenAnotherIsSelectedButNotApplied) 
     EXPECT_TRUE(rig_.window.cmdApply.enabled());
 }
 
+// The hash list arrives while window events are served: x86 applied then must not make the
+// run fetch the x86 package and check it against the i32 entry's digest.
+TEST_F(UpdateRunTest, AFlavourAppliedDuringTheRunChangesNeitherThePackageNorItsDigest) {
+    const std::string i32 = UpdateRunRig::installingPackage("20041114.017");
+    const std::string x86 = UpdateRunRig::installingPackage("20041113.001");
+    rig_.publish("20041114-017-x86.exe", x86);
+    rig_.publish(kPackage, i32);  // the list names the i32 package only, with its digest
+    rig_.startUp();
+    UpdateRunProcedures procedures = rig_.procedures();
+    procedures.FindLatestPackage = [&](Flavour flavour, const Flag16& showBox,
+                                       const Flag16& writeToLog) {
+        auto found = rig_.finder.FindLatestPackage(flavour, showBox, writeToLog);
+        rig_.store("IUP", "1");
+        return found;
+    };
+    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
+                  procedures);
+
+    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_EQ(rig_.requestsFor("/defs/download/packages/20041114-017-x86.exe"), 0u);
+    EXPECT_EQ(rig_.installed(), "20041114-017");
+}
+
 TEST_F(UpdateRunTest, ALowerCaseDigestInTheListMatchesItsPackage) {
     const std::string body = UpdateRunRig::installingPackage("20041114.017");
     rig_.publish(kPackage, body, rig_.digestOf(body));
@@ -245,11 +270,7 @@ TEST_F(UpdateRunTest, AProcessThatCannotBeWatchedIsFailureOne) {
         ProcessControl& real_;
     } reapFirst(rig_.processes);
     UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, reapFirst, rig_.log,
-                  {[&](Flavour f, const Flag16& s, const Flag16& w) {
-                       return rig_.finder.FindLatestPackage(f, s, w);
-                   },
-                   [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
-                   [&] { return rig_.installed(); }});
+                  rig_.procedures());
 
     run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 
@@ -394,11 +415,7 @@ TEST_F(UpdateRunTest, ThePackageThatRunsIsTheOneThatWasChecked) {
         fs::path folder_;
     } swapBeforeStart(rig_.processes, rig_.downloads());
     UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, swapBeforeStart, rig_.log,
-                  {[&](Flavour f, const Flag16& s, const Flag16& w) {
-                       return rig_.finder.FindLatestPackage(f, s, w);
-                   },
-                   [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
-                   [&] { return rig_.installed(); }});
+                  rig_.procedures());
 
     run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 

@@ -38,12 +38,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
     UpdateRunRig rig;
     QtEventLoopWait events;
     PosixProcessControl processes(events, rig.log);
-    UpdateRun run(rig.observer, rig.fetcher, rig.packageFile, processes, rig.log,
-                  {[&](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
-                       return rig.finder.FindLatestPackage(flavour, showBox, writeToLog);
-                   },
-                   [&] { return std::make_unique<BackgroundMd5>(rig.digests, rig.log); },
-                   [&] { return rig.installed(); }});
+    UpdateRun run(rig.observer, rig.fetcher, rig.packageFile, processes, rig.log, rig.procedures());
     rig.publish("20041114-017-i32.exe", "#!/bin/sh\nexec sleep 5\n");
     rig.startUp();
     std::map<std::string, bool> statesAtExit;
@@ -75,12 +70,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
     UpdateRunRig rig;
     QtEventLoopWait events;
     EventLoopFetcher fetcher(rig.fetcher, events);
-    UpdateRun run(rig.observer, fetcher, rig.packageFile, rig.processes, rig.log,
-                  {[&](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
-                       return rig.finder.FindLatestPackage(flavour, showBox, writeToLog);
-                   },
-                   [&] { return std::make_unique<BackgroundMd5>(rig.digests, rig.log); },
-                   [&] { return rig.installed(); }});
+    UpdateRun run(rig.observer, fetcher, rig.packageFile, rig.processes, rig.log, rig.procedures());
     const std::string body =
         UpdateRunRig::installingPackage("20041114.017") + std::string(100000, '#');
     rig.publish("20041114-017-i32.exe", body);
