@@ -126,7 +126,7 @@ MainFormSteps Resident::startUpSteps() {
         .installedDefinitions = installedDefinitions,
         .findLatestPackage =
             [this](const Flag16& showBox, const Flag16& writeToLog) {
-                return update_.lookUpLatestPackage(showBox, writeToLog);
+                return update_.lookUpLatestPackage(store_.storedFlavour(), showBox, writeToLog);
             },
         // exit() rather than quit(): quit() asks every window to close first, and the
         // settings window refuses a close, which it takes for the user's close box.

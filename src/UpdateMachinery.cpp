@@ -22,21 +22,24 @@ UpdateMachinery::UpdateMachinery(MainWindow& window, SettingsStore& store, Event
       reportedFetcher(curl, progressLine),
       fetcher(reportedFetcher, events),
       processes(events, log),
-      finder(window.lblLatstVDFileName, window.optIUP, store, fetcher, log),
-      run(window, store, fetcher, packageFile, processes, log,
-          {[this](const Flag16& showBox, const Flag16& writeToLog) {
-               return finder.FindLatestPackage(showBox, writeToLog);
+      finder(fetcher, log),
+      windowDuringRun(window),
+      run(windowDuringRun, fetcher, packageFile, processes, log,
+          {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+               return finder.FindLatestPackage(flavour, showBox, writeToLog);
            },
            [this, &log] { return std::make_unique<BackgroundMd5>(digests, log); },
            installedDefinitions}),
       scheduler(window, store, run, packageBaseUrl()) {}
 
-std::string UpdateMachinery::lookUpLatestPackage(const Flag16& showBox, const Flag16& writeToLog) {
+std::optional<PublishedPackage> UpdateMachinery::lookUpLatestPackage(Flavour flavour,
+                                                                     const Flag16& showBox,
+                                                                     const Flag16& writeToLog) {
     try {
-        return finder.FindLatestPackage(showBox, writeToLog);
+        return finder.FindLatestPackage(flavour, showBox, writeToLog);
     } catch (const std::bad_alloc&) {
         ReportMemoryShortage(eventLog, showBox, writeToLog);
-        return {};
+        return std::nullopt;
     }
 }
 

@@ -14,6 +14,7 @@
 #include "platform/posix/ProgressReportingFetcher.h"
 #include "platform/posix/TerminalProgress.h"
 #include "settings/MainWindow.h"
+#include "settings/MainWindowRunObserver.h"
 #include "settings/SettingsStore.h"
 #include "shell/UpdateScheduler.h"
 
@@ -35,7 +36,8 @@ struct UpdateMachinery {
 
     // FindLatestPackage for the start-up, where a shortage of memory is reported like the
     // look-up's other failures instead of ending the program.
-    std::string lookUpLatestPackage(const Flag16& showBox, const Flag16& writeToLog);
+    std::optional<PublishedPackage> lookUpLatestPackage(Flavour flavour, const Flag16& showBox,
+                                                        const Flag16& writeToLog);
 
     EventLog& eventLog;
     CurlFetcher curl;
@@ -46,6 +48,7 @@ struct UpdateMachinery {
     PosixPackageFile packageFile;
     PosixProcessControl processes;
     LatestPackageFinder finder;
+    MainWindowRunObserver windowDuringRun;
     UpdateRun run;
     UpdateScheduler scheduler;
 };

@@ -3,7 +3,6 @@
 #include <iostream>
 
 #include "UpdateMachinery.h"
-#include "engine/DefinitionName.h"
 #include "log/EventLog.h"
 #include "platform/posix/ExecutableInfo.h"
 #include "platform/posix/InstanceLock.h"
@@ -55,8 +54,7 @@ int runUpdateNow(ProgressDisplay progress) {
 
     // What the start-up gives the run: the installed version and the stored settings. The
     // hash list is fetched by the run itself.
-    window.lblVDFileName.setTag(installedDefinitions());
-    window.lblVDFileName.setCaption(FormatDefinitionName(window.lblVDFileName.tag()));
+    window.showInstalledVersion(installedDefinitions());
     window.LoadSettings();
 
     update.scheduler.cmdUpdateVD_Click();

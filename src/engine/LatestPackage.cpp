@@ -4,14 +4,11 @@
 #include <cctype>
 #include <cstddef>
 
-#include "engine/DefinitionName.h"
 #include "engine/VendorUrls.h"
 #include "log/EventLog.h"
 #include "log/PrintableText.h"
 #include "platform/ByteBuffer.h"
 #include "platform/HttpFetcher.h"
-#include "settings/MainWindowControls.h"
-#include "settings/SettingsStore.h"
 
 namespace velmora {
 
@@ -41,16 +38,12 @@ bool isPackageName(const std::string& name) {
 
 }  // namespace
 
-LatestPackageFinder::LatestPackageFinder(Label& latestLabel, const OptionGroup& flavourOptions,
-                                         SettingsStore& store, HttpFetcher& fetcher, EventLog& log)
-    : latestLabel_(latestLabel),
-      flavourOptions_(flavourOptions),
-      store_(store),
-      fetcher_(fetcher),
-      log_(log) {}
+LatestPackageFinder::LatestPackageFinder(HttpFetcher& fetcher, EventLog& log)
+    : fetcher_(fetcher), log_(log) {}
 
-std::string LatestPackageFinder::FindLatestPackage(const Flag16& showBox,
-                                                   const Flag16& writeToLog) {
+std::optional<PublishedPackage> LatestPackageFinder::FindLatestPackage(Flavour flavour,
+                                                                       const Flag16& showBox,
+                                                                       const Flag16& writeToLog) {
     const std::string url = hashListUrl();
     ByteBuffer received;
     const std::size_t length = fetcher_.InternetGetFile(url, received, "", kListLimitBytes);
@@ -59,30 +52,23 @@ std::string LatestPackageFinder::FindLatestPackage(const Flag16& showBox,
         if (!fetcher_.cancelled()) {
             log_.WriteLog(url + " をダウンロードできません.", showBox, writeToLog);
         }
-        return {};
+        return std::nullopt;
     }
     // One character per byte: the list is ASCII, and positions count bytes whatever else
     // it may hold.
     const std::string list(received.begin(), received.begin() + static_cast<long>(length));
 
-    const std::string suffix = "-" + storedFlavour() + ".exe";
+    const std::string suffix = "-" + std::string(flavourText(flavour)) + ".exe";
     const std::size_t suffixAt = list.rfind(suffix);
     const bool roomForEntry = suffixAt != std::string::npos && suffixAt >= kEntryLength;
     if (!roomForEntry || !isPackageName(list.substr(suffixAt - kNameLength, kNameLength))) {
         log_.WriteLog(url + " のダウンロードに失敗しました(2). -- " +
                           printableExcerpt(list, kQuotedListLimit) + " --",
                       showBox, writeToLog);
-        return {};
+        return std::nullopt;
     }
-
-    latestLabel_.setTag(list.substr(suffixAt - kNameLength, kNameLength));
-    latestLabel_.setCaption(FormatDefinitionName(latestLabel_.tag()));
-    return list.substr(suffixAt - kEntryLength, kDigestLength);
-}
-
-std::string LatestPackageFinder::storedFlavour() {
-    const auto index = static_cast<std::size_t>(soundFlavourIndex(store_.GetIUPSetting()));
-    return flavourOptions_[index].tag();
+    return PublishedPackage{.name = list.substr(suffixAt - kNameLength, kNameLength),
+                            .digest = list.substr(suffixAt - kEntryLength, kDigestLength)};
 }
 
 }  // namespace velmora

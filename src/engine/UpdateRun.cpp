@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <initializer_list>
 #include <new>
 #include <span>
 #include <utility>
 
 #include "engine/DefinitionName.h"
-#include "settings/MainWindowControls.h"
 
 namespace velmora {
 
@@ -85,106 +83,73 @@ class ScopedFlag {
 
 }  // namespace
 
-// Locks the setting controls for the run and unlocks them when it goes, in the order the
-// window expects, restoring the Apply button to its state before the run.
-class UpdateRun::WindowLock {
+// Tells the observer that the run starts, and that it ends when the run goes, whichever
+// way it goes.
+class UpdateRun::ObservedRun {
   public:
-    WindowLock(MainWindow& window, SettingsStore& store) : window_(window) {
-        window_.cmdUpdateVD.setEnabled(false);
-        window_.cmdOK.setEnabled(false);
-        window_.cmdCancel.setEnabled(false);
-        applyWasEnabled_ = window_.cmdApply.enabled();
-        window_.cmdApply.setEnabled(false);
-        for (std::size_t i = 0; i < window_.optIUP.count(); ++i) {
-            if (!window_.optIUP[i].value()) {
-                window_.optIUP[i].setEnabled(false);
-            }
-        }
-        window_.optIUP[static_cast<std::size_t>(soundFlavourIndex(store.GetIUPSetting()))]
-            .setEnabled(false);
-        for (Control* control : std::initializer_list<Control*>{
-                 &window_.chkAuto, &window_.txtInterval, &window_.scrlInterval, &window_.chkRun,
-                 &window_.chkLog, &window_.chkRemove}) {
-            control->setEnabled(false);
-        }
+    ObservedRun(UpdateRunObserver& observer, Flavour flavour) : observer_(observer) {
+        observer_.runStarting(flavour);
     }
+    ~ObservedRun() { observer_.runEnded(interrupted_); }
 
-    ~WindowLock() {
-        if (abandoned_) {
-            return;
-        }
-        window_.chkRemove.setEnabled(true);
-        window_.chkLog.setEnabled(true);
-        window_.chkAuto.setEnabled(true);
-        window_.ApplyAutoUpdateState();
-        window_.chkRun.setEnabled(true);
-        for (std::size_t i = 0; i < window_.optIUP.count(); ++i) {
-            window_.optIUP[i].setEnabled(true);
-        }
-        window_.cmdApply.setEnabled(applyWasEnabled_);
-        window_.cmdCancel.setEnabled(true);
-        window_.cmdOK.setEnabled(true);
-        window_.cmdUpdateVD.setEnabled(true);
-    }
+    ObservedRun(const ObservedRun&) = delete;
+    ObservedRun& operator=(const ObservedRun&) = delete;
 
-    WindowLock(const WindowLock&) = delete;
-    WindowLock& operator=(const WindowLock&) = delete;
-
-    // The window is going away: leave it as it is.
-    void abandon() { abandoned_ = true; }
+    // The program is ending: the window is going away with it.
+    void interrupt() { interrupted_ = true; }
 
   private:
-    MainWindow& window_;
-    bool applyWasEnabled_ = false;
-    bool abandoned_ = false;
+    UpdateRunObserver& observer_;
+    bool interrupted_ = false;
 };
 
-UpdateRun::UpdateRun(MainWindow& window, SettingsStore& store, HttpFetcher& fetcher,
-                     PackageFile& packageFile, ProcessControl& processes, EventLog& log,
-                     UpdateRunProcedures procedures)
-    : window_(window),
-      store_(store),
+UpdateRun::UpdateRun(UpdateRunObserver& observer, HttpFetcher& fetcher, PackageFile& packageFile,
+                     ProcessControl& processes, EventLog& log, UpdateRunProcedures procedures)
+    : observer_(observer),
       fetcher_(fetcher),
       packageFile_(packageFile),
       processes_(processes),
       log_(log),
       procedures_(std::move(procedures)) {}
 
-void UpdateRun::UpdateDefinitions(const std::string& baseUrl, const Flag16& showBox,
-                                  const Flag16& writeToLog) {
+void UpdateRun::UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl,
+                                  const Flag16& showBox, const Flag16& writeToLog) {
     // A second run would write to the file the running package was started from.
     if (inProgress_ || quitRequested()) {
         return;
     }
     const ScopedFlag running(inProgress_);
     lastOutcome_ = UpdateOutcome::NotRun;
-    WindowLock lock(window_, store_);
+    ObservedRun observed(observer_, inputs.flavour);
     try {
-        lastOutcome_ = runSteps(baseUrl, showBox, writeToLog);
+        lastOutcome_ = runSteps(inputs, baseUrl, showBox, writeToLog);
     } catch (const std::bad_alloc&) {
         // What the run held has been given back on the way here.
         lastOutcome_ = UpdateOutcome::OutOfMemory;
         ReportMemoryShortage(log_, showBox, writeToLog);
     }
     if (lastOutcome_ == UpdateOutcome::Interrupted) {
-        lock.abandon();
+        observed.interrupt();
     }
 }
 
-UpdateOutcome UpdateRun::runSteps(const std::string& baseUrl, const Flag16& showBox,
-                                  const Flag16& writeToLog) {
-    const std::string expectedDigest = procedures_.FindLatestPackage(showBox, writeToLog);
-    if (expectedDigest.empty()) {
+UpdateOutcome UpdateRun::runSteps(const UpdateRunInputs& inputs, const std::string& baseUrl,
+                                  const Flag16& showBox, const Flag16& writeToLog) {
+    const std::optional<PublishedPackage> latest =
+        procedures_.FindLatestPackage(inputs.flavour, showBox, writeToLog);
+    if (!latest) {
         return UpdateOutcome::NoPackageInformation;
     }
-    if (!isUpdateNeeded(window_.lblVDFileName.tag(), window_.lblLatstVDFileName.tag())) {
+    observer_.latestPackageFound(latest->name);
+    if (!isUpdateNeeded(inputs.installedVersion, latest->name)) {
         log_.WriteLog(
-            "最新のウィルス定義(" + window_.lblLatstVDFileName.caption() + ")に更新済みです.",
+            "最新のウィルス定義(" + FormatDefinitionName(latest->name) + ")に更新済みです.",
             showBox, writeToLog);
         return UpdateOutcome::UpToDate;
     }
 
-    const std::string fileName = window_.lblLatstVDFileName.tag() + "-" + storedFlavour() + ".exe";
+    const std::string fileName =
+        latest->name + "-" + std::string(flavourText(inputs.flavour)) + ".exe";
     PackageDownload download(packageFile_, fileName, procedures_.StartMD5());
     const FetchStatus fetched =
         fetcher_.fetch(baseUrl + fileName, "", kPackageLimitBytes, download);
@@ -208,25 +173,26 @@ UpdateOutcome UpdateRun::runSteps(const std::string& baseUrl, const Flag16& show
     }
     UpdateOutcome outcome = UpdateOutcome::DigestMismatch;
     try {
-        if (!digestsMatch(upperCased(download.digest()), expectedDigest)) {
+        if (!digestsMatch(upperCased(download.digest()), latest->digest)) {
             log_.WriteLog(
                 packageNotice(fileName, "が不正のため、更新を中止しました.(MD5hashエラー)."),
                 showBox, writeToLog);
         } else {
-            outcome = installAndConfirm(*saved, showBox, writeToLog);
+            outcome = installAndConfirm(*saved, latest->name, showBox, writeToLog);
         }
     } catch (const std::bad_alloc&) {
         // The package goes as after any other failure, unless the user keeps packages.
-        cleanUp(fileName, showBox, writeToLog);
+        cleanUp(inputs, fileName, showBox, writeToLog);
         throw;
     }
     if (outcome != UpdateOutcome::Interrupted) {
-        cleanUp(fileName, showBox, writeToLog);
+        cleanUp(inputs, fileName, showBox, writeToLog);
     }
     return outcome;
 }
 
-UpdateOutcome UpdateRun::installAndConfirm(const SavedPackage& package, const Flag16& showBox,
+UpdateOutcome UpdateRun::installAndConfirm(const SavedPackage& package,
+                                           const std::string& packageName, const Flag16& showBox,
                                            const Flag16& writeToLog) {
     std::string error;
     const std::int32_t processId = processes_.startPackage(package, "/q", error);
@@ -246,21 +212,20 @@ UpdateOutcome UpdateRun::installAndConfirm(const SavedPackage& package, const Fl
         return UpdateOutcome::WaitFailed;
     }
     const std::string installed = procedures_.GetInstalledDefinitions();
-    if (installed != window_.lblLatstVDFileName.tag()) {
+    if (installed != packageName) {
         log_.WriteLog("ウィルス定義の更新に失敗しました. 再実行してください(2). ", showBox,
                       writeToLog);
         return UpdateOutcome::NotConfirmed;
     }
-    window_.lblVDFileName.setTag(installed);
-    window_.lblVDFileName.setCaption(FormatDefinitionName(installed));
-    log_.WriteLog("ウィルス定義を " + window_.lblVDFileName.caption() + " に更新しました.", showBox,
+    observer_.installedVersionChanged(installed);
+    log_.WriteLog("ウィルス定義を " + FormatDefinitionName(installed) + " に更新しました.", showBox,
                   writeToLog);
     return UpdateOutcome::Updated;
 }
 
-void UpdateRun::cleanUp(const std::string& fileName, const Flag16& showBox,
-                        const Flag16& writeToLog) {
-    if (window_.chkRemove.value() != 0) {
+void UpdateRun::cleanUp(const UpdateRunInputs& inputs, const std::string& fileName,
+                        const Flag16& showBox, const Flag16& writeToLog) {
+    if (inputs.keepPackages) {
         return;
     }
     std::string error;
@@ -268,11 +233,6 @@ void UpdateRun::cleanUp(const std::string& fileName, const Flag16& showBox,
         log_.WriteLog(packageNotice(fileName, "を削除できませんでした" + becauseOf(error)), showBox,
                       writeToLog);
     }
-}
-
-std::string UpdateRun::storedFlavour() {
-    return window_.optIUP[static_cast<std::size_t>(soundFlavourIndex(store_.GetIUPSetting()))]
-        .tag();
 }
 
 void ReportMemoryShortage(EventLog& log, const Flag16& showBox, const Flag16& writeToLog) noexcept {

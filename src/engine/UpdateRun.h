@@ -3,23 +3,26 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/BackgroundMd5.h"
+#include "engine/LatestPackage.h"
+#include "engine/UpdateRunObserver.h"
 #include "log/EventLog.h"
 #include "platform/HttpFetcher.h"
 #include "platform/PackageFile.h"
 #include "platform/ProcessControl.h"
-#include "settings/MainWindow.h"
-#include "settings/SettingsStore.h"
 
 namespace velmora {
 
 // The procedures of other parts of the program that a run calls.
 struct UpdateRunProcedures {
-    // The newest package's digest as listed, empty text after a reported failure; on
-    // success it has set the Tag and Caption of lblLatstVDFileName.
-    std::function<std::string(const Flag16& showBox, const Flag16& writeToLog)> FindLatestPackage;
+    // The newest package of the flavour with its digest as listed; nothing after a reported
+    // failure.
+    std::function<std::optional<PublishedPackage>(Flavour flavour, const Flag16& showBox,
+                                                  const Flag16& writeToLog)>
+        FindLatestPackage;
     // Starts an MD5 digest that is handed the package's bytes as they arrive.
     std::function<std::unique_ptr<BackgroundMd5>()> StartMD5;
     // The newest installed definitions version, read afresh, or empty text.
@@ -43,20 +46,21 @@ enum class UpdateOutcome {
 };
 
 // One update of the virus definitions from start to end: decide, download, save, verify,
-// install, confirm, report and clean up, with the window's setting controls locked
-// meanwhile. The window is unlocked on every way out, except when the program ends during
-// the download (the transfer stops and its file is removed) or the installer wait (the
-// installer keeps running): the window is then left alone and nothing is reported.
+// install, confirm, report and clean up, with the observer told when the run starts and
+// ends so that the settings it depends on stay as they are meanwhile. The end is told on
+// every way out, marked as interrupted when the program ends during the download (the
+// transfer stops and its file is removed) or the installer wait (the installer keeps
+// running); nothing is reported then.
 class UpdateRun {
   public:
-    UpdateRun(MainWindow& window, SettingsStore& store, HttpFetcher& fetcher,
-              PackageFile& packageFile, ProcessControl& processes, EventLog& log,
-              UpdateRunProcedures procedures);
+    UpdateRun(UpdateRunObserver& observer, HttpFetcher& fetcher, PackageFile& packageFile,
+              ProcessControl& processes, EventLog& log, UpdateRunProcedures procedures);
 
     // Does nothing while a run is in progress (a timer tick served during the installer
-    // wait) or after the program was asked to end.
-    void UpdateDefinitions(const std::string& baseUrl, const Flag16& showBox,
-                           const Flag16& writeToLog);
+    // wait) or after the program was asked to end. `inputs` is taken as a copy: events
+    // served during the run must not reach what it works with.
+    void UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl,
+                           const Flag16& showBox, const Flag16& writeToLog);
 
     bool inProgress() const { return inProgress_; }
     UpdateOutcome lastOutcome() const { return lastOutcome_; }
@@ -64,17 +68,16 @@ class UpdateRun {
     bool quitRequested() const { return fetcher_.cancelled() || processes_.quitRequested(); }
 
   private:
-    class WindowLock;
+    class ObservedRun;
 
-    UpdateOutcome runSteps(const std::string& baseUrl, const Flag16& showBox,
-                           const Flag16& writeToLog);
-    UpdateOutcome installAndConfirm(const SavedPackage& package, const Flag16& showBox,
-                                    const Flag16& writeToLog);
-    void cleanUp(const std::string& fileName, const Flag16& showBox, const Flag16& writeToLog);
-    std::string storedFlavour();
+    UpdateOutcome runSteps(const UpdateRunInputs& inputs, const std::string& baseUrl,
+                           const Flag16& showBox, const Flag16& writeToLog);
+    UpdateOutcome installAndConfirm(const SavedPackage& package, const std::string& packageName,
+                                    const Flag16& showBox, const Flag16& writeToLog);
+    void cleanUp(const UpdateRunInputs& inputs, const std::string& fileName, const Flag16& showBox,
+                 const Flag16& writeToLog);
 
-    MainWindow& window_;
-    SettingsStore& store_;
+    UpdateRunObserver& observer_;
     HttpFetcher& fetcher_;
     PackageFile& packageFile_;
     ProcessControl& processes_;

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/DefinitionName.h"
 #include "settings/NumericText.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
@@ -41,7 +42,7 @@ MainWindow::MainWindow(SettingsStore& store, Reg& reg, std::string appPath, std:
 
 void MainWindow::LoadSettings() {
     lblIUP.setTag(std::to_string(soundFlavourIndex(store_.GetIUPSetting())));
-    optIUP[static_cast<std::size_t>(soundFlavourIndex(store_.GetIUPSetting()))].setValue(true);
+    optIUP[flavourOption(store_.storedFlavour())].setValue(true);
     chkRun.setValue(soundCheckValue(store_.GetRunSetting()));
     chkAuto.setValue(soundCheckValue(store_.GetAutoSetting()));
     const auto hours =
@@ -142,6 +143,22 @@ void MainWindow::cmdCancel_Click() {
     setWindowState(WindowState::Minimized);
     setVisible(false);
     LoadSettings();
+}
+
+void MainWindow::showInstalledVersion(const std::string& version) {
+    lblVDFileName.setTag(version);
+    lblVDFileName.setCaption(FormatDefinitionName(version));
+}
+
+void MainWindow::showLatestPackage(const std::string& packageName) {
+    lblLatstVDFileName.setTag(packageName);
+    lblLatstVDFileName.setCaption(FormatDefinitionName(packageName));
+}
+
+UpdateRunInputs MainWindow::updateRunInputs() {
+    return {.flavour = store_.storedFlavour(),
+            .keepPackages = chkRemove.value() != 0,
+            .installedVersion = lblVDFileName.tag()};
 }
 
 std::string MainWindow::startupEntryData() const {

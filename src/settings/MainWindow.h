@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/UpdateRunObserver.h"
 #include "settings/MainWindowControls.h"
 
 namespace velmora {
@@ -41,6 +42,15 @@ class MainWindow : public MainWindowControls {
     void cmdApply_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
+
+    // The installed version in lblVDFileName: the version in its tag, the display form in
+    // its caption.
+    void showInstalledVersion(const std::string& version);
+    // The newest published package in lblLatstVDFileName, in the same two forms.
+    void showLatestPackage(const std::string& packageName);
+    // What an update run starting now works with: the stored flavour, the keep-packages box
+    // as it stands (applied or not) and the installed version shown.
+    UpdateRunInputs updateRunInputs();
 
     // The start-up entry's value name and data for this executable.
     const std::string& startupEntryName() const { return exeName_; }

@@ -57,8 +57,10 @@ MainWindowControls::MainWindowControls()
       cmdCancel(focusable("cmdCancel", "キャンセル", {2520, 6000, 1335, 320}, 20),
                 CommandButton::Role::Cancel),
       cmdApply(focusable("cmdApply", "適用(&A)", {3960, 6000, 1335, 320}, 21)) {
-    optIUP.add(focusable("optIUP", "&i32", {3000, 2160, 615, 180}, 8), "i32");
-    optIUP.add(focusable("optIUP", "&x86", {3720, 2160, 615, 180}, 9), "x86");
+    optIUP.add(focusable("optIUP", "&i32", {3000, 2160, 615, 180}, 8),
+               std::string(flavourText(Flavour::I32)));
+    optIUP.add(focusable("optIUP", "&x86", {3720, 2160, 615, 180}, 9),
+               std::string(flavourText(Flavour::X86)));
     cmdApply.setEnabled(false);
 }
 

@@ -1,16 +1,23 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "engine/Flavour.h"
 #include "settings/WindowControls.h"
 
 namespace velmora {
 
+// The element of optIUP that offers a flavour.
+constexpr std::size_t flavourOption(Flavour flavour) {
+    return flavour == Flavour::X86 ? 1 : 0;
+}
+
 // A stored flavour index names an element of optIUP; anything but 0 or 1 counts as 0 ("i32").
 constexpr int soundFlavourIndex(int storedIndex) {
-    return storedIndex == 1 ? 1 : 0;
+    return static_cast<int>(flavourOption(flavourFromStoredIndex(storedIndex)));
 }
 
 // The settings window's controls with their design-time properties: captions, positions,

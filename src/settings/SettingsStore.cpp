@@ -55,6 +55,10 @@ std::int16_t SettingsStore::GetRunSetting() {
     return readSetting("Run", kUnsetFlag);
 }
 
+Flavour SettingsStore::storedFlavour() {
+    return flavourFromStoredIndex(GetIUPSetting());
+}
+
 bool SettingsStore::LogIsOn() {
     return GetLogSetting() != 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/Flavour.h"
 #include "settings/Reg.h"
 
 namespace velmora {
@@ -21,6 +22,9 @@ class SettingsStore {
     std::int16_t GetLogSetting();
     std::int16_t GetRemoveSetting();
     std::int16_t GetRunSetting();
+
+    // The flavour the stored IUP names.
+    Flavour storedFlavour();
 
     // Whether the stored Log asks for log lines: anything but 0 does, as the program's own
     // true (-1) and a hand-edited 5 mean on. The window's check box and the runs' notice

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "engine/DefinitionName.h"
 #include "engine/VendorUrls.h"
 #include "shell/AppTitle.h"
 
@@ -24,10 +23,11 @@ void MainForm::Form_Load() {
     steps_.resetTickCounter();
     notifyIcon_.AddTrayIcon(kAppTitle);
     window_.frmVendor.setCaption(packageBaseUrl());
-    window_.lblVDFileName.setTag(steps_.installedDefinitions());
-    window_.lblVDFileName.setCaption(FormatDefinitionName(window_.lblVDFileName.tag()));
+    window_.showInstalledVersion(steps_.installedDefinitions());
     window_.LoadSettings();
-    steps_.findLatestPackage(kFalse, kTrue);
+    if (const auto latest = steps_.findLatestPackage(kFalse, kTrue)) {
+        window_.showLatestPackage(latest->name);
+    }
 }
 
 void MainForm::Form_Resize() {

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "engine/LatestPackage.h"
 #include "log/NoticeFlags.h"
 #include "platform/ShellWindows.h"
 #include "settings/MainWindow.h"
@@ -24,8 +26,10 @@ struct MainFormSteps {
     std::function<void()> resetTickCounter;
     // The installed definitions version, "" when none.
     std::function<std::string()> installedDefinitions;
-    // The hash-list lookup that fills lblLatstVDFileName.
-    std::function<std::string(const Flag16& showBox, const Flag16& writeToLog)> findLatestPackage;
+    // The hash-list lookup of the stored flavour's newest package, shown in
+    // lblLatstVDFileName when found.
+    std::function<std::optional<PublishedPackage>(const Flag16& showBox, const Flag16& writeToLog)>
+        findLatestPackage;
     // Ends the event loop, and with it the program.
     std::function<void()> endProgram;
 };

@@ -28,7 +28,7 @@ void UpdateScheduler::tmGetVD_Timer() {
     }
     const Flag16 showBox = kFalse;
     const Flag16 writeToLog = storedLogFlag();
-    run_.UpdateDefinitions(baseUrl_, showBox, writeToLog);
+    run_.UpdateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
     tickCounter_ = 0;
 }
 
@@ -36,7 +36,7 @@ void UpdateScheduler::cmdUpdateVD_Click() {
     const Flag16 showBox = kTrue;
     const Flag16 writeToLog = storedLogFlag();
     store_.NoticeUnreadableSettings(showBox);
-    run_.UpdateDefinitions(baseUrl_, showBox, writeToLog);
+    run_.UpdateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
 }
 
 // The interval text is read as it stands, applied or not; a text that is not a number (the

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "Version.h"
 #include "engine/LatestPackage.h"
 #include "engine/VendorUrls.h"
 #include "platform/net/CurlFetcher.h"
-#include "settings/MainWindowControls.h"
+#include "settings/MainWindow.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScopedEnv.h"
 #include "support/TempSettings.h"
@@ -22,8 +23,16 @@ const std::string kListPath = "/defs/download/md5-hash.txt";
 // The vendor host answered by a server on 127.0.0.1 acting as the HTTP proxy.
 class LatestPackageTest : public ::testing::Test {
   protected:
+    // The digest of the stored flavour's newest package, which is shown in the window as
+    // the program shows it.
     std::string find(Flag16 showBox = kFalse, Flag16 writeToLog = kTrue) {
-        return finder.FindLatestPackage(showBox, writeToLog);
+        const std::optional<PublishedPackage> found =
+            finder.FindLatestPackage(temp.settings.storedFlavour(), showBox, writeToLog);
+        if (!found) {
+            return "";
+        }
+        window.showLatestPackage(found->name);
+        return found->digest;
     }
     void serveList(const std::string& list) { server.on(kListPath, test::HttpResponse::ok(list)); }
     void storeFlavour(const std::string& index) { temp.store("IUP", index); }
@@ -36,10 +45,10 @@ class LatestPackageTest : public ::testing::Test {
     test::ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
     test::TempSettings temp;
     test::RecordingNotifier& notifier = temp.notifier;
-    MainWindowControls window;
+    MainWindow window{temp.settings, temp.reg, temp.dir.path().string(), "velmora"};
     CurlFetcher fetcher{FetchTimeouts{.connect = std::chrono::milliseconds(3000),
                                       .receive = std::chrono::seconds(5)}};
-    LatestPackageFinder finder{label(), window.optIUP, temp.settings, fetcher, temp.log};
+    LatestPackageFinder finder{fetcher, temp.log};
 };
 
 TEST_F(LatestPackageTest, TheHashListComesFromTheVendorHost) {

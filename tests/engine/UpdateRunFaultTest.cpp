@@ -31,12 +31,13 @@ using test::UpdateRunRig;
 class UpdateRunFaultTest : public ::testing::Test {
   protected:
     void run() {
-        UpdateRun updateRun(
-            rig_.window, rig_.settings, quickFetcher_, rig_.packageFile, rig_.processes, rig_.log,
-            {[&](const Flag16& s, const Flag16& w) { return finder_.FindLatestPackage(s, w); },
-             [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
-             [&] { return rig_.installed(); }});
-        updateRun.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+        UpdateRunProcedures procedures = rig_.procedures();
+        procedures.FindLatestPackage = [&](Flavour f, const Flag16& s, const Flag16& w) {
+            return finder_.FindLatestPackage(f, s, w);
+        };
+        UpdateRun updateRun(rig_.observer, quickFetcher_, rig_.packageFile, rig_.processes,
+                            rig_.log, procedures);
+        updateRun.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
         lastOutcome_ = updateRun.lastOutcome();
     }
 
@@ -48,8 +49,7 @@ class UpdateRunFaultTest : public ::testing::Test {
     UpdateRunRig rig_;
     CurlFetcher quickFetcher_{
         {std::chrono::milliseconds(3000), std::chrono::seconds(1), 4096, std::chrono::seconds(2)}};
-    LatestPackageFinder finder_{rig_.window.lblLatstVDFileName, rig_.window.optIUP, rig_.settings,
-                                quickFetcher_, rig_.log};
+    LatestPackageFinder finder_{quickFetcher_, rig_.log};
     UpdateOutcome lastOutcome_ = UpdateOutcome::NotRun;
 };
 

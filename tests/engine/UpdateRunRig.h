@@ -21,6 +21,7 @@
 #include "platform/posix/PosixPackageFile.h"
 #include "platform/posix/PosixProcessControl.h"
 #include "settings/MainWindow.h"
+#include "settings/MainWindowRunObserver.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScopedEnv.h"
 #include "support/ScopedWorkingDirectory.h"
@@ -108,12 +109,22 @@ class UpdateRunRig : public TempSettings {
 
     // What Form_Load leaves: the installed version shown and the stored settings loaded.
     void startUp() {
-        window.lblVDFileName.setTag(installed());
-        window.lblVDFileName.setCaption(FormatDefinitionName(window.lblVDFileName.tag()));
+        window.showInstalledVersion(installed());
         window.LoadSettings();
     }
 
-    void runByButton() { run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue); }
+    // The procedures the program hands a run, over the parts of this rig.
+    UpdateRunProcedures procedures() {
+        return {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+                    return finder.FindLatestPackage(flavour, showBox, writeToLog);
+                },
+                [this] { return std::make_unique<BackgroundMd5>(digests, log); },
+                [this] { return installed(); }};
+    }
+
+    void runByButton() {
+        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+    }
 
     // "name" or "name(index)" of every control, with its Enabled state.
     std::map<std::string, bool> enabledStates() {
@@ -149,18 +160,9 @@ class UpdateRunRig : public TempSettings {
     PosixPackageFile packageFile;
     HookedEventLoopWait events;
     PosixProcessControl processes{events, log};
-    LatestPackageFinder finder{window.lblLatstVDFileName, window.optIUP, settings, fetcher, log};
-    UpdateRun run{window,
-                  settings,
-                  fetcher,
-                  packageFile,
-                  processes,
-                  log,
-                  {[this](const Flag16& showBox, const Flag16& writeToLog) {
-                       return finder.FindLatestPackage(showBox, writeToLog);
-                   },
-                   [this] { return std::make_unique<BackgroundMd5>(digests, log); },
-                   [this] { return installed(); }}};
+    LatestPackageFinder finder{fetcher, log};
+    MainWindowRunObserver observer{window};
+    UpdateRun run{observer, fetcher, packageFile, processes, log, procedures()};
 };
 
 }  // namespace velmora::test

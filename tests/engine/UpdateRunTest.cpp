@@ -133,6 +133,31 @@ TEST_F(UpdateRunTest, TheStoredFlavourIsUsedWhenAnotherIsSelectedButNotApplied) 
     EXPECT_TRUE(rig_.window.cmdApply.enabled());
 }
 
+// The hash list arrives while window events are served: x86 applied then must not make the
+// run fetch the x86 package and check it against the i32 entry's digest.
+TEST_F(UpdateRunTest, AFlavourAppliedDuringTheRunChangesNeitherThePackageNorItsDigest) {
+    const std::string i32 = UpdateRunRig::installingPackage("20041114.017");
+    const std::string x86 = UpdateRunRig::installingPackage("20041113.001");
+    rig_.publish("20041114-017-x86.exe", x86);
+    rig_.publish(kPackage, i32);  // the list names the i32 package only, with its digest
+    rig_.startUp();
+    UpdateRunProcedures procedures = rig_.procedures();
+    procedures.FindLatestPackage = [&](Flavour flavour, const Flag16& showBox,
+                                       const Flag16& writeToLog) {
+        auto found = rig_.finder.FindLatestPackage(flavour, showBox, writeToLog);
+        rig_.store("IUP", "1");
+        return found;
+    };
+    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
+                  procedures);
+
+    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_EQ(rig_.requestsFor("/defs/download/packages/20041114-017-x86.exe"), 0u);
+    EXPECT_EQ(rig_.installed(), "20041114-017");
+}
+
 TEST_F(UpdateRunTest, ALowerCaseDigestInTheListMatchesItsPackage) {
     const std::string body = UpdateRunRig::installingPackage("20041114.017");
     rig_.publish(kPackage, body, rig_.digestOf(body));
@@ -244,13 +269,10 @@ TEST_F(UpdateRunTest, AProcessThatCannotBeWatchedIsFailureOne) {
       private:
         ProcessControl& real_;
     } reapFirst(rig_.processes);
-    UpdateRun run(
-        rig_.window, rig_.settings, rig_.fetcher, rig_.packageFile, reapFirst, rig_.log,
-        {[&](const Flag16& s, const Flag16& w) { return rig_.finder.FindLatestPackage(s, w); },
-         [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
-         [&] { return rig_.installed(); }});
+    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, reapFirst, rig_.log,
+                  rig_.procedures());
 
-    run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 
     // The package did install, but unseen: the window keeps the old version.
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kFailure1});
@@ -314,7 +336,7 @@ TEST_F(UpdateRunTest, NoSecondRunStartsWhileThePackageRuns) {
     bool inProgressDuringWait = false;
     rig_.events.duringWait = [&](int) {
         inProgressDuringWait = rig_.run.inProgress();
-        rig_.run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+        rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
         return WaitOutcome::Ready;
     };
     rig_.runByButton();
@@ -355,12 +377,13 @@ TEST_F(UpdateRunTest, AnExitDuringTheWaitLeavesTheWindowAndThePackageAlone) {
 TEST_F(UpdateRunTest, TheFlagsDecideBetweenBoxAndLogLine) {
     rig_.publish(kPackage, "", kSomeDigest);
     rig_.startUp();
-    rig_.run.UpdateDefinitions(packageBaseUrl(), kFalse, kFalse);
-    rig_.run.UpdateDefinitions(packageBaseUrl(), 1, 1);  // 1 is not true
+    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kFalse, kFalse);
+    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), 1,
+                               1);  // 1 is not true
     EXPECT_TRUE(rig_.notifier.notices.empty());
     EXPECT_FALSE(fs::exists(rig_.logFile()));
 
-    rig_.run.UpdateDefinitions(packageBaseUrl(), kFalse, kTrue);
+    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kFalse, kTrue);
     EXPECT_TRUE(rig_.notifier.notices.empty());
     EXPECT_TRUE(readFile(rig_.logFile()).ends_with("のダウンロードに失敗しました.\r\n"))
         << readFile(rig_.logFile());
@@ -391,13 +414,10 @@ TEST_F(UpdateRunTest, ThePackageThatRunsIsTheOneThatWasChecked) {
         ProcessControl& real_;
         fs::path folder_;
     } swapBeforeStart(rig_.processes, rig_.downloads());
-    UpdateRun run(
-        rig_.window, rig_.settings, rig_.fetcher, rig_.packageFile, swapBeforeStart, rig_.log,
-        {[&](const Flag16& s, const Flag16& w) { return rig_.finder.FindLatestPackage(s, w); },
-         [&] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); },
-         [&] { return rig_.installed(); }});
+    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, swapBeforeStart, rig_.log,
+                  rig_.procedures());
 
-    run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
     EXPECT_FALSE(fs::exists(rig_.definitions() / "20041113.001"));
@@ -411,15 +431,17 @@ TEST_F(UpdateRunTest, RunningOutOfMemoryEndsTheRunWithANoticeAndUnlocksTheWindow
         std::string name;
         UpdateRunProcedures procedures;
     };
-    const auto find = [this](const Flag16& s, const Flag16& w) {
-        return rig_.finder.FindLatestPackage(s, w);
+    const auto find = [this](Flavour f, const Flag16& s, const Flag16& w) {
+        return rig_.finder.FindLatestPackage(f, s, w);
     };
     const auto md5 = [this] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); };
     const auto installed = [this] { return rig_.installed(); };
     const std::vector<Case> cases{
         {"looking up the list",
-         {[](const Flag16&, const Flag16&) -> std::string { throw std::bad_alloc(); }, md5,
-          installed}},
+         {[](Flavour, const Flag16&, const Flag16&) -> std::optional<PublishedPackage> {
+              throw std::bad_alloc();
+          },
+          md5, installed}},
         {"starting the digest",
          {find, []() -> std::unique_ptr<BackgroundMd5> { throw std::bad_alloc(); }, installed}},
         {"confirming the install", {find, md5, []() -> std::string { throw std::bad_alloc(); }}},
@@ -430,9 +452,9 @@ TEST_F(UpdateRunTest, RunningOutOfMemoryEndsTheRunWithANoticeAndUnlocksTheWindow
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         rig_.notifier.notices.clear();
-        UpdateRun run(rig_.window, rig_.settings, rig_.fetcher, rig_.packageFile, rig_.processes,
-                      rig_.log, c.procedures);
-        run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+        UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
+                      c.procedures);
+        run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
         EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{outOfMemory});
         EXPECT_EQ(run.lastOutcome(), UpdateOutcome::OutOfMemory);
         EXPECT_EQ(rig_.enabledStates(), before);

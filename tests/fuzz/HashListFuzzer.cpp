@@ -1,14 +1,14 @@
 // The hash-list lookup: any bytes as the body of md5-hash.txt, with the stored flavour index
 // taken from the first byte (0 and 1 name i32 and x86, anything else counts as i32). A
-// result is always the 32 characters before the package name of the last entry of that
-// flavour; anything else leaves the label alone and reports once.
+// result is always the package name of the last entry of that flavour with the 32 characters
+// before it; anything else gives nothing and reports once.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "engine/DefinitionName.h"
 #include "engine/LatestPackage.h"
 #include "log/EventLog.h"
 #include "platform/HttpFetcher.h"
@@ -98,9 +98,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         controls.optIUP[static_cast<std::size_t>(velmora::soundFlavourIndex(storedIndex))].tag() ==
             flavour,
         "the flavour tags are i32 and x86");
-    const std::string earlierTag = "20000101-001";
-    controls.lblLatstVDFileName.setTag(earlierTag);
-    controls.lblLatstVDFileName.setCaption("earlier");
 
     CountingNotifier notifier;
     velmora::EventLog log({"/dev/null", {}}, notifier);
@@ -108,31 +105,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velmora::Reg reg(backend, log);
     velmora::SettingsStore store(reg, 1);
     BodyFetcher fetcher(body);
-    velmora::LatestPackageFinder finder(controls.lblLatstVDFileName, controls.optIUP, store,
-                                        fetcher, log);
+    velmora::LatestPackageFinder finder(fetcher, log);
     const velmora::Flag16 showBox = velmora::kTrue;
     const velmora::Flag16 writeToLog = velmora::kFalse;
-    const std::string digest = finder.FindLatestPackage(showBox, writeToLog);
+    const velmora::Flavour stored = store.storedFlavour();
+    check(velmora::flavourText(stored) == flavour, "the stored flavour is the option's");
+    const std::optional<velmora::PublishedPackage> found =
+        finder.FindLatestPackage(stored, showBox, writeToLog);
 
     const std::string suffix = "-" + flavour + ".exe";
     const std::size_t last = body.rfind(suffix);
     const bool usable =
         last != std::string_view::npos && last >= 45 && isPackageName(body.substr(last - 12, 12));
-    if (digest.empty()) {
+    if (!found) {
         check(!usable, "a usable last entry is found");
         check(notifier.notices == 1, "a failure is reported once");
-        check(controls.lblLatstVDFileName.tag() == earlierTag &&
-                  controls.lblLatstVDFileName.caption() == "earlier",
-              "a failure leaves the label as it was");
         return 0;
     }
-    check(usable, "only a usable last entry gives a digest");
+    check(usable, "only a usable last entry gives a package");
     check(notifier.notices == 0, "success reports nothing");
-    check(digest == body.substr(last - 45, 32), "the digest is the 32 characters before the name");
-    check(controls.lblLatstVDFileName.tag() == body.substr(last - 12, 12),
-          "the label holds that entry's package name");
-    check(controls.lblLatstVDFileName.caption() ==
-              velmora::FormatDefinitionName(controls.lblLatstVDFileName.tag()),
-          "the caption is the name's display form");
+    check(found->digest == body.substr(last - 45, 32),
+          "the digest is the 32 characters before the name");
+    check(found->name == body.substr(last - 12, 12), "the name is that entry's package name");
     return 0;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,7 @@ class MainFormTest : public ::testing::Test {
                     calls.push_back("find");
                     showBoxSeen = showBox;
                     writeToLogSeen = writeToLog;
-                    return std::string();
+                    return std::optional<PublishedPackage>();
                 },
             .endProgram = [this] { calls.push_back("end"); },
         };

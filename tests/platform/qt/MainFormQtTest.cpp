@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,13 +35,15 @@ class MainFormQtTest : public ::testing::Test {
     test::ScriptedTrayIcon tray;
     NotifyIcon notifyIcon{tray, settings.log};
     std::vector<std::string> calls;
-    MainForm form{window,
-                  notifyIcon,
-                  windows,
-                  {.resetTickCounter = [] {},
-                   .installedDefinitions = [] { return std::string(); },
-                   .findLatestPackage = [](const Flag16&, const Flag16&) { return std::string(); },
-                   .endProgram = [this] { calls.push_back("end"); }}};
+    MainForm form{
+        window,
+        notifyIcon,
+        windows,
+        {.resetTickCounter = [] {},
+         .installedDefinitions = [] { return std::string(); },
+         .findLatestPackage = [](const Flag16&,
+                                 const Flag16&) { return std::optional<PublishedPackage>(); },
+         .endProgram = [this] { calls.push_back("end"); }}};
     TrayIconLogic trayLogic{windows, [this] { form.unload(UnloadMode::Code); }};
 
     void SetUp() override {

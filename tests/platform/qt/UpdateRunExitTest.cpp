@@ -38,12 +38,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
     UpdateRunRig rig;
     QtEventLoopWait events;
     PosixProcessControl processes(events, rig.log);
-    UpdateRun run(rig.window, rig.settings, rig.fetcher, rig.packageFile, processes, rig.log,
-                  {[&](const Flag16& showBox, const Flag16& writeToLog) {
-                       return rig.finder.FindLatestPackage(showBox, writeToLog);
-                   },
-                   [&] { return std::make_unique<BackgroundMd5>(rig.digests, rig.log); },
-                   [&] { return rig.installed(); }});
+    UpdateRun run(rig.observer, rig.fetcher, rig.packageFile, processes, rig.log, rig.procedures());
     rig.publish("20041114-017-i32.exe", "#!/bin/sh\nexec sleep 5\n");
     rig.startUp();
     std::map<std::string, bool> statesAtExit;
@@ -52,7 +47,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
         QCoreApplication::exit(0);
     });
 
-    run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+    run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 
     EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
     EXPECT_FALSE(statesAtExit.empty());
@@ -75,12 +70,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
     UpdateRunRig rig;
     QtEventLoopWait events;
     EventLoopFetcher fetcher(rig.fetcher, events);
-    UpdateRun run(rig.window, rig.settings, fetcher, rig.packageFile, rig.processes, rig.log,
-                  {[&](const Flag16& showBox, const Flag16& writeToLog) {
-                       return rig.finder.FindLatestPackage(showBox, writeToLog);
-                   },
-                   [&] { return std::make_unique<BackgroundMd5>(rig.digests, rig.log); },
-                   [&] { return rig.installed(); }});
+    UpdateRun run(rig.observer, fetcher, rig.packageFile, rig.processes, rig.log, rig.procedures());
     const std::string body =
         UpdateRunRig::installingPackage("20041114.017") + std::string(100000, '#');
     rig.publish("20041114-017-i32.exe", body);
@@ -90,7 +80,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
     bool inProgressAtTick = false;
     QTimer::singleShot(300, [&] {
         inProgressAtTick = run.inProgress();
-        run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+        run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
     });
     std::map<std::string, bool> statesAtExit;
     std::chrono::steady_clock::time_point exitAt;
@@ -100,7 +90,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
         QCoreApplication::exit(0);
     });
 
-    run.UpdateDefinitions(packageBaseUrl(), kTrue, kTrue);
+    run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 
     EXPECT_LT(std::chrono::steady_clock::now() - exitAt, std::chrono::milliseconds(1200));
     EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
