@@ -112,6 +112,7 @@ UpdateRun::UpdateRun(UpdateRunObserver& observer, HttpFetcher& fetcher, PackageF
       log_(log),
       procedures_(std::move(procedures)) {}
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): the copy is the run's snapshot.
 void UpdateRun::UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl,
                                   const Flag16& showBox, const Flag16& writeToLog) {
     // A second run would write to the file the running package was started from.

@@ -38,8 +38,8 @@ enum class UpdateOutcome {
     SaveFailed,
     DigestMismatch,
     StartFailed,
-    WaitFailed,    // failure (1)
-    NotConfirmed,  // failure (2)
+    WaitFailed,    // the installer could not be watched to its end
+    NotConfirmed,  // the installer ended but the new definitions did not arrive
     Updated,
     Interrupted,  // the program ended during the download or the installer wait
     OutOfMemory,  // memory ran out somewhere in the run
@@ -59,6 +59,7 @@ class UpdateRun {
     // Does nothing while a run is in progress (a timer tick served during the installer
     // wait) or after the program was asked to end. `inputs` is taken as a copy: events
     // served during the run must not reach what it works with.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param): the copy is the run's snapshot.
     void UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl,
                            const Flag16& showBox, const Flag16& writeToLog);
 
