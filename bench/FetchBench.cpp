@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "platform/net/CurlFetcher.h"
+#include "curl/CurlFetcher.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -8,9 +8,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/Md5.h"
-#include "platform/digest/OpenSslDigestLibrary.h"
-#include "platform/posix/StdoutNotifier.h"
+#include "linux/LocalTime.h"
+#include "linux/StdoutNotifier.h"
+#include "openssl/OpenSslDigestLibrary.h"
+#include "update/Md5.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
         buffer[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
     }
     velmora::StdoutNotifier notifier;
-    velmora::EventLog log({"/dev/stderr", ""}, notifier);
+    velmora::EventLog log({"/dev/stderr", ""}, notifier, velmora::localTimeNow);
     velmora::OpenSslDigestLibrary library;
     for (int run = 0; run < runs; ++run) {
         const double cpuStart = cpuSeconds();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "engine/DefinitionName.h"
+#include "update/DefinitionName.h"
 
 namespace {
 

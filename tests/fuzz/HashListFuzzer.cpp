@@ -9,14 +9,14 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "engine/LatestPackage.h"
 #include "log/EventLog.h"
-#include "platform/HttpFetcher.h"
-#include "platform/Notifier.h"
-#include "platform/RegistryBackend.h"
-#include "settings/MainWindowControls.h"
+#include "ports/HttpFetcher.h"
+#include "ports/Notifier.h"
+#include "ports/RegistryBackend.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
+#include "update/LatestPackage.h"
+#include "window/MainWindowControls.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "the flavour tags are i32 and x86");
 
     CountingNotifier notifier;
-    velmora::EventLog log({"/dev/null", {}}, notifier);
+    velmora::EventLog log({"/dev/null", {}}, notifier, [] { return std::tm{}; });
     FlavourBackend backend(std::to_string(storedIndex));
     velmora::Reg reg(backend, log);
     velmora::SettingsStore store(reg, 1);

@@ -8,12 +8,12 @@
 
 #include "FuzzCheck.h"
 #include "log/EventLog.h"
-#include "platform/Notifier.h"
-#include "platform/RegistryBackend.h"
-#include "settings/MainWindow.h"
+#include "ports/Notifier.h"
+#include "ports/RegistryBackend.h"
 #include "settings/NumericText.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
+#include "window/MainWindow.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int checkSoundInterval(const velmora::MainWindow& window) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     SilentNotifier notifier;
-    velmora::EventLog log({"/dev/null", {}}, notifier);
+    velmora::EventLog log({"/dev/null", {}}, notifier, [] { return std::tm{}; });
     OneTextBackend backend(text);
     velmora::Reg reg(backend, log);
     velmora::SettingsStore store(reg, 1);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "platform/posix/RegDocument.h"
+#include "linux/RegDocument.h"
 
 namespace {
 

@@ -9,8 +9,9 @@
 #include <string>
 
 #include "log/EventLog.h"
-#include "platform/RegistryBackend.h"
+#include "ports/RegistryBackend.h"
 #include "settings/Reg.h"
+#include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 
@@ -34,7 +35,7 @@ class RegistryContract : public ::testing::TestWithParam<RegistryBackendMaker> {
     TempDir dir;
     RecordingNotifier notifier;
     std::filesystem::path logFile = dir / "log" / "velmora.log";
-    EventLog log{{logFile, {}}, notifier};
+    EventLog log{{logFile, {}}, notifier, test::fixedTime};
     std::unique_ptr<RegistryBackend> backend = GetParam().make(dir / "store");
     Reg reg{*backend, log};
 

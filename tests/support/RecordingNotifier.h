@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Notifier.h"
+#include "ports/Notifier.h"
 
 namespace velmora::test {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ShellWindows.h"
+#include "tray/ShellWindows.h"
 
 namespace velmora::test {
 

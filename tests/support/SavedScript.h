@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/posix/PosixPackageFile.h"
+#include "linux/PosixPackageFile.h"
 
 namespace velmora::test {
 

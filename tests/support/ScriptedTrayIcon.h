@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/TrayIcon.h"
+#include "tray/TrayIcon.h"
 
 namespace velmora::test {
 

@@ -15,7 +15,7 @@ namespace velmora::test {
 // shown; log lines are dated by `clock` (14 November 2004, 9:05:07 unless told otherwise).
 class TempEventLog {
   public:
-    explicit TempEventLog(EventLog::LocalClock clock = fixedTime)
+    explicit TempEventLog(LocalClock clock = fixedTime)
         : log{{dir / "velmora.log", dir / "fallback.log"}, notifier, std::move(clock)} {}
 
     // What the log file holds, empty text when nothing was written.

@@ -2,13 +2,14 @@
 
 #include <string>
 
+#include "linux/PosixRegistryBackend.h"
 #include "log/EventLog.h"
-#include "platform/posix/PosixRegistryBackend.h"
-#include "settings/MainWindowControls.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
+#include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
+#include "window/MainWindowControls.h"
 
 namespace velmora::test {
 
@@ -26,7 +27,8 @@ struct TempSettings {
 
     TempDir dir;
     RecordingNotifier notifier;
-    EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier};
+    EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier,
+                 test::fixedTime};
     PosixRegistryBackend backend{dir / "config"};
     Reg reg{backend, log};
     SettingsStore settings{reg, MainWindowControls::kIntervalMinimum};

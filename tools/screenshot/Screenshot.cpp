@@ -15,15 +15,16 @@
 #include <cstring>
 #include <string>
 
-#include "engine/VendorUrls.h"
+#include "linux/LocalTime.h"
+#include "linux/PosixRegistryBackend.h"
+#include "linux/StdoutNotifier.h"
 #include "log/EventLog.h"
-#include "platform/posix/PosixRegistryBackend.h"
-#include "platform/posix/StdoutNotifier.h"
-#include "platform/qt/AboutDialog.h"
-#include "platform/qt/SettingsWindowView.h"
-#include "settings/MainWindow.h"
+#include "qt/AboutDialog.h"
+#include "qt/SettingsWindowView.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
+#include "update/VendorUrls.h"
+#include "window/MainWindow.h"
 
 namespace {
 
@@ -49,7 +50,8 @@ int shootSettingsWindow(const QString& output) {
     QTemporaryDir folder;
     const std::filesystem::path root = folder.path().toStdString();
     velmora::StdoutNotifier notifier;
-    velmora::EventLog log({root / "velmora.log", root / "fallback.log"}, notifier);
+    velmora::EventLog log({root / "velmora.log", root / "fallback.log"}, notifier,
+                          velmora::localTimeNow);
     velmora::PosixRegistryBackend backend(root / "config");
     velmora::Reg reg(backend, log);
     for (const auto& [name, text] :

@@ -1,11 +1,11 @@
-#include "platform/qt/AboutDialog.h"
+#include "qt/AboutDialog.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 
-#include "platform/qt/ProgramIcon.h"
+#include "qt/ProgramIcon.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/MessageBoxNotifier.h"
+#include "qt/MessageBoxNotifier.h"
 
 #include <QMessageBox>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "platform/qt/ProgramIcon.h"
+#include "qt/ProgramIcon.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/QtEventLoopWait.h"
+#include "qt/QtEventLoopWait.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

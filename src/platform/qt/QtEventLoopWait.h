@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/EventLoopWait.h"
+#include "ports/EventLoopWait.h"
 
 namespace velmora {
 

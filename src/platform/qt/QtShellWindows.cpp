@@ -1,4 +1,4 @@
-#include "platform/qt/QtShellWindows.h"
+#include "qt/QtShellWindows.h"
 
 #include <utility>
 

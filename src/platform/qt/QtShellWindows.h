@@ -4,10 +4,10 @@
 #include <QWidget>
 #include <functional>
 
-#include "platform/ShellWindows.h"
-#include "platform/qt/AboutDialog.h"
-#include "platform/qt/TrayMenu.h"
-#include "settings/WindowControls.h"
+#include "qt/AboutDialog.h"
+#include "qt/TrayMenu.h"
+#include "tray/ShellWindows.h"
+#include "window/WindowControls.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/QtTimerDriver.h"
+#include "qt/QtTimerDriver.h"
 
 namespace velmora {
 

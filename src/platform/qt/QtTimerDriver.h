@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "settings/WindowControls.h"
+#include "window/WindowControls.h"
 
 namespace velmora {
 

@@ -1,9 +1,9 @@
-#include "platform/qt/QtTrayIcon.h"
+#include "qt/QtTrayIcon.h"
 
 #include <QGuiApplication>
 #include <utility>
 
-#include "platform/qt/ProgramIcon.h"
+#include "qt/ProgramIcon.h"
 
 namespace velmora {
 

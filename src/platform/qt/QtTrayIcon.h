@@ -4,8 +4,8 @@
 #include <functional>
 #include <optional>
 
-#include "platform/TrayIcon.h"
-#include "shell/TrayIconLogic.h"
+#include "tray/TrayIcon.h"
+#include "tray/TrayIconLogic.h"
 
 namespace velmora {
 

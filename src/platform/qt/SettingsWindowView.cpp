@@ -1,4 +1,4 @@
-#include "platform/qt/SettingsWindowView.h"
+#include "qt/SettingsWindowView.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,8 +14,8 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "platform/qt/ProgramIcon.h"
-#include "settings/MainWindow.h"
+#include "qt/ProgramIcon.h"
+#include "window/MainWindow.h"
 
 namespace velmora {
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "settings/WindowControls.h"
+#include "window/WindowControls.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/TrayMenu.h"
+#include "qt/TrayMenu.h"
 
 #include <QAction>
 #include <QCursor>

@@ -3,7 +3,7 @@
 #include <QMenu>
 #include <functional>
 
-#include "shell/TrayMenu.h"
+#include "tray/TrayMenu.h"
 
 namespace velmora {
 

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "platform/qt/AboutDialog.h"
+#include "qt/AboutDialog.h"
 #include "support/QtTestApplication.h"
 
 namespace velmora {

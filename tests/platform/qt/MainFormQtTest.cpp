@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/QtShellWindows.h"
-#include "platform/qt/SettingsWindowView.h"
-#include "settings/MainWindow.h"
+#include "qt/QtShellWindows.h"
+#include "qt/SettingsWindowView.h"
 #include "shell/MainForm.h"
-#include "shell/TrayIconLogic.h"
 #include "support/QtTestApplication.h"
 #include "support/ScriptedTrayIcon.h"
 #include "support/TempSettings.h"
+#include "tray/TrayIconLogic.h"
+#include "window/MainWindow.h"
 
 namespace velmora {
 namespace {

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "platform/qt/MessageBoxNotifier.h"
+#include "qt/MessageBoxNotifier.h"
 
 namespace velmora {
 namespace {

@@ -6,9 +6,10 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "linux/PosixProcessControl.h"
 #include "log/EventLog.h"
-#include "platform/posix/PosixProcessControl.h"
-#include "platform/qt/QtEventLoopWait.h"
+#include "qt/QtEventLoopWait.h"
+#include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/SavedScript.h"
 #include "support/ScopedWorkingDirectory.h"
@@ -36,7 +37,7 @@ class QtEventLoopWaitTest : public ::testing::Test {
     test::TempDir dir_;
     test::ScopedWorkingDirectory cwd_{dir_.path()};
     test::RecordingNotifier notifier_;
-    EventLog log_{{dir_ / "velmora.log", dir_ / "fallback.log"}, notifier_};
+    EventLog log_{{dir_ / "velmora.log", dir_ / "fallback.log"}, notifier_, test::fixedTime};
     QtEventLoopWait events_;
     PosixProcessControl processes_{events_, log_};
 };

@@ -5,9 +5,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/qt/QtShellWindows.h"
-#include "shell/TrayIconLogic.h"
+#include "qt/QtShellWindows.h"
 #include "support/QtTestApplication.h"
+#include "tray/TrayIconLogic.h"
 
 namespace velmora {
 namespace {

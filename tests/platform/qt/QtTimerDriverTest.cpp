@@ -4,7 +4,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "platform/qt/QtTimerDriver.h"
+#include "qt/QtTimerDriver.h"
 #include "support/QtTestApplication.h"
 
 namespace velmora {

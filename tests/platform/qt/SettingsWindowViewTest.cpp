@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/SettingsWindowView.h"
-#include "settings/MainWindow.h"
+#include "qt/SettingsWindowView.h"
 #include "support/QtTestApplication.h"
 #include "support/TempSettings.h"
+#include "window/MainWindow.h"
 
 namespace velmora {
 namespace {

@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <vector>
 
-#include "platform/qt/QtTrayIcon.h"
-#include "platform/qt/TrayMenu.h"
+#include "qt/QtTrayIcon.h"
+#include "qt/TrayMenu.h"
 #include "support/QtTestApplication.h"
 
 namespace velmora {

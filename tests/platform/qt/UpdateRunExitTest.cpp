@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/UpdateRunRig.h"
-#include "platform/posix/EventLoopFetcher.h"
-#include "platform/qt/QtEventLoopWait.h"
+#include "core/update/UpdateRunRig.h"
+#include "linux/EventLoopFetcher.h"
+#include "qt/QtEventLoopWait.h"
 #include "support/QtTestApplication.h"
 
 namespace velmora {

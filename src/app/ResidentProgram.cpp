@@ -1,0 +1,160 @@
+#include "ResidentProgram.h"
+
+#include <QApplication>
+#include <QSaveFile>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "UpdateMachinery.h"
+#include "linux/ExecutableInfo.h"
+#include "linux/InstanceLock.h"
+#include "linux/LocalTime.h"
+#include "linux/PosixRegistryBackend.h"
+#include "linux/ProgramLog.h"
+#include "linux/TerminationSignals.h"
+#include "linux/XdgDirectories.h"
+#include "log/EventLog.h"
+#include "qt/MessageBoxNotifier.h"
+#include "qt/QtEventLoopWait.h"
+#include "qt/QtShellWindows.h"
+#include "qt/QtTimerDriver.h"
+#include "qt/QtTrayIcon.h"
+#include "qt/SettingsWindowView.h"
+#include "qt/TrayMenu.h"
+#include "settings/Reg.h"
+#include "settings/SettingsStore.h"
+#include "shell/MainForm.h"
+#include "shell/StartupReport.h"
+#include "tray/NotifyIcon.h"
+#include "tray/TrayIconLogic.h"
+#include "window/MainWindow.h"
+
+namespace velmora {
+
+namespace {
+
+// Written once the event loop runs, so that the file also marks the moment the program
+// has become resident.
+void writeStartupReportWhenAsked(const MainWindowControls& window) {
+    const char* file = std::getenv("VELMORA_STARTUP_REPORT");
+    if (file == nullptr || *file == '\0') {
+        return;
+    }
+    QSaveFile out(QString::fromLocal8Bit(file));
+    if (!out.open(QIODevice::WriteOnly)) {
+        return;
+    }
+    const std::string report = startupReport(window, QSystemTrayIcon::isSystemTrayAvailable());
+    out.write(report.data(), static_cast<qint64>(report.size()));
+    out.commit();
+}
+
+// The resident program's parts, in the order they are made (and the reverse order in
+// which they go): the settings window before the widgets that show it, the update run
+// before the events that start it.
+class Resident {
+  public:
+    Resident(QApplication& app, TerminationSignals& endRequests);
+    Resident(const Resident&) = delete;
+    Resident& operator=(const Resident&) = delete;
+
+    // Form_Load, then the event loop until the program is unloaded.
+    int run();
+
+  private:
+    QWidget& settingsView();
+    MainFormSteps startUpSteps();
+
+    ExecutableInfo executable_ = currentExecutable();
+    MessageBoxNotifier notifier_;
+    EventLog log_{programLogDestinations(executable_), notifier_, localTimeNow};
+    PosixRegistryBackend registry_{xdgConfigHome()};
+    Reg reg_{registry_, log_};
+    SettingsStore store_{reg_, MainWindowControls::kIntervalMinimum};
+    MainWindow window_{store_, reg_, executable_.path, executable_.exeName};
+    std::unique_ptr<SettingsWindowView> view_;
+    QtEventLoopWait events_;
+    UpdateMachinery update_{window_, store_, log_, events_, ProgressDisplay::Never};
+    QtTimerDriver minuteTimer_{window_.tmGetVD};
+    TrayMenu menu_{[this](TrayCommand command) { trayLogic_.onMenuCommand(command); }};
+    QtShellWindows windows_{window_, [this]() -> QWidget& { return settingsView(); }, menu_};
+    QtTrayIcon trayIcon_{[this](TrayMessage message) { trayLogic_.onTrayMessage(message); }};
+    NotifyIcon notifyIcon_{trayIcon_, log_};
+    MainForm form_{window_, notifyIcon_, windows_, startUpSteps()};
+    TrayIconLogic trayLogic_{windows_, [this] { form_.unload(UnloadMode::Code); }};
+    QSocketNotifier endRequested_;
+};
+
+Resident::Resident(QApplication& app, TerminationSignals& endRequests)
+    : endRequested_(endRequests.readDescriptor(), QSocketNotifier::Read) {
+    QObject::connect(&endRequested_, &QSocketNotifier::activated, [this, &endRequests] {
+        endRequests.takeSignal();
+        form_.unload(UnloadMode::TaskManager);
+    });
+    // The end of the desktop session arrives as the session manager's "die", which Qt turns
+    // into a quit, or as SIGTERM or SIGHUP. Not commitDataRequest: Qt also emits it for a
+    // mere checkpoint of the session and before a log-out the user may still cancel.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit,
+                     [this] { form_.unload(UnloadMode::SessionEnd); });
+}
+
+int Resident::run() {
+    form_.Form_Load();
+    if (form_.unloaded()) {
+        // Ended from a nested event loop of the start-up (a message box): a new main loop
+        // would no longer notice that the program has been asked to quit.
+        return 0;
+    }
+    QTimer::singleShot(0, [this] { writeStartupReportWhenAsked(window_); });
+    return QApplication::exec();
+}
+
+QWidget& Resident::settingsView() {
+    if (!view_) {
+        view_ = std::make_unique<SettingsWindowView>(window_);
+        view_->onUserClose = [this] { form_.unload(UnloadMode::UserClose); };
+    }
+    return *view_;
+}
+
+MainFormSteps Resident::startUpSteps() {
+    return {
+        .resetTickCounter = [this] { update_.scheduler.resetTickCounter(); },
+        .installedDefinitions = installedDefinitions,
+        .findLatestPackage =
+            [this](const Flag16& showBox, const Flag16& writeToLog) {
+                return update_.lookUpLatestPackage(store_.storedFlavour(), showBox, writeToLog);
+            },
+        // exit() rather than quit(): quit() asks every window to close first, and the
+        // settings window refuses a close, which it takes for the user's close box.
+        .endProgram = [] { QCoreApplication::exit(0); },
+    };
+}
+
+}  // namespace
+
+int runResident(int& argc, char** argv) {
+    const InstanceLock instance(instanceLockFolders());
+    if (instance.outcome() == InstanceLock::Outcome::HeldElsewhere) {
+        return 0;
+    }
+    if (instance.outcome() == InstanceLock::Outcome::Unavailable) {
+        // Two resident programs would run their timers' updates at the same time.
+        std::cerr << "velmora: cannot tell whether another Velmora is running ("
+                  << instance.problem() << "); not started\n";
+        return 3;
+    }
+    // Before anything else, so that a request to end during the start-up is not lost.
+    TerminationSignals endRequests;
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Resident resident(app, endRequests);
+    return resident.run();
+}
+
+}  // namespace velmora

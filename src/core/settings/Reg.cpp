@@ -1,0 +1,90 @@
+#include "settings/Reg.h"
+
+#include <exception>
+
+#include "log/RuntimeError.h"
+#include "ports/RegistryBackend.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::size_t kReadBufferSize = 256;
+
+// The text a 256-byte read buffer yields: everything before the first NUL, or nothing when
+// the data does not fit. Data stored by another program without a terminating NUL is read
+// as if the NUL were there, so it must leave room for one as well.
+std::string textFromReadBuffer(const std::string& data) {
+    const std::size_t nul = data.find('\0');
+    const std::size_t needed = nul == std::string::npos ? data.size() + 1 : data.size();
+    if (needed > kReadBufferSize) {
+        return {};
+    }
+    return data.substr(0, nul);
+}
+
+}  // namespace
+
+Reg::Reg(RegistryBackend& backend, EventLog& log) : backend_(backend), log_(log) {}
+
+std::string Reg::RegReadValue(RootKey root, const std::string& keyPath,
+                              const std::string& valueName) {
+    RegistryValue value;
+    const RegStatus status = backend_.queryValue(root, keyPath, valueName, value);
+    if (status == RegStatus::BadDatabase) {
+        reportUnreadableStore(root);
+    }
+    if (status != RegStatus::Success || value.type != kRegSz) {
+        return {};
+    }
+    return textFromReadBuffer(value.data);
+}
+
+void Reg::NoticeUnreadableStore(const Flag16& showBox) {
+    if (unreadableReport_.empty() || unreadableNoticeShown_ || showBox != kTrue) {
+        return;
+    }
+    unreadableNoticeShown_ = true;
+    const Flag16 writeToLog = kFalse;  // logged when it was met
+    log_.WriteLog(unreadableReport_, showBox, writeToLog);
+}
+
+void Reg::reportUnreadableStore(RootKey root) {
+    if (!unreadableReport_.empty()) {
+        return;
+    }
+    const std::string location = backend_.storeLocation(root);
+    unreadableReport_ = "設定ファイル" + (location.empty() ? "" : "(" + location + ")") +
+                        "を読み込めません. 既定の設定を使います.";
+    const Flag16 showBox = kFalse;
+    const Flag16 writeToLog = kTrue;
+    log_.WriteLog(unreadableReport_, showBox, writeToLog);
+}
+
+bool Reg::RegWriteValue(RootKey root, const std::string& keyPath, const std::string& valueName,
+                        const std::string& data) {
+    try {
+        const RegistryValue value{kRegSz, data + '\0'};
+        return backend_.setValue(root, keyPath, valueName, value) == RegStatus::Success;
+    } catch (...) {
+        reportRunTimeError(std::current_exception());
+        return false;
+    }
+}
+
+bool Reg::RegDeleteValue(RootKey root, const std::string& keyPath, const std::string& valueName) {
+    try {
+        return backend_.deleteValue(root, keyPath, valueName) == RegStatus::Success;
+    } catch (...) {
+        reportRunTimeError(std::current_exception());
+        return false;
+    }
+}
+
+void Reg::reportRunTimeError(const std::exception_ptr& failure) {
+    const Flag16 showBox = kTrue;
+    const Flag16 writeToLog = kTrue;
+    log_.WriteLog(errorReport(runtimeErrorOf(failure)), showBox, writeToLog);
+}
+
+}  // namespace velmora

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+#include "log/EventLog.h"
+#include "ports/RootKey.h"
+
+namespace velmora {
+
+class RegistryBackend;
+
+// The only place the program touches the registry. Each call opens one key, does one thing
+// with one string value and closes the key again. Status answers of the store (a missing
+// key or value, access denied) only shape the result; run-time failures while writing or
+// deleting are reported as "ERROR #<number> : <description>" with both notice flags set.
+class Reg {
+  public:
+    Reg(RegistryBackend& backend, EventLog& log);
+
+    // Empty text when the key or value is missing, the value is not a string, or its text
+    // with the terminating NUL needs more than 256 bytes. A store that cannot be read at all
+    // gives empty text too, and is reported to the log the first time, whatever the logging
+    // option: every setting then reads as its default, which the user must be told.
+    std::string RegReadValue(RootKey root, const std::string& keyPath,
+                             const std::string& valueName);
+    // Shows the report of an unreadable store as a notice as well, once, when `showBox` asks
+    // for notices and such a store has been met.
+    void NoticeUnreadableStore(const Flag16& showBox);
+    // True when the value was stored; missing keys along the path are created.
+    bool RegWriteValue(RootKey root, const std::string& keyPath, const std::string& valueName,
+                       const std::string& data);
+    // True when the value existed and was deleted; a missing key path is created first.
+    bool RegDeleteValue(RootKey root, const std::string& keyPath, const std::string& valueName);
+
+  private:
+    void reportRunTimeError(const std::exception_ptr& failure);
+    void reportUnreadableStore(RootKey root);
+
+    RegistryBackend& backend_;
+    EventLog& log_;
+    std::string unreadableReport_;  // empty until an unreadable store is met
+    bool unreadableNoticeShown_ = false;
+};
+
+}  // namespace velmora

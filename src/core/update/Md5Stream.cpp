@@ -1,0 +1,46 @@
+#include "update/Md5Stream.h"
+
+#include <new>
+
+#include "update/Md5.h"
+
+namespace velmora {
+
+Md5Stream::Md5Stream(DigestLibrary& library) {
+    try {
+        context_ = library.MD5Init();
+        if (!context_) {
+            error_ = kDigestLibraryUnavailable;
+        }
+    } catch (const std::bad_alloc&) {
+        error_ = kOutOfMemory;
+    }
+}
+
+void Md5Stream::add(std::span<const std::uint8_t> piece) {
+    if (finished_ || error_) {
+        return;
+    }
+    if (!context_->MD5Update(piece.data(), piece.size())) {
+        error_ = kDigestLibraryFailed;
+    }
+}
+
+std::string Md5Stream::finish(EventLog& log) {
+    if (finished_) {
+        return {};
+    }
+    finished_ = true;
+    Md5Digest digest{};
+    if (!error_ && !context_->MD5Final(digest)) {
+        error_ = kDigestLibraryFailed;
+    }
+    context_.reset();
+    if (error_) {
+        log.WriteLog(errorReport(*error_), kFalse, kTrue);
+        return {};
+    }
+    return MD5ToHex(digest);
+}
+
+}  // namespace velmora

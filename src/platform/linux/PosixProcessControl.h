@@ -1,0 +1,28 @@
+#pragma once
+
+#include "log/EventLog.h"
+#include "ports/EventLoopWait.h"
+#include "ports/ProcessControl.h"
+
+namespace velmora {
+
+// Starts the package with posix_spawn through its open file and watches them through a pidfd inside
+// the event loop.
+class PosixProcessControl final : public ProcessControl {
+  public:
+    PosixProcessControl(EventLoopWait& events, EventLog& log);
+
+    std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
+                              std::string& error) override;
+    std::int32_t WaitForProcess(const std::int32_t& processId) override;
+    bool quitRequested() const override { return quitRequested_; }
+
+  private:
+    void reportError(int errorNumber);
+
+    EventLoopWait& events_;
+    EventLog& log_;
+    bool quitRequested_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+
+#include "linux/AutostartRunKey.h"
+#include "linux/RegFileStore.h"
+#include "ports/RegistryBackend.h"
+
+namespace velmora {
+
+// The registry kept in files under the user's configuration folder:
+// <config>/velmora/registry/HKEY_CURRENT_USER.reg and HKEY_LOCAL_MACHINE.reg, except the
+// machine's Run key, which is the autostart folder <config>/autostart/.
+class PosixRegistryBackend final : public RegistryBackend {
+  public:
+    // `configHome` is normally xdgConfigHome().
+    explicit PosixRegistryBackend(const std::filesystem::path& configHome);
+
+    RegStatus openKey(RootKey root, const std::string& keyPath) override;
+    RegStatus queryValue(RootKey root, const std::string& keyPath, const std::string& valueName,
+                         RegistryValue& value) override;
+    RegStatus setValue(RootKey root, const std::string& keyPath, const std::string& valueName,
+                       const RegistryValue& value) override;
+    RegStatus deleteValue(RootKey root, const std::string& keyPath,
+                          const std::string& valueName) override;
+    std::string storeLocation(RootKey root) const override;
+
+    static constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+  private:
+    const RegFileStore* storeFor(RootKey root) const;
+    bool isRunKey(RootKey root, const std::string& keyPath) const;
+
+    RegFileStore currentUser_;
+    RegFileStore localMachine_;
+    AutostartRunKey runKey_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,28 @@
+#include "shell/AboutBox.h"
+
+#include "Version.h"
+#include "settings/AppTitle.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr const char* kCopyRightLine = "Copyright (C) 2026 Tessaloy";
+constexpr const char* kContactLine = "お問い合わせ: support@tessaloy.example";
+
+}  // namespace
+
+AboutBox::AboutBox() : lblCopyRight_(kCopyRightLine), lblDescription_(kContactLine) {}
+
+void AboutBox::Form_Load() {
+    caption_ = std::string(kAppTitle) + "について";
+    lblVersion_ = versionLine(version::kMajor, version::kMinor, version::kRevision);
+    lblTitle_ = kAppTitle;
+}
+
+std::string versionLine(int major, int minor, int revision) {
+    return "Version " + std::to_string(major) + "." + std::to_string(minor) + "." +
+           std::to_string(revision);
+}
+
+}  // namespace velmora

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "log/NoticeFlags.h"
+#include "tray/NotifyIcon.h"
+#include "tray/ShellWindows.h"
+#include "update/LatestPackage.h"
+#include "window/MainWindow.h"
+
+namespace velmora {
+
+// Why the settings window is being unloaded.
+enum class UnloadMode : std::int16_t {
+    UserClose = 0,    // close box, system menu, Alt+F4
+    Code = 1,         // the tray menu's exit item
+    SessionEnd = 2,   // the desktop session is logging off or shutting down
+    TaskManager = 3,  // asked to end from outside (SIGTERM)
+};
+
+// What the start-up of the settings window needs beyond the window itself.
+struct MainFormSteps {
+    std::function<void()> resetTickCounter;
+    // The installed definitions version, "" when none.
+    std::function<std::string()> installedDefinitions;
+    // The hash-list lookup of the stored flavour's newest package, shown in
+    // lblLatstVDFileName when found.
+    std::function<std::optional<PublishedPackage>(const Flag16& showBox, const Flag16& writeToLog)>
+        findLatestPackage;
+    // Ends the event loop, and with it the program.
+    std::function<void()> endProgram;
+};
+
+// The program's start, resident life and end, as events of the settings window frmMain:
+// loading it hidden with the icon in the tray, hiding it on minimise, keeping it on a
+// close from the title bar, and one unload path for every way the program ends.
+class MainForm {
+  public:
+    MainForm(MainWindow& window, NotifyIcon& notifyIcon, ShellWindows& windows,
+             MainFormSteps steps);
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // Hidden, tick counter 0, tray icon, frmVendor captioned with the package base URL,
+    // the installed version, the stored settings, and one look at the hash list whose
+    // failure goes to the log whatever the logging option says.
+    void Form_Load();
+    // A minimised window is hidden.
+    void Form_Resize();
+    // True (cancel) for a close from the title bar, which discards the edits and hides the
+    // window instead; every other unload goes ahead.
+    bool Form_QueryUnload(UnloadMode mode);
+    // Icon removed, About box unloaded, event loop ended. Runs once; nothing is saved or
+    // logged.
+    void Form_Unload();
+
+    // Asks to unload: Form_QueryUnload, then Form_Unload unless cancelled.
+    void unload(UnloadMode mode);
+    bool unloaded() const { return unloaded_; }
+
+  private:
+    MainWindow& window_;
+    NotifyIcon& notifyIcon_;
+    ShellWindows& windows_;
+    MainFormSteps steps_;
+    Subscription windowStateSubscription_;
+    bool unloaded_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "window/MainWindowControls.h"
+
+namespace velmora {
+
+// What the settings window shows once the program is resident, one "name=value" line per
+// item: the vendor frame's caption, the installed and the newest published version (tag and
+// caption of each), and whether the icon is in the tray. Written for the end-to-end tests
+// and the start-up benchmark when $VELMORA_STARTUP_REPORT names a file; nothing else reads
+// it.
+std::string startupReport(const MainWindowControls& window, bool trayIconShown);
+
+}  // namespace velmora

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings/SettingsStore.h"
+#include "update/UpdateRun.h"
+#include "window/MainWindow.h"
+
+namespace velmora {
+
+// The two things that start an update run: the minute timer tmGetVD, once automatic update
+// is on and its interval has run out, and the update-now button cmdUpdateVD. Binds itself
+// to the window's timer and button.
+class UpdateScheduler {
+  public:
+    UpdateScheduler(MainWindow& window, SettingsStore& store, UpdateRun& run, std::string baseUrl);
+    UpdateScheduler(const UpdateScheduler&) = delete;
+    UpdateScheduler& operator=(const UpdateScheduler&) = delete;
+
+    // One minute has passed. A tick that falls due while a run is in progress (served
+    // during the installer wait) starts nothing; the count goes on.
+    void tmGetVD_Timer();
+    void cmdUpdateVD_Click();
+
+    std::int16_t tickCounter() const { return tickCounter_; }
+    void resetTickCounter() { tickCounter_ = 0; }
+
+  private:
+    bool isDue() const;
+    Flag16 storedLogFlag();
+
+    MainWindow& window_;
+    SettingsStore& store_;
+    UpdateRun& run_;
+    std::string baseUrl_;
+    std::int16_t tickCounter_ = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "update/UpdateRunObserver.h"
+#include "window/MainWindow.h"
+
+namespace velmora {
+
+// The settings window during an update run: its setting controls are locked while the run
+// works and unlocked, in the order the window expects, when it ends, with the Apply button
+// back in its state before the run; the version labels show what the run found.
+class MainWindowRunObserver final : public UpdateRunObserver {
+  public:
+    explicit MainWindowRunObserver(MainWindow& window) : window_(window) {}
+
+    void runStarting(Flavour flavour) override;
+    void latestPackageFound(const std::string& packageName) override;
+    void installedVersionChanged(const std::string& version) override;
+    // An interrupted run leaves the window as it is: the window is going away.
+    void runEnded(bool interrupted) override;
+
+  private:
+    MainWindow& window_;
+    bool applyWasEnabled_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "linux/PosixRegistryBackend.h"
+#include "linux/XdgDirectories.h"
+#include "settings/SettingsStore.h"
+#include "support/FixedClock.h"
+#include "support/RecordingNotifier.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+
+namespace velmora::test {
+namespace {
+
+constexpr RootKey kUser = RootKey::CurrentUser;
+constexpr std::int16_t kIntervalMinimum = 1;
+
+class SettingsStoreTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    ScopedEnv home{"XDG_CONFIG_HOME", (dir / "config").string()};
+    RecordingNotifier notifier;
+    EventLog log{{dir / "velmora.log", {}}, notifier, test::fixedTime};
+    PosixRegistryBackend backend{xdgConfigHome()};
+    Reg reg{backend, log};
+    SettingsStore store{reg, kIntervalMinimum};
+
+    void keep(const std::string& name, const std::string& text) {
+        ASSERT_TRUE(reg.RegWriteValue(kUser, SettingsStore::SettingsKeyPath(), name, text));
+    }
+};
+
+TEST_F(SettingsStoreTest, SettingsKeyIsSoftwareTessaloyVelmora) {
+    EXPECT_EQ(SettingsStore::SettingsKeyPath(), "Software\\Tessaloy\\Velmora");
+}
+
+TEST_F(SettingsStoreTest, HandWrittenRegFileReadsAsOneTwentyFourZeroAndTwo) {
+    writeFile(dir / "config/velmora/registry/HKEY_CURRENT_USER.reg",
+              "Windows Registry Editor Version 5.00\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n"
+              "\"IUP\"=\"1\"\n"
+              "\"Interval\"=\" 24 \"\n"
+              "\"Log\"=dword:00000001\n"
+              "\"Remove\"=\"2.5\"\n");
+    EXPECT_EQ(store.GetIUPSetting(), 1);
+    EXPECT_EQ(store.GetIntervalSetting(), 24);
+    EXPECT_EQ(store.GetLogSetting(), 0) << "a number that is not a string reads as the default";
+    EXPECT_EQ(store.GetRemoveSetting(), 2);
+}
+
+TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
+    EXPECT_EQ(store.GetIUPSetting(), 0);
+    EXPECT_EQ(store.GetAutoSetting(), 0);
+    EXPECT_EQ(store.GetIntervalSetting(), kIntervalMinimum);
+    EXPECT_EQ(store.GetLogSetting(), 0);
+    EXPECT_EQ(store.GetRemoveSetting(), 0);
+    EXPECT_EQ(store.GetRunSetting(), 0);
+    EXPECT_EQ(SettingsStore(reg, 5).GetIntervalSetting(), 5)
+        << "the window's minimum is the default";
+    EXPECT_FALSE(std::filesystem::exists(dir / "config/velmora")) << "reading creates nothing";
+}
+
+TEST_F(SettingsStoreTest, EachGetterReadsItsOwnValue) {
+    keep("IUP", "1");
+    keep("Auto", "2");
+    keep("Interval", "3");
+    keep("Log", "4");
+    keep("Remove", "5");
+    keep("Run", "6");
+    EXPECT_EQ(store.GetIUPSetting(), 1);
+    EXPECT_EQ(store.GetAutoSetting(), 2);
+    EXPECT_EQ(store.GetIntervalSetting(), 3);
+    EXPECT_EQ(store.GetLogSetting(), 4);
+    EXPECT_EQ(store.GetRemoveSetting(), 5);
+    EXPECT_EQ(store.GetRunSetting(), 6);
+}
+
+TEST_F(SettingsStoreTest, NumericTextsAreRoundedAndAnythingElseIsTheDefault) {
+    const std::pair<const char*, std::int16_t> cases[] = {
+        {"2.5", 2},     {"3.5", 4},     {" 7 ", 7}, {"-2.5", -2},     {"1e2", 100},
+        {"+4", 4},      {"500", 500},   {"-1", -1}, {"32767", 32767}, {"-32768", -32768},
+        {"letters", 1}, {"", 1},        {"yes", 1}, {"1,5", 1},       {"0x10", 1},
+        {"70000", 1},   {"32767.5", 1}, {"1e5", 1}, {"-40000", 1},
+    };
+    for (const auto& [text, expected] : cases) {
+        keep("Interval", text);
+        EXPECT_EQ(store.GetIntervalSetting(), expected) << '"' << text << '"';
+    }
+    keep("Auto", "yes");
+    EXPECT_EQ(store.GetAutoSetting(), 0);
+    keep("IUP", "5");
+    EXPECT_EQ(store.GetIUPSetting(), 5) << "no range check: the window gets what is stored";
+}
+
+TEST_F(SettingsStoreTest, ValuesTheReadBufferCannotHoldReadAsTheDefault) {
+    keep("Interval", std::string(254, ' ') + "9");
+    EXPECT_EQ(store.GetIntervalSetting(), 9);
+    keep("Interval", std::string(255, ' ') + "9");
+    EXPECT_EQ(store.GetIntervalSetting(), kIntervalMinimum);
+    ASSERT_EQ(backend.setValue(kUser, SettingsStore::SettingsKeyPath(), "Run",
+                               {kRegDword, std::string("\1\0\0\0", 4)}),
+              RegStatus::Success);
+    EXPECT_EQ(store.GetRunSetting(), 0);
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,0 +1,168 @@
+#pragma once
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "curl/CurlFetcher.h"
+#include "linux/PollEventLoopWait.h"
+#include "linux/PosixPackageFile.h"
+#include "linux/PosixProcessControl.h"
+#include "openssl/OpenSslDigestLibrary.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/ScopedEnv.h"
+#include "support/ScopedWorkingDirectory.h"
+#include "support/TempDir.h"
+#include "support/TempSettings.h"
+#include "update/DefinitionName.h"
+#include "update/InstalledDefinitions.h"
+#include "update/LatestPackage.h"
+#include "update/Md5.h"
+#include "update/UpdateRun.h"
+#include "update/VendorUrls.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowRunObserver.h"
+
+namespace velmora::test {
+
+// The real wait, with a hook that runs while the package runs, as a window event or a
+// timer tick would inside the nested event loop. The hook may also end the wait as an
+// application exit does.
+class HookedEventLoopWait final : public EventLoopWait {
+  public:
+    WaitOutcome waitUntilReadable(int fd) override {
+        if (duringWait && duringWait(fd) == WaitOutcome::Quit) {
+            return WaitOutcome::Quit;
+        }
+        return poll_.waitUntilReadable(fd);
+    }
+
+    // Gets the pidfd of the package.
+    std::function<WaitOutcome(int pidfd)> duringWait;
+
+  private:
+    PollEventLoopWait poll_;
+};
+
+// The process id behind a pidfd.
+inline pid_t pidOfPidfd(int pidfd) {
+    std::ifstream info("/proc/self/fdinfo/" + std::to_string(pidfd));
+    for (std::string line; std::getline(info, line);) {
+        if (line.rfind("Pid:", 0) == 0) {
+            return static_cast<pid_t>(std::stol(line.substr(4)));
+        }
+    }
+    return -1;
+}
+
+// Every part of a run as the program puts it together, on temporary folders, the settings
+// of TempSettings and a loopback server that answers as the vendor host (through
+// http_proxy), with the window set up as the start-up leaves it.
+class UpdateRunRig : public TempSettings {
+  public:
+    static constexpr const char* kListPath = "/defs/download/md5-hash.txt";
+    static constexpr const char* kPackagesPath = "/defs/download/packages/";
+
+    UpdateRunRig() {
+        std::filesystem::create_directories(definitions());
+        std::filesystem::create_directories(downloads());
+    }
+
+    std::filesystem::path definitions() const {
+        return dir / "common" / "Corvane Shared" / "Definitions";
+    }
+    std::filesystem::path downloads() const { return dir / "downloads"; }
+    std::filesystem::path logFile() const { return dir / "velmora.log"; }
+
+    std::string installed() const { return GetInstalledDefinitions((dir / "common").string()); }
+
+    // A package that, started with /q, installs the definitions folder `folder`.
+    static std::string installingPackage(const std::string& folder) {
+        return "#!/bin/sh\n[ \"$1\" = /q ] || exit 2\nmkdir -p "
+               "\"$VELMORA_COMMON_FILES/Corvane Shared/Definitions/" +
+               folder + "\"\n";
+    }
+
+    std::string digestOf(const std::string& body) {
+        const ByteBuffer bytes(body.begin(), body.end());
+        return MD5Bytes(bytes, bytes.size(), digests, log);
+    }
+
+    // Serves the package and a hash list naming it with `listedDigest`.
+    void publish(const std::string& fileName, const std::string& body,
+                 const std::string& listedDigest) {
+        server.on(kListPath, HttpResponse::ok(listedDigest + " " + fileName + "\r\n"));
+        server.on(kPackagesPath + fileName, HttpResponse::ok(body));
+    }
+    void publish(const std::string& fileName, const std::string& body) {
+        std::string digest = digestOf(body);
+        for (char& c : digest) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        publish(fileName, body, digest);
+    }
+
+    // What Form_Load leaves: the installed version shown and the stored settings loaded.
+    void startUp() {
+        window.showInstalledVersion(installed());
+        window.LoadSettings();
+    }
+
+    // The procedures the program hands a run, over the parts of this rig.
+    UpdateRunProcedures procedures() {
+        return {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+                    return finder.FindLatestPackage(flavour, showBox, writeToLog);
+                },
+                [this] { return std::make_unique<BackgroundMd5>(digests, log); },
+                [this] { return installed(); }};
+    }
+
+    void runByButton() {
+        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+    }
+
+    // "name" or "name(index)" of every control, with its Enabled state.
+    std::map<std::string, bool> enabledStates() {
+        std::map<std::string, bool> states;
+        for (Control* control : window.allControls()) {
+            const std::string key =
+                control->index() < 0
+                    ? control->name()
+                    : control->name() + "(" + std::to_string(control->index()) + ")";
+            states[key] = control->enabled();
+        }
+        return states;
+    }
+
+    std::size_t requestsFor(const std::string& path) const {
+        std::size_t count = 0;
+        for (const RecordedRequest& request : server.requests()) {
+            count += request.path() == path ? 1 : 0;
+        }
+        return count;
+    }
+
+    ScopedEnv commonFiles{"VELMORA_COMMON_FILES", (dir / "common").string()};
+    LoopbackHttpServer server;
+    ScopedEnv proxy{"http_proxy", "http://" + server.authority()};
+    ScopedEnv noProxy{"no_proxy", std::nullopt};
+    ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
+    ScopedWorkingDirectory cwd{
+        (std::filesystem::create_directories(dir / "downloads"), dir / "downloads")};
+    MainWindow window{settings, reg, dir.path().string(), "velmora"};
+    CurlFetcher fetcher{{std::chrono::milliseconds(3000), std::chrono::seconds(10)}};
+    OpenSslDigestLibrary digests;
+    PosixPackageFile packageFile;
+    HookedEventLoopWait events;
+    PosixProcessControl processes{events, log};
+    LatestPackageFinder finder{fetcher, log};
+    MainWindowRunObserver observer{window};
+    UpdateRun run{observer, fetcher, packageFile, processes, log, procedures()};
+};
+
+}  // namespace velmora::test

@@ -1,0 +1,467 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/update/UpdateNotices.h"
+#include "core/update/UpdateRunRig.h"
+#include "update/UpdateRun.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::kFailure1;
+using test::kFailure2;
+using test::kMismatch;
+using test::kPackage;
+using test::kUpdated;
+using test::readFile;
+using test::UpdateRunRig;
+using test::writeFile;
+
+constexpr const char* kSomeDigest = "0123456789ABCDEF0123456789ABCDEF";
+
+using States = std::map<std::string, bool>;
+
+// The window while a run holds it, with the selected flavour being the stored one.
+States lockedWindow(const States& before) {
+    States states = before;
+    for (const char* name :
+         {"cmdUpdateVD", "cmdOK", "cmdCancel", "cmdApply", "optIUP(0)", "optIUP(1)", "chkAuto",
+          "txtInterval", "scrlInterval", "chkRun", "chkLog", "chkRemove"}) {
+        states[name] = false;
+    }
+    return states;
+}
+
+class UpdateRunTest : public ::testing::Test {
+  protected:
+    // Runs by the button and keeps the window's state as it stood at the first notice.
+    void runRecordingTheLock() {
+        rig_.notifier.onNotice = [this](const std::string&) {
+            if (statesAtNotice_.empty()) {
+                statesAtNotice_ = rig_.enabledStates();
+            }
+        };
+        rig_.runByButton();
+    }
+
+    bool packageKept() const { return fs::exists(rig_.downloads() / kPackage); }
+
+    UpdateRunRig rig_;
+    States statesAtNotice_;
+};
+
+TEST_F(UpdateRunTest, InstallsANewerPackageWithTheWindowLockedAndUnlocksItAfterwards) {
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    const States before = rig_.enabledStates();
+
+    runRecordingTheLock();
+
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_NE(readFile(rig_.logFile()).find(" : " + std::string(kUpdated) + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(statesAtNotice_, lockedWindow(before));
+    EXPECT_EQ(rig_.enabledStates(), before);
+    EXPECT_FALSE(rig_.window.cmdApply.enabled());
+    EXPECT_EQ(rig_.window.lblVDFileName.tag(), "20041114-017");
+    EXPECT_EQ(rig_.window.lblVDFileName.caption(), "2004/11/14 rev. 17");
+    EXPECT_EQ(rig_.window.lblLatstVDFileName.caption(), "2004/11/14 rev. 17");
+    EXPECT_FALSE(packageKept());
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::Updated);
+}
+
+TEST_F(UpdateRunTest, ANewerRevisionOfTheSameDateIsInstalledAndAnEqualOrLaterOneIsNot) {
+    fs::create_directory(rig_.definitions() / "20041114.016");
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    rig_.runByButton();
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+
+    rig_.runByButton();  // the window now holds 20041114-017
+    fs::create_directory(rig_.definitions() / "20041120.001");
+    rig_.startUp();  // installed later than the list's newest
+    rig_.runByButton();
+    const std::string upToDate = "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです.";
+    EXPECT_EQ(rig_.notifier.notices, (std::vector<std::string>{kUpdated, upToDate, upToDate}));
+    EXPECT_EQ(rig_.requestsFor(std::string(UpdateRunRig::kPackagesPath) + kPackage), 1u);
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::UpToDate);
+}
+
+TEST_F(UpdateRunTest, UnappliedEditsSurviveTheRunAndTheIntervalControlsFollowChkAuto) {
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    rig_.window.chkAuto.setValue(1);  // checked on the window, not applied
+    ASSERT_TRUE(rig_.window.cmdApply.enabled());
+    rig_.window.txtInterval.setEnabled(false);  // whatever their state before the run
+    rig_.window.lblInterval[1].setEnabled(false);
+
+    runRecordingTheLock();
+
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_FALSE(statesAtNotice_.at("cmdApply"));
+    EXPECT_TRUE(rig_.window.cmdApply.enabled());
+    EXPECT_TRUE(rig_.window.txtInterval.enabled());
+    EXPECT_TRUE(rig_.window.scrlInterval.enabled());
+    EXPECT_TRUE(rig_.window.lblInterval[0].enabled());
+    EXPECT_TRUE(rig_.window.lblInterval[1].enabled());
+}
+
+TEST_F(UpdateRunTest, TheStoredFlavourIsUsedWhenAnotherIsSelectedButNotApplied) {
+    rig_.store("IUP", "1");
+    rig_.publish("20041114-017-x86.exe", UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    rig_.window.optIUP[0].setValue(true);  // the user picks i32 and does not apply it
+    ASSERT_TRUE(rig_.window.cmdApply.enabled());
+
+    runRecordingTheLock();
+
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_EQ(rig_.requestsFor("/defs/download/packages/20041114-017-x86.exe"), 1u);
+    // Only the stored option and the options not selected are locked.
+    EXPECT_TRUE(statesAtNotice_.at("optIUP(0)"));
+    EXPECT_FALSE(statesAtNotice_.at("optIUP(1)"));
+    EXPECT_TRUE(rig_.window.optIUP[0].enabled());
+    EXPECT_TRUE(rig_.window.optIUP[1].enabled());
+    EXPECT_TRUE(rig_.window.cmdApply.enabled());
+}
+
+// The hash list arrives while window events are served: x86 applied then must not make the
+// run fetch the x86 package and check it against the i32 entry's digest.
+TEST_F(UpdateRunTest, AFlavourAppliedDuringTheRunChangesNeitherThePackageNorItsDigest) {
+    const std::string i32 = UpdateRunRig::installingPackage("20041114.017");
+    const std::string x86 = UpdateRunRig::installingPackage("20041113.001");
+    rig_.publish("20041114-017-x86.exe", x86);
+    rig_.publish(kPackage, i32);  // the list names the i32 package only, with its digest
+    rig_.startUp();
+    UpdateRunProcedures procedures = rig_.procedures();
+    procedures.FindLatestPackage = [&](Flavour flavour, const Flag16& showBox,
+                                       const Flag16& writeToLog) {
+        auto found = rig_.finder.FindLatestPackage(flavour, showBox, writeToLog);
+        rig_.store("IUP", "1");
+        return found;
+    };
+    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
+                  procedures);
+
+    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_EQ(rig_.requestsFor("/defs/download/packages/20041114-017-x86.exe"), 0u);
+    EXPECT_EQ(rig_.installed(), "20041114-017");
+}
+
+TEST_F(UpdateRunTest, ALowerCaseDigestInTheListMatchesItsPackage) {
+    const std::string body = UpdateRunRig::installingPackage("20041114.017");
+    rig_.publish(kPackage, body, rig_.digestOf(body));
+    rig_.startUp();
+    rig_.runByButton();
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+}
+
+TEST_F(UpdateRunTest, AFailedDownloadWritesNothing) {
+    rig_.publish(kPackage, "", kSomeDigest);
+    rig_.startUp();
+    const States before = rig_.enabledStates();
+    rig_.runByButton();
+    EXPECT_EQ(rig_.notifier.notices,
+              std::vector<std::string>{
+                  "ウィルス定義ファイル(20041114-017-i32.exe)のダウンロードに失敗しました."});
+    EXPECT_TRUE(fs::is_empty(rig_.downloads()));
+    EXPECT_EQ(rig_.enabledStates(), before);
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::DownloadFailed);
+}
+
+TEST_F(UpdateRunTest, WithoutPackageInformationOnlyTheListLookupReports) {
+    rig_.server.on(UpdateRunRig::kListPath, test::HttpResponse::ok(""));
+    rig_.startUp();
+    const States before = rig_.enabledStates();
+    rig_.runByButton();
+    ASSERT_EQ(rig_.notifier.notices.size(), 1u);
+    EXPECT_TRUE(rig_.notifier.notices[0].ends_with(" をダウンロードできません."));
+    EXPECT_EQ(rig_.enabledStates(), before);
+    EXPECT_EQ(rig_.window.lblVDFileName.caption(), "----/--/-- rev. ---");
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::NoPackageInformation);
+}
+
+// Each failing outcome after the save, with chkRemove off and on.
+TEST_F(UpdateRunTest, FailedPackagesAreDeletedUnlessTheUserKeepsThem) {
+    struct Row {
+        std::string what;
+        std::function<void()> publish;
+        std::string notice;
+        UpdateOutcome outcome;
+    };
+    const std::string installs = UpdateRunRig::installingPackage("20041114.017");
+    const std::vector<Row> rows{
+        {"wrong digest", [&] { rig_.publish(kPackage, installs, kSomeDigest); }, kMismatch,
+         UpdateOutcome::DigestMismatch},
+        {"error page",
+         [&] {
+             rig_.publish(kPackage, installs);
+             rig_.server.on(std::string(UpdateRunRig::kPackagesPath) + kPackage,
+                            test::HttpResponse::status(404, "<html>Not Found</html>"));
+         },
+         kMismatch, UpdateOutcome::DigestMismatch},
+        {"installs nothing", [&] { rig_.publish(kPackage, "#!/bin/sh\nexit 0\n"); }, kFailure2,
+         UpdateOutcome::NotConfirmed},
+        {"installs another version",
+         [&] { rig_.publish(kPackage, UpdateRunRig::installingPackage("20041113.001")); },
+         kFailure2, UpdateOutcome::NotConfirmed},
+    };
+    for (const Row& row : rows) {
+        for (const std::int16_t keep : {0, 1}) {
+            SCOPED_TRACE(row.what + (keep ? ", kept" : ", deleted"));
+            fs::remove_all(rig_.definitions());
+            fs::create_directories(rig_.definitions());
+            fs::remove(rig_.downloads() / kPackage);
+            rig_.notifier.notices.clear();
+            row.publish();
+            rig_.startUp();
+            rig_.window.chkRemove.setValue(keep);
+            const States before = rig_.enabledStates();
+
+            rig_.runByButton();
+
+            EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{row.notice});
+            EXPECT_EQ(packageKept(), keep == 1);
+            EXPECT_EQ(rig_.window.lblVDFileName.tag(), "");
+            EXPECT_EQ(rig_.enabledStates(), before);
+            EXPECT_EQ(rig_.run.lastOutcome(), row.outcome);
+        }
+    }
+}
+
+TEST_F(UpdateRunTest, ASuccessfulPackageIsKeptWhenTheUserAsksForIt) {
+    const std::string body = UpdateRunRig::installingPackage("20041114.017");
+    rig_.publish(kPackage, body);
+    rig_.startUp();
+    rig_.window.chkRemove.setValue(1);
+    rig_.runByButton();
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_EQ(readFile(rig_.downloads() / kPackage), body);
+}
+
+TEST_F(UpdateRunTest, AProcessThatCannotBeWatchedIsFailureOne) {
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    // The package is over and collected before the wait can open it.
+    class ReapFirst final : public ProcessControl {
+      public:
+        explicit ReapFirst(ProcessControl& real) : real_(real) {}
+        std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
+                                  std::string& error) override {
+            return real_.startPackage(package, argument, error);
+        }
+        std::int32_t WaitForProcess(const std::int32_t& processId) override {
+            waitpid(processId, nullptr, 0);
+            return real_.WaitForProcess(processId);
+        }
+        bool quitRequested() const override { return real_.quitRequested(); }
+
+      private:
+        ProcessControl& real_;
+    } reapFirst(rig_.processes);
+    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, reapFirst, rig_.log,
+                  rig_.procedures());
+
+    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+
+    // The package did install, but unseen: the window keeps the old version.
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kFailure1});
+    EXPECT_EQ(rig_.installed(), "20041114-017");
+    EXPECT_EQ(rig_.window.lblVDFileName.tag(), "");
+    EXPECT_FALSE(packageKept());
+    EXPECT_EQ(run.lastOutcome(), UpdateOutcome::WaitFailed);
+}
+
+TEST_F(UpdateRunTest, FileAndProcessFailuresGetTheirOwnNoticeAndTheWindowIsUnlocked) {
+    rig_.startUp();
+    const States before = rig_.enabledStates();
+
+    // A folder stands under the package's name: the package cannot be saved.
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    fs::create_directory(rig_.downloads() / kPackage);
+    rig_.runByButton();
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::SaveFailed);
+    EXPECT_EQ(rig_.enabledStates(), before);
+    fs::remove(rig_.downloads() / kPackage);
+
+    // Bytes that are no program: the package cannot be started.
+    rig_.publish(kPackage, "not a program\n");
+    rig_.runByButton();
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::StartFailed);
+    EXPECT_FALSE(packageKept());
+    EXPECT_EQ(rig_.enabledStates(), before);
+
+    // A package that leaves a folder under its own name: it cannot be deleted.
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017") + "rm -f " + kPackage +
+                               " && mkdir " + kPackage + "\n");
+    rig_.runByButton();
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::Updated);
+    EXPECT_EQ(rig_.enabledStates(), before);
+
+    EXPECT_EQ(rig_.notifier.notices,
+              (std::vector<std::string>{
+                  "ウィルス定義ファイル(20041114-017-i32.exe)を保存できませんでした(Is a "
+                  "directory).",
+                  "ウィルス定義ファイル(20041114-017-i32.exe)を実行できませんでした(Exec format "
+                  "error).",
+                  kUpdated,
+                  "ウィルス定義ファイル(20041114-017-i32.exe)を削除できませんでした(Is a "
+                  "directory).",
+              }));
+}
+
+TEST_F(UpdateRunTest, ALinkPlantedUnderThePackageNameIsReplacedNotFollowed) {
+    writeFile(rig_.dir / "precious.txt", "keep me");
+    fs::create_symlink(rig_.dir / "precious.txt", rig_.downloads() / kPackage);
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    rig_.runByButton();
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_EQ(readFile(rig_.dir / "precious.txt"), "keep me");
+}
+
+TEST_F(UpdateRunTest, NoSecondRunStartsWhileThePackageRuns) {
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    bool inProgressDuringWait = false;
+    rig_.events.duringWait = [&](int) {
+        inProgressDuringWait = rig_.run.inProgress();
+        rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+        return WaitOutcome::Ready;
+    };
+    rig_.runByButton();
+    EXPECT_TRUE(inProgressDuringWait);
+    EXPECT_FALSE(rig_.run.inProgress());
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_EQ(rig_.requestsFor(UpdateRunRig::kListPath), 1u);
+}
+
+TEST_F(UpdateRunTest, AnExitDuringTheWaitLeavesTheWindowAndThePackageAlone) {
+    rig_.publish(kPackage, "#!/bin/sh\nexec sleep 5\n");
+    rig_.startUp();
+    States lockedAtExit;
+    pid_t package = -1;
+    rig_.events.duringWait = [&](int pidfd) {
+        lockedAtExit = rig_.enabledStates();
+        package = test::pidOfPidfd(pidfd);
+        return WaitOutcome::Quit;
+    };
+    rig_.runByButton();
+
+    EXPECT_TRUE(rig_.notifier.notices.empty());
+    EXPECT_FALSE(fs::exists(rig_.logFile()));
+    EXPECT_EQ(rig_.enabledStates(), lockedAtExit);
+    EXPECT_TRUE(packageKept());
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::Interrupted);
+    EXPECT_TRUE(rig_.run.quitRequested());
+    ASSERT_GT(package, 0);
+    EXPECT_EQ(kill(package, 0), 0);
+    kill(package, SIGKILL);
+    waitpid(package, nullptr, 0);
+
+    // Nothing more runs once the program is ending.
+    rig_.runByButton();
+    EXPECT_EQ(rig_.requestsFor(UpdateRunRig::kListPath), 1u);
+}
+
+TEST_F(UpdateRunTest, TheFlagsDecideBetweenBoxAndLogLine) {
+    rig_.publish(kPackage, "", kSomeDigest);
+    rig_.startUp();
+    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kFalse, kFalse);
+    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), 1,
+                               1);  // 1 is not true
+    EXPECT_TRUE(rig_.notifier.notices.empty());
+    EXPECT_FALSE(fs::exists(rig_.logFile()));
+
+    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kFalse, kTrue);
+    EXPECT_TRUE(rig_.notifier.notices.empty());
+    EXPECT_TRUE(readFile(rig_.logFile()).ends_with("のダウンロードに失敗しました.\r\n"))
+        << readFile(rig_.logFile());
+}
+
+// Another user who may write to the working folder puts other bytes under the package's
+// name between the check and the start: the bytes that were checked are the ones that run.
+TEST_F(UpdateRunTest, ThePackageThatRunsIsTheOneThatWasChecked) {
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    class SwapBeforeStart final : public ProcessControl {
+      public:
+        SwapBeforeStart(ProcessControl& real, fs::path folder)
+            : real_(real), folder_(std::move(folder)) {}
+        std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
+                                  std::string& error) override {
+            writeFile(folder_ / "impostor", UpdateRunRig::installingPackage("20041113.001"));
+            fs::permissions(folder_ / "impostor", fs::perms::owner_all);
+            fs::rename(folder_ / "impostor", folder_ / package.fileName());
+            return real_.startPackage(package, argument, error);
+        }
+        std::int32_t WaitForProcess(const std::int32_t& processId) override {
+            return real_.WaitForProcess(processId);
+        }
+        bool quitRequested() const override { return real_.quitRequested(); }
+
+      private:
+        ProcessControl& real_;
+        fs::path folder_;
+    } swapBeforeStart(rig_.processes, rig_.downloads());
+    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, swapBeforeStart, rig_.log,
+                  rig_.procedures());
+
+    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+
+    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
+    EXPECT_FALSE(fs::exists(rig_.definitions() / "20041113.001"));
+}
+
+// Memory running out anywhere in a run ends the run like any other failure: one notice,
+// the window unlocked, no package left behind; the program goes on.
+TEST_F(UpdateRunTest, RunningOutOfMemoryEndsTheRunWithANoticeAndUnlocksTheWindow) {
+    const std::string outOfMemory = "ウィルス定義の更新に失敗しました(メモリが不足しています).";
+    struct Case {
+        std::string name;
+        UpdateRunProcedures procedures;
+    };
+    const auto find = [this](Flavour f, const Flag16& s, const Flag16& w) {
+        return rig_.finder.FindLatestPackage(f, s, w);
+    };
+    const auto md5 = [this] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); };
+    const auto installed = [this] { return rig_.installed(); };
+    const std::vector<Case> cases{
+        {"looking up the list",
+         {[](Flavour, const Flag16&, const Flag16&) -> std::optional<PublishedPackage> {
+              throw std::bad_alloc();
+          },
+          md5, installed}},
+        {"starting the digest",
+         {find, []() -> std::unique_ptr<BackgroundMd5> { throw std::bad_alloc(); }, installed}},
+        {"confirming the install", {find, md5, []() -> std::string { throw std::bad_alloc(); }}},
+    };
+    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
+    rig_.startUp();
+    const States before = rig_.enabledStates();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig_.notifier.notices.clear();
+        UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
+                      c.procedures);
+        run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+        EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{outOfMemory});
+        EXPECT_EQ(run.lastOutcome(), UpdateOutcome::OutOfMemory);
+        EXPECT_EQ(rig_.enabledStates(), before);
+        EXPECT_FALSE(packageKept());
+        EXPECT_FALSE(run.inProgress());
+    }
+}
+
+}  // namespace
+}  // namespace velmora

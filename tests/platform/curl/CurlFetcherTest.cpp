@@ -1,0 +1,389 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <new>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "curl/CurlFetcher.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/ScopedEnv.h"
+
+namespace velmora {
+namespace {
+
+using namespace std::chrono_literals;
+using test::HttpResponse;
+using test::patternedBody;
+
+const ByteBuffer kUntouched{0xde, 0xad, 0xbe, 0xef};
+constexpr std::size_t kLimit = std::size_t{64} << 20;
+
+// Keeps what it is handed, and can stand for a receiver that runs out of memory.
+class RecordingReceiver final : public BodyReceiver {
+  public:
+    bool receive(std::span<const std::uint8_t> piece) override {
+        if (outOfMemory) {
+            throw std::bad_alloc();
+        }
+        body.append(piece.begin(), piece.end());
+        ++pieces;
+        return true;
+    }
+    void expectLength(std::uint64_t length) override {
+        EXPECT_EQ(pieces, 0u) << "announced before the body";
+        announced.push_back(length);
+    }
+    std::string body;
+    std::vector<std::uint64_t> announced;
+    std::size_t pieces = 0;
+    bool outOfMemory = false;
+};
+
+std::string asText(const ByteBuffer& buffer) {
+    return std::string(buffer.begin(), buffer.end());
+}
+
+class CurlFetcherTest : public ::testing::Test {
+  protected:
+    // The machine's own proxy settings must not steer these loopback requests.
+    test::ScopedEnv httpProxy{"http_proxy", std::nullopt};
+    test::ScopedEnv httpProxyUpper{"HTTP_PROXY", std::nullopt};
+    test::ScopedEnv allProxy{"all_proxy", std::nullopt};
+    test::ScopedEnv allProxyUpper{"ALL_PROXY", std::nullopt};
+    test::ScopedEnv noProxy{"no_proxy", std::nullopt};
+    test::ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
+
+    test::LoopbackHttpServer server;
+    // Short time-outs keep the fault cases quick; the real figures have their own test.
+    CurlFetcher fetcher{FetchTimeouts{1500ms, 2s}};
+    ByteBuffer buffer = kUntouched;
+
+    std::size_t fetch(const std::string& url, const std::string& proxy = "") {
+        return fetcher.InternetGetFile(url, buffer, proxy, kLimit);
+    }
+
+    static double secondsSince(std::chrono::steady_clock::time_point start) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+};
+
+TEST_F(CurlFetcherTest, EmptyUrlGivesZeroWithoutTouchingTheBuffer) {
+    EXPECT_EQ(fetch(""), 0u);
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_EQ(server.connectionCount(), 0u);
+}
+
+TEST_F(CurlFetcherTest, BodiesComeBackExactlySizedByteForByte) {
+    for (const std::size_t size :
+         {std::size_t{1}, std::size_t{1023}, std::size_t{1024}, std::size_t{32766},
+          std::size_t{32767}, std::size_t{32768}, std::size_t{65535}, std::size_t{6u << 20}}) {
+        SCOPED_TRACE(size);
+        const std::string body = patternedBody(size);
+        server.on("/sized", HttpResponse::ok(body));
+        buffer = kUntouched;
+        ASSERT_EQ(fetch(server.url("/sized")), size);
+        ASSERT_EQ(buffer.size(), size);
+        EXPECT_TRUE(asText(buffer) == body);
+    }
+}
+
+TEST_F(CurlFetcherTest, BodyWithoutAnnouncedLengthGrowsToItsEnd) {
+    const std::string body = patternedBody((5u << 20) + 7);
+    server.on("/stream", HttpResponse::ok(body).withoutLength());
+    ASSERT_EQ(fetch(server.url("/stream")), body.size());
+    EXPECT_TRUE(asText(buffer) == body);
+}
+
+TEST_F(CurlFetcherTest, EmptyBodyGivesZeroAndEmptiesTheBuffer) {
+    server.on("/empty", HttpResponse::ok(""));
+    EXPECT_EQ(fetch(server.url("/empty")), 0u);
+    EXPECT_TRUE(buffer.empty());
+}
+
+TEST_F(CurlFetcherTest, RequestIsAPlainGetWithAgentAndCacheBypass) {
+    server.on("/hash.txt", HttpResponse::ok("list"));
+    ASSERT_EQ(fetch(server.url("/hash.txt")), 4u);
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "GET");
+    EXPECT_EQ(requests[0].target, "/hash.txt");
+    EXPECT_EQ(requests[0].header("User-Agent"), "wininet");
+    EXPECT_EQ(requests[0].header("Cache-Control"), "no-cache");
+    EXPECT_EQ(requests[0].header("Pragma"), "no-cache");
+    EXPECT_EQ(requests[0].header("Accept-Encoding"), std::nullopt);
+}
+
+TEST_F(CurlFetcherTest, ErrorPageIsDataLikeAnyOtherBody) {
+    const std::string page = "<html><body>no such package</body></html>";
+    server.on("/missing.exe", HttpResponse::status(404, page));
+    ASSERT_EQ(fetch(server.url("/missing.exe")), page.size());
+    EXPECT_EQ(asText(buffer), page);
+
+    server.on("/broken", HttpResponse::status(500, "oops"));
+    EXPECT_EQ(fetch(server.url("/broken")), 4u);
+    EXPECT_EQ(asText(buffer), "oops");
+}
+
+TEST_F(CurlFetcherTest, RedirectChainIsFollowedToTheBody) {
+    server.on("/a", HttpResponse::redirect(301, server.url("/b")));
+    server.on("/b", HttpResponse::redirect(302, "/c"));
+    server.on("/c", HttpResponse::redirect(307, server.url("/final")));
+    server.on("/final", HttpResponse::ok("arrived"));
+    ASSERT_EQ(fetch(server.url("/a")), 7u);
+    EXPECT_EQ(asText(buffer), "arrived");
+    std::vector<std::string> paths;
+    for (const auto& request : server.requests()) {
+        paths.push_back(request.target);
+        EXPECT_EQ(request.header("User-Agent"), "wininet");
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{"/a", "/b", "/c", "/final"}));
+}
+
+TEST_F(CurlFetcherTest, RedirectLoopGivesZeroAfterBoundedHops) {
+    server.on("/loop", HttpResponse::redirect(302, "/loop"));
+    EXPECT_EQ(fetch(server.url("/loop")), 0u);
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_GT(server.requests().size(), 2u);
+    EXPECT_LE(server.requests().size(), 12u);
+}
+
+TEST_F(CurlFetcherTest, RedirectOutsideHttpIsNotFollowed) {
+    server.on("/to-file", HttpResponse::redirect(302, "file:///etc/passwd"));
+    EXPECT_EQ(fetch(server.url("/to-file")), 0u);
+    EXPECT_TRUE(buffer.empty());
+}
+
+// Only a body that arrived whole is a body: a part is as good as nothing, whatever cut it
+// off, and however long it took to find out.
+TEST_F(CurlFetcherTest, ABodyThatDoesNotArriveWholeIsAFailure) {
+    const std::string body = patternedBody(200000);
+    CurlFetcher flooredFetcher{FetchTimeouts{1500ms, 2s, 4096, 2s}};
+    struct Case {
+        std::string name;
+        HttpResponse response;
+        double atLeastSeconds;
+    };
+    const std::vector<Case> cases{
+        {"short of its announced length", HttpResponse::ok(body).declaredLength(body.size() + 1),
+         0},
+        {"reset part-way", HttpResponse::ok(body).thenReset(40000), 0},
+        {"stalled part-way", HttpResponse::ok(body).thenStall(70000), 1.5},
+        {"broken chunk",
+         HttpResponse::ok("5\r\nhello\r\n5\r\nwor")
+             .header("Transfer-Encoding", "chunked")
+             .withoutLength(),
+         0},
+        // 1,000 bytes a second, below the floor of 4,096 averaged over 2 s.
+        {"trickling below the speed floor", HttpResponse::ok(body).thenTrickle(100, 100, 100), 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.on("/cut", c.response);
+        RecordingReceiver receiver;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(flooredFetcher.fetch(server.url("/cut"), "", kLimit, receiver),
+                  FetchStatus::Failed);
+        EXPECT_GE(secondsSince(start), c.atLeastSeconds);
+        EXPECT_LT(secondsSince(start), c.atLeastSeconds + 4.0);
+        buffer = kUntouched;
+        EXPECT_EQ(flooredFetcher.InternetGetFile(server.url("/cut"), buffer, "", kLimit), 0u);
+        EXPECT_TRUE(buffer.empty());
+    }
+}
+
+// A body larger than the caller allows is refused before it is read when its length is
+// announced, and once past the limit when it is not.
+TEST_F(CurlFetcherTest, ABodyLargerThanAllowedIsAFailure) {
+    const std::string body = patternedBody(300000);
+    server.on("/announced", HttpResponse::ok(body));
+    server.on("/unannounced", HttpResponse::ok(body).withoutLength());
+    server.on("/exact", HttpResponse::ok(body.substr(0, 100000)).withoutLength());
+
+    RecordingReceiver announced;
+    EXPECT_EQ(fetcher.fetch(server.url("/announced"), "", 100000, announced), FetchStatus::Failed);
+    EXPECT_EQ(announced.body.size(), 0u);
+
+    RecordingReceiver unannounced;
+    EXPECT_EQ(fetcher.fetch(server.url("/unannounced"), "", 100000, unannounced),
+              FetchStatus::Failed);
+    EXPECT_LE(unannounced.body.size(), 100000u);
+
+    RecordingReceiver exact;
+    EXPECT_EQ(fetcher.fetch(server.url("/exact"), "", 100000, exact), FetchStatus::Complete);
+    EXPECT_EQ(exact.body.size(), 100000u);
+}
+
+// The receiver is how a package reaches its file and its digest: it must be handed exactly
+// the final body, whether the length was announced or not, after redirects whose own
+// bodies are dropped; its refusal stops the transfer, and its running out of memory reaches
+// the caller instead of ending the program inside libcurl.
+TEST_F(CurlFetcherTest, TheReceiverGetsExactlyTheFinalBodyAndCanStopIt) {
+    const std::string big = patternedBody((6u << 20) + 5);
+    server.on("/big", HttpResponse::ok(big));
+    server.on("/unannounced", HttpResponse::ok(big).withoutLength());
+    server.on("/moved", HttpResponse::redirect(302, "/final"));
+    server.on("/final", HttpResponse::ok("arrived"));
+    for (const std::string path : {"/big", "/unannounced", "/moved"}) {
+        SCOPED_TRACE(path);
+        RecordingReceiver receiver;
+        ASSERT_EQ(fetcher.fetch(server.url(path), "", kLimit, receiver), FetchStatus::Complete);
+        EXPECT_TRUE(receiver.body == (path == "/moved" ? "arrived" : big));
+        EXPECT_GE(receiver.pieces, 1u);
+        // Only the final response's own length, and none where the server gave none.
+        const std::vector<std::uint64_t> length =
+            path == "/unannounced" ? std::vector<std::uint64_t>{}
+                                   : std::vector<std::uint64_t>{receiver.body.size()};
+        EXPECT_EQ(receiver.announced, length);
+    }
+
+    class Refusing final : public BodyReceiver {
+      public:
+        bool receive(std::span<const std::uint8_t>) override {
+            ++calls;
+            return false;
+        }
+        int calls = 0;
+    } refusing;
+    EXPECT_EQ(fetcher.fetch(server.url("/big"), "", kLimit, refusing), FetchStatus::Refused);
+    EXPECT_EQ(refusing.calls, 1);
+
+    RecordingReceiver starved;
+    starved.outOfMemory = true;
+    EXPECT_THROW(fetcher.fetch(server.url("/big"), "", kLimit, starved), std::bad_alloc);
+}
+
+// The program ends while a server trickles: the transfer stops within about a second, and
+// nothing more is fetched.
+TEST_F(CurlFetcherTest, ACancelFromAnotherThreadEndsATrickleWithinASecond) {
+    server.on("/trickle", HttpResponse::ok(patternedBody(100000)).thenTrickle(10, 2, 1000));
+    RecordingReceiver receiver;
+    std::chrono::steady_clock::time_point cancelledAt;
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(500ms);
+        cancelledAt = std::chrono::steady_clock::now();
+        fetcher.cancel();
+    });
+    const FetchStatus status = fetcher.fetch(server.url("/trickle"), "", kLimit, receiver);
+    canceller.join();
+    EXPECT_EQ(status, FetchStatus::Cancelled);
+    EXPECT_LT(secondsSince(cancelledAt), 1.2);
+    EXPECT_TRUE(fetcher.cancelled());
+
+    server.on("/hash.txt", HttpResponse::ok("list"));
+    const std::size_t before = server.connectionCount();
+    EXPECT_EQ(fetcher.fetch(server.url("/hash.txt"), "", kLimit, receiver), FetchStatus::Cancelled);
+    EXPECT_EQ(server.connectionCount(), before);
+}
+
+TEST_F(CurlFetcherTest, ServerThatNeverAnswersGivesZeroAfterTheReceiveTimeout) {
+    server.on("/silent", HttpResponse::silence());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetch(server.url("/silent")), 0u);
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_GE(secondsSince(start), 1.5);
+    EXPECT_LT(secondsSince(start), 6.0);
+}
+
+TEST_F(CurlFetcherTest, AnnouncedLengthShorterThanTheBodyIsTheBody) {
+    // The announced length is the body, the rest is not HTTP.
+    const std::string longBody = patternedBody(3u << 20);
+    server.on("/long", HttpResponse::ok(longBody).declaredLength(1000));
+    ASSERT_EQ(fetch(server.url("/long")), 1000u);
+    EXPECT_TRUE(asText(buffer) == longBody.substr(0, 1000));
+}
+
+std::size_t residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t sizePages = 0;
+    std::size_t residentPages = 0;
+    statm >> sizePages >> residentPages;
+    return residentPages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+TEST_F(CurlFetcherTest, AnnouncedLengthIsNotCommittedAheadOfTheData) {
+    const std::string body = patternedBody(3u << 20);
+    server.on("/huge-claim", HttpResponse::ok(body).declaredLength(std::size_t{1} << 30));
+    const std::size_t before = residentBytes();
+    RecordingReceiver receiver;
+    EXPECT_EQ(fetcher.fetch(server.url("/huge-claim"), "", std::uint64_t{2} << 30, receiver),
+              FetchStatus::Failed);
+    EXPECT_LT(residentBytes() - before, std::size_t{64} << 20);
+    EXPECT_TRUE(receiver.body == body);
+}
+
+TEST_F(CurlFetcherTest, PortWithNobodyListeningGivesZeroAtOnce) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(test::closedLoopbackPort()) + "/hash.txt";
+    EXPECT_EQ(fetch(url), 0u);
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_LT(secondsSince(start), 1.0);
+}
+
+TEST_F(CurlFetcherTest, PeerThatAcceptsNoConnectionGivesZeroAfterTheConnectTimeout) {
+    test::UnansweringPeer peer;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetch(peer.url("/hash.txt")), 0u);
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_GE(secondsSince(start), 1.4);
+    EXPECT_LT(secondsSince(start), 10.0);
+}
+
+TEST_F(CurlFetcherTest, MalformedOrForeignUrlsGiveZeroWithoutTouchingTheBuffer) {
+    const std::vector<std::string> urls = {"http://127.0.0.1:99999/x", "http://[127.0.0.1/x", "://",
+                                           "file:///etc/passwd",
+                                           "ftp://" + server.authority() + "/x"};
+    for (const std::string& url : urls) {
+        SCOPED_TRACE(url);
+        EXPECT_EQ(fetch(url), 0u);
+        EXPECT_TRUE(buffer.empty());
+    }
+    EXPECT_EQ(server.connectionCount(), 0u);
+}
+
+class CurlFetcherProxyTest : public CurlFetcherTest {
+  protected:
+    // Nobody listens at the origin: only a proxy can answer for it.
+    std::string origin = "127.0.0.1:" + std::to_string(test::closedLoopbackPort());
+    std::string packageUrl = "http://" + origin + "/defs/package.exe";
+
+    void SetUp() override { server.on("/defs/package.exe", HttpResponse::ok("via proxy")); }
+};
+
+TEST_F(CurlFetcherProxyTest, ExplicitProxyCarriesTheRequest) {
+    ASSERT_EQ(fetch(packageUrl, server.authority()), 9u);
+    EXPECT_EQ(asText(buffer), "via proxy");
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, packageUrl);
+    EXPECT_EQ(requests[0].header("User-Agent"), "wininet");
+    EXPECT_EQ(requests[0].header("Cache-Control"), "no-cache");
+}
+
+TEST_F(CurlFetcherProxyTest, EnvironmentProxyServesWhenNoneIsGiven) {
+    const test::ScopedEnv proxy("http_proxy", server.url(""));
+    ASSERT_EQ(fetch(packageUrl), 9u);
+    EXPECT_EQ(asText(buffer), "via proxy");
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0].target, packageUrl);
+}
+
+TEST_F(CurlFetcherProxyTest, NoProxyListBypassesOnlyTheEnvironmentProxy) {
+    const test::ScopedEnv proxy("http_proxy", server.url(""));
+    const test::ScopedEnv bypass("no_proxy", "127.0.0.1");
+    server.on("/direct", HttpResponse::ok("direct"));
+
+    ASSERT_EQ(fetch(server.url("/direct")), 6u);
+    EXPECT_EQ(server.requests().back().target, "/direct");
+
+    ASSERT_EQ(fetch(packageUrl, server.authority()), 9u);
+    EXPECT_EQ(server.requests().back().target, packageUrl);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,180 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "linux/PollEventLoopWait.h"
+#include "linux/PosixProcessControl.h"
+#include "support/FixedClock.h"
+#include "support/RecordingNotifier.h"
+#include "support/SavedScript.h"
+#include "support/ScopedWorkingDirectory.h"
+#include "support/TempDir.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+
+// Stands in for an event loop that cannot be made to fail or quit on demand.
+class ScriptedEventLoopWait final : public EventLoopWait {
+  public:
+    ScriptedEventLoopWait(WaitOutcome outcome, int errorNumber)
+        : outcome_(outcome), errorNumber_(errorNumber) {}
+    WaitOutcome waitUntilReadable(int) override {
+        errno = errorNumber_;
+        return outcome_;
+    }
+
+  private:
+    WaitOutcome outcome_;
+    int errorNumber_;
+};
+
+double cpuSecondsOfThisProcess() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+class PosixProcessControlTest : public ::testing::Test {
+  protected:
+    std::int32_t startScript(const std::string& body, const std::string& argument = "/q") {
+        const std::unique_ptr<SavedPackage> saved = test::saveScript("pkg.exe", body);
+        std::string error;
+        const std::int32_t pid = processes_.startPackage(*saved, argument, error);
+        EXPECT_NE(pid, 0) << error;
+        return pid;
+    }
+    std::string logText() const {
+        return fs::exists(dir_ / "velmora.log") ? readFile(dir_ / "velmora.log") : "";
+    }
+    bool isRunning(pid_t pid) const { return kill(pid, 0) == 0; }
+
+    test::TempDir dir_;
+    test::ScopedWorkingDirectory cwd_{dir_.path()};
+    test::RecordingNotifier notifier_;
+    EventLog log_{{dir_ / "velmora.log", dir_ / "fallback.log"}, notifier_, test::fixedTime};
+    PollEventLoopWait events_;
+    PosixProcessControl processes_{events_, log_};
+};
+
+// The package gets its one argument as it is, no shell, and nothing of Velmora's own: its
+// standard streams are the null device and no other descriptor of Velmora's is open in it.
+TEST_F(PosixProcessControlTest, ThePackageGetsItsArgumentTheNullDeviceAndNoOtherDescriptor) {
+    const int leaked = fcntl(STDOUT_FILENO, F_DUPFD, 57);  // no close-on-exec
+    ASSERT_GE(leaked, 57);
+    const std::int32_t pid = startScript(
+        "printf '%s|' \"$@\" > args.txt\n"
+        "streams=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
+        "echo \"$streams\" > streams.txt\n"
+        "if [ -e /proc/$$/fd/" +
+            std::to_string(leaked) +
+            " ]; then echo leaked > fds.txt; else echo clean > fds.txt; fi",
+        "/q;touch x");
+    ASSERT_NE(pid, 0);
+    EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    close(leaked);
+
+    EXPECT_EQ(readFile(dir_ / "args.txt"), "/q;touch x|");
+    EXPECT_FALSE(fs::exists(dir_ / "x"));
+    EXPECT_EQ(readFile(dir_ / "streams.txt"), "/dev/null\n/dev/null\n/dev/null\n");
+    EXPECT_EQ(readFile(dir_ / "fds.txt"), "clean\n");
+    EXPECT_EQ(logText(), "");
+}
+
+// Another user who may write to the folder could put other bytes under the package's name
+// after they were checked: the file that was written is the one that runs.
+TEST_F(PosixProcessControlTest, TheSavedFileRunsWhateverNowStandsUnderItsName) {
+    const std::unique_ptr<SavedPackage> saved = test::saveScript("pkg.exe", "echo saved > ran.txt");
+    writeFile(dir_ / "impostor", "#!/bin/sh\necho impostor > ran.txt\n");
+    fs::permissions(dir_ / "impostor", fs::perms::owner_all);
+    fs::rename(dir_ / "impostor", dir_ / "pkg.exe");
+
+    std::string error;
+    const std::int32_t pid = processes_.startPackage(*saved, "/q", error);
+    ASSERT_NE(pid, 0) << error;
+    EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    EXPECT_EQ(readFile(dir_ / "ran.txt"), "saved\n");
+}
+
+TEST_F(PosixProcessControlTest, WaitsUntilTheProcessEndsWhateverItsExitCode) {
+    for (const std::string exitCommand : {"exit 0", "exit 1", "exit 259", "kill -9 $$"}) {
+        fs::remove(dir_ / "done.txt");
+        const std::int32_t pid = startScript("sleep 0.2\necho done > done.txt\n" + exitCommand);
+        ASSERT_NE(pid, 0);
+
+        EXPECT_NE(processes_.WaitForProcess(pid), 0) << exitCommand;
+        EXPECT_TRUE(fs::exists(dir_ / "done.txt")) << exitCommand;
+        // The child has been reaped: nothing is left to wait for.
+        EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
+        EXPECT_EQ(errno, ECHILD);
+    }
+    EXPECT_EQ(logText(), "");
+    EXPECT_FALSE(processes_.quitRequested());
+}
+
+TEST_F(PosixProcessControlTest, TheWaitSleepsInsteadOfSpendingProcessorTime) {
+    const std::int32_t pid = startScript("sleep 0.6");
+    ASSERT_NE(pid, 0);
+    const double cpuBefore = cpuSecondsOfThisProcess();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallBefore;
+
+    EXPECT_GE(wall.count(), 0.5);
+    EXPECT_LT(cpuSecondsOfThisProcess() - cpuBefore, 0.05);
+}
+
+TEST_F(PosixProcessControlTest, AProcessThatIsAlreadyGoneGivesZeroWithoutALogLine) {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+
+    EXPECT_EQ(processes_.WaitForProcess(child), 0);
+    EXPECT_EQ(logText(), "");
+    EXPECT_TRUE(notifier_.notices.empty());
+}
+
+TEST_F(PosixProcessControlTest, AFailureIsLoggedAsAnErrorLineAndNeverShown) {
+    EXPECT_EQ(processes_.WaitForProcess(-5), 0);
+    EXPECT_NE(logText().find(" : ERROR #22 : Invalid argument\r\n"), std::string::npos)
+        << logText();
+
+    ScriptedEventLoopWait failing(WaitOutcome::Failed, EIO);
+    PosixProcessControl processes(failing, log_);
+    EXPECT_EQ(processes.WaitForProcess(getpid()), 0);
+    EXPECT_NE(logText().find(" : ERROR #5 : Input/output error\r\n"), std::string::npos)
+        << logText();
+    EXPECT_TRUE(notifier_.notices.empty());
+}
+
+TEST_F(PosixProcessControlTest, AnExitDuringTheWaitLeavesThePackageRunning) {
+    const std::int32_t pid = startScript("exec sleep 5");
+    ASSERT_NE(pid, 0);
+
+    ScriptedEventLoopWait quitting(WaitOutcome::Quit, 0);
+    PosixProcessControl processes(quitting, log_);
+    EXPECT_EQ(processes.WaitForProcess(pid), 0);
+    EXPECT_TRUE(processes.quitRequested());
+    EXPECT_TRUE(isRunning(pid));
+    EXPECT_EQ(logText(), "");
+
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+}  // namespace
+}  // namespace velmora
