@@ -47,7 +47,7 @@ FetchStatus EventLoopFetcher::fetch(const std::string& sourceUrl, const std::str
             work();
         }
         // A wait that fails cannot tell an end request: the worker is then simply joined.
-        if (worker && events_.waitUntilReadable(done.get()) == WaitOutcome::Quit) {
+        if (worker && events_.waitFor(WaitHandle{done.get()}) == WaitOutcome::Quit) {
             inner_.cancel();
         }
     }

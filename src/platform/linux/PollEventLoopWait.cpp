@@ -7,7 +7,8 @@
 
 namespace velmora {
 
-WaitOutcome PollEventLoopWait::waitUntilReadable(int fd) {
+WaitOutcome PollEventLoopWait::waitFor(WaitHandle handle) {
+    const int fd = static_cast<int>(handle.native());
     if (fd < 0) {
         // poll() would skip a negative descriptor and sleep for ever.
         errno = EBADF;

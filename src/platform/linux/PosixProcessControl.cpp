@@ -98,7 +98,7 @@ std::int32_t PosixProcessControl::WaitForProcess(const std::int32_t& processId) 
         }
         return 0;
     }
-    switch (events_.waitUntilReadable(pidfd.get())) {
+    switch (events_.waitFor(WaitHandle{pidfd.get()})) {
         case WaitOutcome::Ready:
             // Collect the exit status of our own child so that it leaves no zombie; any
             // other process is reaped by its parent.

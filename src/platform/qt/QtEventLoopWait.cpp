@@ -7,7 +7,8 @@
 
 namespace velmora {
 
-WaitOutcome QtEventLoopWait::waitUntilReadable(int fd) {
+WaitOutcome QtEventLoopWait::waitFor(WaitHandle handle) {
+    const WaitHandle::Native fd = handle.native();
     if (QCoreApplication::instance() == nullptr || fd < 0) {
         errno = fd < 0 ? EBADF : EINVAL;
         return WaitOutcome::Failed;

@@ -4,12 +4,13 @@
 
 namespace velmora {
 
-// Runs a nested Qt event loop until the descriptor becomes readable, so that windows, the
+// Runs a nested Qt event loop until the handle (a descriptor on
+// Linux) becomes readable, so that windows, the
 // tray menu and timers are served meanwhile. An application exit (QCoreApplication::exit
 // ends every running loop) ends the wait with Quit.
 class QtEventLoopWait final : public EventLoopWait {
   public:
-    WaitOutcome waitUntilReadable(int fd) override;
+    WaitOutcome waitFor(WaitHandle handle) override;
 };
 
 }  // namespace velmora

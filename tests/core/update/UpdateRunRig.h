@@ -35,11 +35,11 @@ namespace velmora::test {
 // application exit does.
 class HookedEventLoopWait final : public EventLoopWait {
   public:
-    WaitOutcome waitUntilReadable(int fd) override {
-        if (duringWait && duringWait(fd) == WaitOutcome::Quit) {
+    WaitOutcome waitFor(WaitHandle handle) override {
+        if (duringWait && duringWait(static_cast<int>(handle.native())) == WaitOutcome::Quit) {
             return WaitOutcome::Quit;
         }
-        return poll_.waitUntilReadable(fd);
+        return poll_.waitFor(handle);
     }
 
     // Gets the pidfd of the package.

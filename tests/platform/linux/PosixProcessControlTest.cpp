@@ -30,7 +30,7 @@ class ScriptedEventLoopWait final : public EventLoopWait {
   public:
     ScriptedEventLoopWait(WaitOutcome outcome, int errorNumber)
         : outcome_(outcome), errorNumber_(errorNumber) {}
-    WaitOutcome waitUntilReadable(int) override {
+    WaitOutcome waitFor(WaitHandle) override {
         errno = errorNumber_;
         return outcome_;
     }
