@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "ports/SpecialFolder.h"
+#include "linux/LinuxSpecialFolders.h"
 #include "update/BackgroundMd5.h"
 #include "update/InstalledDefinitions.h"
 #include "update/VendorUrls.h"
@@ -12,7 +12,7 @@
 namespace velmora {
 
 std::string installedDefinitions() {
-    return GetInstalledDefinitions(GetSpecialFolder(kCsidlProgramFilesCommon));
+    return GetInstalledDefinitions(LinuxSpecialFolders());
 }
 
 UpdateMachinery::UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log,

@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "ports/SpecialFolders.h"
+
 namespace velmora {
 
 // The definitions version (YYYYMMDD-RRR) of the newest definitions set installed under
-// `commonProgramFiles` + "/Corvane Shared/Definitions/", or empty text when none
-// qualifies. The caller passes GetSpecialFolder(kCsidlProgramFilesCommon).
-std::string GetInstalledDefinitions(const std::string& commonProgramFiles);
+// the common program files folder + "/Corvane Shared/Definitions/", or empty text when
+// none qualifies.
+std::string GetInstalledDefinitions(const SpecialFolders& folders);
 
 }  // namespace velmora

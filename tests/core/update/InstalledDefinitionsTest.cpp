@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "linux/LinuxSpecialFolders.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 #include "update/InstalledDefinitions.h"
@@ -18,7 +19,10 @@ class InstalledDefinitionsTest : public ::testing::Test {
 
     void SetUp() override { fs::create_directories(definitions); }
     void folder(const std::string& name) { fs::create_directories(definitions / name); }
-    std::string installed() { return GetInstalledDefinitions(root.path().string()); }
+    std::string installed() { return installedUnder(root.path().string()); }
+    static std::string installedUnder(const std::string& common) {
+        return GetInstalledDefinitions(LinuxSpecialFolders(common));
+    }
 };
 
 TEST_F(InstalledDefinitionsTest, NewestFolderWinsAndGetsItsHyphen) {
@@ -56,8 +60,8 @@ TEST_F(InstalledDefinitionsTest, LooseTwelveCharacterNamesTakePartAsTheyAre) {
 
 TEST_F(InstalledDefinitionsTest, NothingQualifyingGivesEmptyText) {
     EXPECT_EQ(installed(), "");
-    EXPECT_EQ(GetInstalledDefinitions((root / "missing").string()), "");
-    EXPECT_EQ(GetInstalledDefinitions(""), "");
+    EXPECT_EQ(installedUnder((root / "missing").string()), "");
+    EXPECT_EQ(installedUnder(""), "");
 }
 
 TEST_F(InstalledDefinitionsTest, HiddenAndNonAsciiNamesAreSkipped) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "curl/CurlFetcher.h"
+#include "linux/LinuxSpecialFolders.h"
 #include "linux/PollEventLoopWait.h"
 #include "linux/PosixPackageFile.h"
 #include "linux/PosixProcessControl.h"
@@ -79,7 +80,9 @@ class UpdateRunRig : public TempSettings {
     std::filesystem::path downloads() const { return dir / "downloads"; }
     std::filesystem::path logFile() const { return dir / "velmora.log"; }
 
-    std::string installed() const { return GetInstalledDefinitions((dir / "common").string()); }
+    std::string installed() const {
+        return GetInstalledDefinitions(LinuxSpecialFolders((dir / "common").string()));
+    }
 
     // A package that, started with /q, installs the definitions folder `folder`.
     static std::string installingPackage(const std::string& folder) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ports/SpecialFolder.h"
+#include "linux/LinuxSpecialFolders.h"
 #include "support/ScopedEnv.h"
 
 namespace velmora {
@@ -11,21 +11,21 @@ using test::ScopedEnv;
 TEST(SpecialFolderTest, CommonFilesComesFromTheVariableWithoutTrailingSeparator) {
     {
         ScopedEnv common("VELMORA_COMMON_FILES", "/srv/common//");
-        EXPECT_EQ(GetSpecialFolder(kCsidlProgramFilesCommon), "/srv/common");
+        EXPECT_EQ(LinuxSpecialFolders().commonProgramFiles(), "/srv/common");
     }
     {
         ScopedEnv common("VELMORA_COMMON_FILES", "");
-        EXPECT_EQ(GetSpecialFolder(kCsidlProgramFilesCommon), "/opt");
+        EXPECT_EQ(LinuxSpecialFolders().commonProgramFiles(), "/opt");
     }
     {
         ScopedEnv common("VELMORA_COMMON_FILES", std::nullopt);
-        EXPECT_EQ(GetSpecialFolder(kCsidlProgramFilesCommon), "/opt");
+        EXPECT_EQ(LinuxSpecialFolders().commonProgramFiles(), "/opt");
     }
 }
 
-TEST(SpecialFolderTest, UnknownFoldersGiveEmptyText) {
-    EXPECT_EQ(GetSpecialFolder(0x26), "");
-    EXPECT_EQ(GetSpecialFolder(-1), "");
+TEST(SpecialFolderTest, AGivenCommonFolderOverridesTheVariable) {
+    ScopedEnv common("VELMORA_COMMON_FILES", "/srv/common");
+    EXPECT_EQ(LinuxSpecialFolders("/var/common/").commonProgramFiles(), "/var/common");
 }
 
 }  // namespace
