@@ -10,14 +10,8 @@
 #include <memory>
 
 #include "UpdateMachinery.h"
-#include "linux/ExecutableInfo.h"
-#include "linux/InstanceLock.h"
-#include "linux/LocalTime.h"
-#include "linux/PosixRegistryBackend.h"
-#include "linux/ProgramLog.h"
-#include "linux/TerminationSignals.h"
-#include "linux/XdgDirectories.h"
 #include "log/EventLog.h"
+#include "ports/Platform.h"
 #include "qt/MessageBoxNotifier.h"
 #include "qt/QtEventLoopWait.h"
 #include "qt/QtShellWindows.h"
@@ -58,7 +52,7 @@ void writeStartupReportWhenAsked(const MainWindowControls& window) {
 // before the events that start it.
 class Resident {
   public:
-    Resident(QApplication& app, TerminationSignals& endRequests);
+    Resident(Platform& platform, QApplication& app, EndRequests& endRequests);
     Resident(const Resident&) = delete;
     Resident& operator=(const Resident&) = delete;
 
@@ -69,16 +63,15 @@ class Resident {
     QWidget& settingsView();
     MainFormSteps startUpSteps();
 
-    ExecutableInfo executable_ = currentExecutable();
+    Platform& platform_;
     MessageBoxNotifier notifier_;
-    EventLog log_{programLogDestinations(executable_), notifier_, localTimeNow};
-    PosixRegistryBackend registry_{xdgConfigHome()};
-    Reg reg_{registry_, log_};
+    EventLog log_{platform_.logDestinations(), notifier_, platform_.localClock()};
+    Reg reg_{platform_.registry(), log_};
     SettingsStore store_{reg_, MainWindowControls::kIntervalMinimum};
-    MainWindow window_{store_, reg_, executable_.path, executable_.exeName};
+    MainWindow window_{store_, reg_, platform_.executable().path, platform_.executable().exeName};
     std::unique_ptr<SettingsWindowView> view_;
     QtEventLoopWait events_;
-    UpdateMachinery update_{window_, store_, log_, events_, ProgressDisplay::Never};
+    UpdateMachinery update_{platform_, window_, store_, log_, events_, ProgressDisplay::Never};
     QtTimerDriver minuteTimer_{window_.tmGetVD};
     TrayMenu menu_{[this](TrayCommand command) { trayLogic_.onMenuCommand(command); }};
     QtShellWindows windows_{window_, [this]() -> QWidget& { return settingsView(); }, menu_};
@@ -89,10 +82,10 @@ class Resident {
     QSocketNotifier endRequested_;
 };
 
-Resident::Resident(QApplication& app, TerminationSignals& endRequests)
-    : endRequested_(endRequests.readDescriptor(), QSocketNotifier::Read) {
+Resident::Resident(Platform& platform, QApplication& app, EndRequests& endRequests)
+    : platform_(platform), endRequested_(endRequests.handle().native(), QSocketNotifier::Read) {
     QObject::connect(&endRequested_, &QSocketNotifier::activated, [this, &endRequests] {
-        endRequests.takeSignal();
+        endRequests.take();
         form_.unload(UnloadMode::TaskManager);
     });
     // The end of the desktop session arrives as the session manager's "die", which Qt turns
@@ -124,7 +117,7 @@ QWidget& Resident::settingsView() {
 MainFormSteps Resident::startUpSteps() {
     return {
         .resetTickCounter = [this] { update_.scheduler.resetTickCounter(); },
-        .installedDefinitions = installedDefinitions,
+        .installedDefinitions = [this] { return update_.installedDefinitions(); },
         .findLatestPackage =
             [this](const Flag16& showBox, const Flag16& writeToLog) {
                 return update_.lookUpLatestPackage(store_.storedFlavour(), showBox, writeToLog);
@@ -138,22 +131,23 @@ MainFormSteps Resident::startUpSteps() {
 }  // namespace
 
 int runResident(int& argc, char** argv) {
-    const InstanceLock instance(instanceLockFolders());
-    if (instance.outcome() == InstanceLock::Outcome::HeldElsewhere) {
+    const std::unique_ptr<Platform> platform = createPlatform();
+    const std::unique_ptr<SingleInstance> instance = platform->claimSingleInstance();
+    if (instance->outcome() == SingleInstance::Outcome::HeldElsewhere) {
         return 0;
     }
-    if (instance.outcome() == InstanceLock::Outcome::Unavailable) {
+    if (instance->outcome() == SingleInstance::Outcome::Unavailable) {
         // Two resident programs would run their timers' updates at the same time.
         std::cerr << "velmora: cannot tell whether another Velmora is running ("
-                  << instance.problem() << "); not started\n";
+                  << instance->problem() << "); not started\n";
         return 3;
     }
     // Before anything else, so that a request to end during the start-up is not lost.
-    TerminationSignals endRequests;
+    const std::unique_ptr<EndRequests> endRequests = platform->watchEndRequests();
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    Resident resident(app, endRequests);
+    Resident resident(*platform, app, *endRequests);
     return resident.run();
 }
 

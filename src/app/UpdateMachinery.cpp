@@ -1,36 +1,32 @@
 #include "UpdateMachinery.h"
 
-#include <unistd.h>
-
 #include <new>
 
-#include "linux/LinuxSpecialFolders.h"
 #include "update/BackgroundMd5.h"
 #include "update/InstalledDefinitions.h"
 #include "update/VendorUrls.h"
 
 namespace velmora {
 
-std::string installedDefinitions() {
-    return GetInstalledDefinitions(LinuxSpecialFolders());
-}
-
-UpdateMachinery::UpdateMachinery(MainWindow& window, SettingsStore& store, EventLog& log,
-                                 EventLoopWait& events, ProgressDisplay progress)
-    : eventLog(log),
-      progressLine(STDERR_FILENO, progress),
-      reportedFetcher(curl, progressLine),
-      fetcher(reportedFetcher, events),
-      processes(events, log),
-      finder(fetcher, log),
+UpdateMachinery::UpdateMachinery(Platform& platform, MainWindow& window, SettingsStore& store,
+                                 EventLog& log, EventLoopWait& events, ProgressDisplay progress)
+    : folders(platform.specialFolders()),
+      eventLog(log),
+      fetcher(platform.makeFetcher(events, progress)),
+      processes(platform.makeProcessControl(events, log)),
+      finder(*fetcher, log),
       windowDuringRun(window),
-      run(windowDuringRun, fetcher, packageFile, processes, log,
+      run(windowDuringRun, *fetcher, platform.packageFile(), *processes, log,
           {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
                return finder.FindLatestPackage(flavour, showBox, writeToLog);
            },
-           [this, &log] { return std::make_unique<BackgroundMd5>(digests, log); },
-           installedDefinitions}),
+           [&platform, &log] { return std::make_unique<BackgroundMd5>(platform.digests(), log); },
+           [this] { return installedDefinitions(); }}),
       scheduler(window, store, run, packageBaseUrl()) {}
+
+std::string UpdateMachinery::installedDefinitions() const {
+    return GetInstalledDefinitions(folders);
+}
 
 std::optional<PublishedPackage> UpdateMachinery::lookUpLatestPackage(Flavour flavour,
                                                                      const Flag16& showBox,
