@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -162,10 +163,8 @@ UpdateRunInputs MainWindow::updateRunInputs() {
 }
 
 std::string MainWindow::startupEntryData() const {
-    if (appPath_.empty() || appPath_.back() == '/') {
-        return appPath_ + exeName_;
-    }
-    return appPath_ + "/" + exeName_;
+    // Joined with the platform's own separator, and none added after one already there.
+    return (std::filesystem::path(appPath_) / exeName_).string();
 }
 
 void MainWindow::markChanged() {
