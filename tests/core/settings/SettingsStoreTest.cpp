@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "linux/PosixRegistryBackend.h"
-#include "linux/XdgDirectories.h"
 #include "settings/SettingsStore.h"
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
-#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/fakes/FakeRegistryBackend.h"
 
 namespace velmora::test {
 namespace {
@@ -17,10 +15,9 @@ constexpr std::int16_t kIntervalMinimum = 1;
 class SettingsStoreTest : public ::testing::Test {
   protected:
     TempDir dir;
-    ScopedEnv home{"XDG_CONFIG_HOME", (dir / "config").string()};
     RecordingNotifier notifier;
     EventLog log{{dir / "velmora.log", {}}, notifier, test::fixedTime};
-    PosixRegistryBackend backend{xdgConfigHome()};
+    FakeRegistryBackend backend;
     Reg reg{backend, log};
     SettingsStore store{reg, kIntervalMinimum};
 
@@ -33,21 +30,6 @@ TEST_F(SettingsStoreTest, SettingsKeyIsSoftwareTessaloyVelmora) {
     EXPECT_EQ(SettingsStore::SettingsKeyPath(), "Software\\Tessaloy\\Velmora");
 }
 
-TEST_F(SettingsStoreTest, HandWrittenRegFileReadsAsOneTwentyFourZeroAndTwo) {
-    writeFile(dir / "config/velmora/registry/HKEY_CURRENT_USER.reg",
-              "Windows Registry Editor Version 5.00\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n"
-              "\"IUP\"=\"1\"\n"
-              "\"Interval\"=\" 24 \"\n"
-              "\"Log\"=dword:00000001\n"
-              "\"Remove\"=\"2.5\"\n");
-    EXPECT_EQ(store.GetIUPSetting(), 1);
-    EXPECT_EQ(store.GetIntervalSetting(), 24);
-    EXPECT_EQ(store.GetLogSetting(), 0) << "a number that is not a string reads as the default";
-    EXPECT_EQ(store.GetRemoveSetting(), 2);
-}
-
 TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
     EXPECT_EQ(store.GetIUPSetting(), 0);
     EXPECT_EQ(store.GetAutoSetting(), 0);
@@ -57,7 +39,7 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
     EXPECT_EQ(store.GetRunSetting(), 0);
     EXPECT_EQ(SettingsStore(reg, 5).GetIntervalSetting(), 5)
         << "the window's minimum is the default";
-    EXPECT_FALSE(std::filesystem::exists(dir / "config/velmora")) << "reading creates nothing";
+    EXPECT_TRUE(backend.tree()->keys.empty()) << "reading creates nothing";
 }
 
 TEST_F(SettingsStoreTest, EachGetterReadsItsOwnValue) {
@@ -100,7 +82,7 @@ TEST_F(SettingsStoreTest, ValuesTheReadBufferCannotHoldReadAsTheDefault) {
     ASSERT_EQ(backend.setValue(kUser, SettingsStore::SettingsKeyPath(), "Run",
                                {kRegDword, std::string("\1\0\0\0", 4)}),
               RegStatus::Success);
-    EXPECT_EQ(store.GetRunSetting(), 0);
+    EXPECT_EQ(store.GetRunSetting(), 0) << "a number that is not a string reads as the default";
 }
 
 }  // namespace

@@ -4,10 +4,8 @@
 #include <string>
 
 #include "Version.h"
-#include "curl/CurlFetcher.h"
-#include "support/LoopbackHttpServer.h"
-#include "support/ScopedEnv.h"
-#include "support/TempSettings.h"
+#include "support/fakes/FakeHttpFetcher.h"
+#include "support/fakes/FakeSettings.h"
 #include "update/LatestPackage.h"
 #include "update/VendorUrls.h"
 #include "window/MainWindow.h"
@@ -18,9 +16,9 @@ namespace {
 const std::string kDigestA = "0123456789abcdef0123456789ABCDEF";
 const std::string kDigestB = "FEDCBA9876543210FEDCBA9876543210";
 const std::string kDigestC = "00112233445566778899aabbccddeeff";
-const std::string kListPath = "/defs/download/md5-hash.txt";
 
-// The vendor host answered by a server on 127.0.0.1 acting as the HTTP proxy.
+// The vendor host answered by a fake fetcher. How a real fetch goes through a proxy and
+// treats an HTTP error status is CurlFetcherTest's part.
 class LatestPackageTest : public ::testing::Test {
   protected:
     // The digest of the stored flavour's newest package, which is shown in the window as
@@ -34,20 +32,17 @@ class LatestPackageTest : public ::testing::Test {
         window.showLatestPackage(found->name);
         return found->digest;
     }
-    void serveList(const std::string& list) { server.on(kListPath, test::HttpResponse::ok(list)); }
+    void serveList(const std::string& list) {
+        fetcher.responses[hashListUrl()] = test::FakeResponse::ok(list);
+    }
     void storeFlavour(const std::string& index) { temp.store("IUP", index); }
     std::string logText() { return temp.logText(); }
     Label& label() { return window.lblLatstVDFileName; }
 
-    test::LoopbackHttpServer server;
-    test::ScopedEnv proxy{"http_proxy", "http://" + server.authority()};
-    test::ScopedEnv noProxy{"no_proxy", std::nullopt};
-    test::ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
-    test::TempSettings temp;
+    test::FakeSettings temp;
     test::RecordingNotifier& notifier = temp.notifier;
     MainWindow window{temp.settings, temp.reg, temp.dir.path().string(), "velmora"};
-    CurlFetcher fetcher{FetchTimeouts{.connect = std::chrono::milliseconds(3000),
-                                      .receive = std::chrono::seconds(5)}};
+    test::FakeHttpFetcher fetcher;
     LatestPackageFinder finder{fetcher, temp.log};
 };
 
@@ -66,8 +61,9 @@ TEST_F(LatestPackageTest, TheLastEntryOfTheStoredFlavourWinsWhateverItsDate) {
     EXPECT_EQ(find(), kDigestB);
     EXPECT_EQ(label().tag(), "20041101-002");
     EXPECT_EQ(label().caption(), "2004/11/1 rev. 2");
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0].target, hashListUrl()) << "asked through the proxy";
+    ASSERT_EQ(fetcher.requests.size(), 1u);
+    EXPECT_EQ(fetcher.requests[0].url, hashListUrl());
+    EXPECT_EQ(fetcher.requests[0].proxyServer, "") << "the environment's proxy";
     EXPECT_FALSE(std::filesystem::exists(temp.dir / "velmora.log"));
 
     storeFlavour("0");
@@ -113,7 +109,7 @@ TEST_F(LatestPackageTest, AnEmptyListCannotBeDownloaded) {
 }
 
 TEST_F(LatestPackageTest, AnErrorPageIsReportedWithItsText) {
-    server.on(kListPath, test::HttpResponse::status(404, "<html>Not Found</html>"));
+    serveList("<html>Not Found</html>");
     EXPECT_EQ(find(), "");
     EXPECT_NE(logText().find(" のダウンロードに失敗しました(2). -- <html>Not Found</html> --\r\n"),
               std::string::npos);
@@ -137,8 +133,6 @@ TEST_F(LatestPackageTest, AHugeOrHostileAnswerIsQuotedInPartAndMadePrintable) {
 
 TEST_F(LatestPackageTest, AnUnreachableServerIsLoggedWhateverTheLogSettingAndNeverShown) {
     temp.store("Log", "0");
-    test::ScopedEnv deadProxy{"http_proxy",
-                              "http://127.0.0.1:" + std::to_string(test::closedLoopbackPort())};
     EXPECT_EQ(find(kFalse, kTrue), "");
     EXPECT_NE(logText().find(hashListUrl() + " をダウンロードできません.\r\n"), std::string::npos);
     EXPECT_TRUE(notifier.notices.empty());

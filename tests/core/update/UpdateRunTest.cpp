@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <map>
@@ -8,22 +6,23 @@
 #include <string>
 #include <vector>
 
+#include "core/update/FakeUpdateRunRig.h"
 #include "core/update/UpdateNotices.h"
-#include "core/update/UpdateRunRig.h"
 #include "update/UpdateRun.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FakeProcessControl;
+using test::FakeResponse;
 using test::kFailure1;
 using test::kFailure2;
 using test::kMismatch;
 using test::kPackage;
 using test::kUpdated;
 using test::readFile;
-using test::UpdateRunRig;
-using test::writeFile;
+using UpdateRunRig = test::FakeUpdateRunRig;
 
 constexpr const char* kSomeDigest = "0123456789ABCDEF0123456789ABCDEF";
 
@@ -52,7 +51,7 @@ class UpdateRunTest : public ::testing::Test {
         rig_.runByButton();
     }
 
-    bool packageKept() const { return fs::exists(rig_.downloads() / kPackage); }
+    bool packageKept() const { return rig_.packageFile.holds(kPackage); }
 
     UpdateRunRig rig_;
     States statesAtNotice_;
@@ -91,7 +90,7 @@ TEST_F(UpdateRunTest, ANewerRevisionOfTheSameDateIsInstalledAndAnEqualOrLaterOne
     rig_.runByButton();
     const std::string upToDate = "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです.";
     EXPECT_EQ(rig_.notifier.notices, (std::vector<std::string>{kUpdated, upToDate, upToDate}));
-    EXPECT_EQ(rig_.requestsFor(std::string(UpdateRunRig::kPackagesPath) + kPackage), 1u);
+    EXPECT_EQ(rig_.fetcher.requestsFor(UpdateRunRig::packageUrl(kPackage)), 1u);
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::UpToDate);
 }
 
@@ -124,7 +123,7 @@ TEST_F(UpdateRunTest, TheStoredFlavourIsUsedWhenAnotherIsSelectedButNotApplied) 
     runRecordingTheLock();
 
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
-    EXPECT_EQ(rig_.requestsFor("/defs/download/packages/20041114-017-x86.exe"), 1u);
+    EXPECT_EQ(rig_.fetcher.requestsFor(UpdateRunRig::packageUrl("20041114-017-x86.exe")), 1u);
     // Only the stored option and the options not selected are locked.
     EXPECT_TRUE(statesAtNotice_.at("optIUP(0)"));
     EXPECT_FALSE(statesAtNotice_.at("optIUP(1)"));
@@ -154,7 +153,7 @@ TEST_F(UpdateRunTest, AFlavourAppliedDuringTheRunChangesNeitherThePackageNorItsD
     run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
 
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
-    EXPECT_EQ(rig_.requestsFor("/defs/download/packages/20041114-017-x86.exe"), 0u);
+    EXPECT_EQ(rig_.fetcher.requestsFor(UpdateRunRig::packageUrl("20041114-017-x86.exe")), 0u);
     EXPECT_EQ(rig_.installed(), "20041114-017");
 }
 
@@ -174,13 +173,13 @@ TEST_F(UpdateRunTest, AFailedDownloadWritesNothing) {
     EXPECT_EQ(rig_.notifier.notices,
               std::vector<std::string>{
                   "ウィルス定義ファイル(20041114-017-i32.exe)のダウンロードに失敗しました."});
-    EXPECT_TRUE(fs::is_empty(rig_.downloads()));
+    EXPECT_TRUE(rig_.packageFile.files.empty());
     EXPECT_EQ(rig_.enabledStates(), before);
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::DownloadFailed);
 }
 
 TEST_F(UpdateRunTest, WithoutPackageInformationOnlyTheListLookupReports) {
-    rig_.server.on(UpdateRunRig::kListPath, test::HttpResponse::ok(""));
+    rig_.fetcher.responses[hashListUrl()] = FakeResponse::ok("");
     rig_.startUp();
     const States before = rig_.enabledStates();
     rig_.runByButton();
@@ -206,11 +205,11 @@ TEST_F(UpdateRunTest, FailedPackagesAreDeletedUnlessTheUserKeepsThem) {
         {"error page",
          [&] {
              rig_.publish(kPackage, installs);
-             rig_.server.on(std::string(UpdateRunRig::kPackagesPath) + kPackage,
-                            test::HttpResponse::status(404, "<html>Not Found</html>"));
+             rig_.fetcher.responses[UpdateRunRig::packageUrl(kPackage)] =
+                 FakeResponse::ok("<html>Not Found</html>");
          },
          kMismatch, UpdateOutcome::DigestMismatch},
-        {"installs nothing", [&] { rig_.publish(kPackage, "#!/bin/sh\nexit 0\n"); }, kFailure2,
+        {"installs nothing", [&] { rig_.publish(kPackage, "exit 0"); }, kFailure2,
          UpdateOutcome::NotConfirmed},
         {"installs another version",
          [&] { rig_.publish(kPackage, UpdateRunRig::installingPackage("20041113.001")); },
@@ -221,7 +220,7 @@ TEST_F(UpdateRunTest, FailedPackagesAreDeletedUnlessTheUserKeepsThem) {
             SCOPED_TRACE(row.what + (keep ? ", kept" : ", deleted"));
             fs::remove_all(rig_.definitions());
             fs::create_directories(rig_.definitions());
-            fs::remove(rig_.downloads() / kPackage);
+            rig_.packageFile.files.clear();
             rig_.notifier.notices.clear();
             row.publish();
             rig_.startUp();
@@ -246,40 +245,23 @@ TEST_F(UpdateRunTest, ASuccessfulPackageIsKeptWhenTheUserAsksForIt) {
     rig_.window.chkRemove.setValue(1);
     rig_.runByButton();
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
-    EXPECT_EQ(readFile(rig_.downloads() / kPackage), body);
+    EXPECT_EQ(rig_.packageFile.files.at(kPackage), body);
 }
 
 TEST_F(UpdateRunTest, AProcessThatCannotBeWatchedIsFailureOne) {
     rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
     rig_.startUp();
     // The package is over and collected before the wait can open it.
-    class ReapFirst final : public ProcessControl {
-      public:
-        explicit ReapFirst(ProcessControl& real) : real_(real) {}
-        std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
-                                  std::string& error) override {
-            return real_.startPackage(package, argument, error);
-        }
-        std::int32_t WaitForProcess(const std::int32_t& processId) override {
-            waitpid(processId, nullptr, 0);
-            return real_.WaitForProcess(processId);
-        }
-        bool quitRequested() const override { return real_.quitRequested(); }
+    rig_.processes.waitEnd = FakeProcessControl::WaitEnd::Fails;
 
-      private:
-        ProcessControl& real_;
-    } reapFirst(rig_.processes);
-    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, reapFirst, rig_.log,
-                  rig_.procedures());
-
-    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+    rig_.runByButton();
 
     // The package did install, but unseen: the window keeps the old version.
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kFailure1});
     EXPECT_EQ(rig_.installed(), "20041114-017");
     EXPECT_EQ(rig_.window.lblVDFileName.tag(), "");
     EXPECT_FALSE(packageKept());
-    EXPECT_EQ(run.lastOutcome(), UpdateOutcome::WaitFailed);
+    EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::WaitFailed);
 }
 
 TEST_F(UpdateRunTest, FileAndProcessFailuresGetTheirOwnNoticeAndTheWindowIsUnlocked) {
@@ -288,22 +270,22 @@ TEST_F(UpdateRunTest, FileAndProcessFailuresGetTheirOwnNoticeAndTheWindowIsUnloc
 
     // A folder stands under the package's name: the package cannot be saved.
     rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
-    fs::create_directory(rig_.downloads() / kPackage);
+    rig_.packageFile.createError = "Is a directory";
     rig_.runByButton();
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::SaveFailed);
     EXPECT_EQ(rig_.enabledStates(), before);
-    fs::remove(rig_.downloads() / kPackage);
+    rig_.packageFile.createError.clear();
 
     // Bytes that are no program: the package cannot be started.
-    rig_.publish(kPackage, "not a program\n");
+    rig_.processes.startError = "Exec format error";
     rig_.runByButton();
+    rig_.processes.startError.clear();
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::StartFailed);
     EXPECT_FALSE(packageKept());
     EXPECT_EQ(rig_.enabledStates(), before);
 
     // A package that leaves a folder under its own name: it cannot be deleted.
-    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017") + "rm -f " + kPackage +
-                               " && mkdir " + kPackage + "\n");
+    rig_.packageFile.removeError = "Is a directory";
     rig_.runByButton();
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::Updated);
     EXPECT_EQ(rig_.enabledStates(), before);
@@ -320,41 +302,50 @@ TEST_F(UpdateRunTest, FileAndProcessFailuresGetTheirOwnNoticeAndTheWindowIsUnloc
               }));
 }
 
-TEST_F(UpdateRunTest, ALinkPlantedUnderThePackageNameIsReplacedNotFollowed) {
-    writeFile(rig_.dir / "precious.txt", "keep me");
-    fs::create_symlink(rig_.dir / "precious.txt", rig_.downloads() / kPackage);
+// A disk that fills during the download, or a file that cannot be closed: nothing is
+// started, and no part of the package is left.
+TEST_F(UpdateRunTest, AWriteThatFailsDuringOrAtTheEndOfTheDownloadIsASaveFailure) {
     rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
     rig_.startUp();
-    rig_.runByButton();
-    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
-    EXPECT_EQ(readFile(rig_.dir / "precious.txt"), "keep me");
+    const States before = rig_.enabledStates();
+    for (std::string* failing : {&rig_.packageFile.appendError, &rig_.packageFile.finishError}) {
+        *failing = "No space left on device";
+        rig_.notifier.notices.clear();
+        rig_.runByButton();
+        failing->clear();
+        EXPECT_EQ(rig_.notifier.notices,
+                  std::vector<std::string>{"ウィルス定義ファイル(20041114-017-i32.exe)を保存でき"
+                                           "ませんでした(No space left on device)."});
+        EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::SaveFailed);
+        EXPECT_TRUE(rig_.packageFile.files.empty());
+        EXPECT_TRUE(rig_.processes.starts.empty());
+        EXPECT_EQ(rig_.enabledStates(), before);
+    }
 }
 
 TEST_F(UpdateRunTest, NoSecondRunStartsWhileThePackageRuns) {
     rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
     rig_.startUp();
     bool inProgressDuringWait = false;
-    rig_.events.duringWait = [&](int) {
+    rig_.processes.duringWait = [&] {
         inProgressDuringWait = rig_.run.inProgress();
         rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
-        return WaitOutcome::Ready;
+        return FakeProcessControl::WaitEnd::Ends;
     };
     rig_.runByButton();
     EXPECT_TRUE(inProgressDuringWait);
     EXPECT_FALSE(rig_.run.inProgress());
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
-    EXPECT_EQ(rig_.requestsFor(UpdateRunRig::kListPath), 1u);
+    EXPECT_EQ(rig_.fetcher.requestsFor(hashListUrl()), 1u);
 }
 
 TEST_F(UpdateRunTest, AnExitDuringTheWaitLeavesTheWindowAndThePackageAlone) {
-    rig_.publish(kPackage, "#!/bin/sh\nexec sleep 5\n");
+    rig_.publish(kPackage, "sleep");
     rig_.startUp();
     States lockedAtExit;
-    pid_t package = -1;
-    rig_.events.duringWait = [&](int pidfd) {
+    rig_.processes.duringWait = [&] {
         lockedAtExit = rig_.enabledStates();
-        package = test::pidOfPidfd(pidfd);
-        return WaitOutcome::Quit;
+        return FakeProcessControl::WaitEnd::Quit;
     };
     rig_.runByButton();
 
@@ -364,14 +355,10 @@ TEST_F(UpdateRunTest, AnExitDuringTheWaitLeavesTheWindowAndThePackageAlone) {
     EXPECT_TRUE(packageKept());
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::Interrupted);
     EXPECT_TRUE(rig_.run.quitRequested());
-    ASSERT_GT(package, 0);
-    EXPECT_EQ(kill(package, 0), 0);
-    kill(package, SIGKILL);
-    waitpid(package, nullptr, 0);
 
     // Nothing more runs once the program is ending.
     rig_.runByButton();
-    EXPECT_EQ(rig_.requestsFor(UpdateRunRig::kListPath), 1u);
+    EXPECT_EQ(rig_.fetcher.requestsFor(hashListUrl()), 1u);
 }
 
 TEST_F(UpdateRunTest, TheFlagsDecideBetweenBoxAndLogLine) {
@@ -387,40 +374,6 @@ TEST_F(UpdateRunTest, TheFlagsDecideBetweenBoxAndLogLine) {
     EXPECT_TRUE(rig_.notifier.notices.empty());
     EXPECT_TRUE(readFile(rig_.logFile()).ends_with("のダウンロードに失敗しました.\r\n"))
         << readFile(rig_.logFile());
-}
-
-// Another user who may write to the working folder puts other bytes under the package's
-// name between the check and the start: the bytes that were checked are the ones that run.
-TEST_F(UpdateRunTest, ThePackageThatRunsIsTheOneThatWasChecked) {
-    rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
-    rig_.startUp();
-    class SwapBeforeStart final : public ProcessControl {
-      public:
-        SwapBeforeStart(ProcessControl& real, fs::path folder)
-            : real_(real), folder_(std::move(folder)) {}
-        std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
-                                  std::string& error) override {
-            writeFile(folder_ / "impostor", UpdateRunRig::installingPackage("20041113.001"));
-            fs::permissions(folder_ / "impostor", fs::perms::owner_all);
-            fs::rename(folder_ / "impostor", folder_ / package.fileName());
-            return real_.startPackage(package, argument, error);
-        }
-        std::int32_t WaitForProcess(const std::int32_t& processId) override {
-            return real_.WaitForProcess(processId);
-        }
-        bool quitRequested() const override { return real_.quitRequested(); }
-
-      private:
-        ProcessControl& real_;
-        fs::path folder_;
-    } swapBeforeStart(rig_.processes, rig_.downloads());
-    UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, swapBeforeStart, rig_.log,
-                  rig_.procedures());
-
-    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
-
-    EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
-    EXPECT_FALSE(fs::exists(rig_.definitions() / "20041113.001"));
 }
 
 // Memory running out anywhere in a run ends the run like any other failure: one notice,

@@ -4,16 +4,52 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "PackageFileContract.h"
 #include "linux/PosixPackageFile.h"
 #include "support/ScopedWorkingDirectory.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
 namespace velmora {
+
+namespace test {
+namespace {
+
+// Package files in a temporary working folder. A planted file is read-only, as an earlier
+// package the user kept may be.
+class PosixPackageFileSubject final : public PackageFileSubject {
+  public:
+    PackageFile& files() override { return files_; }
+    void plant(const std::string& name, const std::string& contents) override {
+        writeFile(dir_ / name, contents);
+        std::filesystem::permissions(dir_ / name, std::filesystem::perms::owner_read);
+    }
+    std::optional<std::string> contentsOf(const std::string& name) override {
+        if (!std::filesystem::exists(dir_ / name)) {
+            return std::nullopt;
+        }
+        return readFile(dir_ / name);
+    }
+
+  private:
+    TempDir dir_;
+    ScopedWorkingDirectory cwd_{dir_.path()};
+    PosixPackageFile files_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Posix, PackageFileContract,
+                         ::testing::Values(PackageFileMaker{
+                             "Posix", [] { return std::make_unique<PosixPackageFileSubject>(); }}));
+
+}  // namespace
+}  // namespace test
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,23 +107,6 @@ TEST_F(PosixPackageFileTest, SavesThePiecesForTheOwnerToRunAndHoldsThatFileOpen)
     EXPECT_EQ(readAll(saved->handle()), "#!/bin/sh\nexit 0\n");
 }
 
-TEST_F(PosixPackageFileTest, AWriterThatGoesUnfinishedTakesItsFileWithIt) {
-    {
-        const auto writer = files_.create("pkg.exe", error_);
-        ASSERT_TRUE(writer) << error_;
-        ASSERT_TRUE(writer->append(bytesOf("half of it"), error_)) << error_;
-        EXPECT_TRUE(fs::exists(dir_ / "pkg.exe"));
-    }
-    EXPECT_FALSE(fs::exists(dir_ / "pkg.exe"));
-}
-
-TEST_F(PosixPackageFileTest, ReplacesALongerFileInsteadOfAppendingOrLeavingItsTail) {
-    writeFile(dir_ / "pkg.exe", std::string(100, 'x'));
-    fs::permissions(dir_ / "pkg.exe", fs::perms::owner_read);
-    ASSERT_TRUE(save(files_, "pkg.exe", {"new"}, error_)) << error_;
-    EXPECT_EQ(readFile(dir_ / "pkg.exe"), "new");
-}
-
 TEST_F(PosixPackageFileTest, NeverWritesThroughALinkPlantedUnderThePackageName) {
     writeFile(dir_ / "elsewhere.txt", "precious");
     fs::create_symlink(dir_ / "elsewhere.txt", dir_ / "pkg.exe");
@@ -129,13 +148,6 @@ TEST_F(PosixPackageFileTest, FailuresAreReportedWithTheirReason) {
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(readFile(dir_ / "kept.exe"), "old");
-}
-
-TEST_F(PosixPackageFileTest, RemovesThePackageAndTakesAMissingOneAsRemoved) {
-    writeFile(dir_ / "pkg.exe", "x");
-    EXPECT_TRUE(files_.remove("pkg.exe", error_));
-    EXPECT_FALSE(fs::exists(dir_ / "pkg.exe"));
-    EXPECT_TRUE(files_.remove("pkg.exe", error_));
 }
 
 }  // namespace

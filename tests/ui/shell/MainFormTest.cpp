@@ -7,7 +7,7 @@
 #include "shell/MainForm.h"
 #include "support/RecordingShellWindows.h"
 #include "support/ScriptedTrayIcon.h"
-#include "support/TempSettings.h"
+#include "support/fakes/FakeSettings.h"
 #include "update/VendorUrls.h"
 #include "window/MainWindow.h"
 
@@ -16,13 +16,11 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-// The real window, settings store and registry files in a temporary folder; the tray, the
-// other windows and the start-up steps beyond the window record what they are asked.
+// The real window and settings store over an in-memory registry; the tray, the other
+// windows and the start-up steps beyond the window record what they are asked.
 class MainFormTest : public ::testing::Test {
   protected:
-    test::TempSettings settings;
-    std::filesystem::path registryFile =
-        settings.dir / "config" / "velmora" / "registry" / "HKEY_CURRENT_USER.reg";
+    test::FakeSettings settings;
     std::filesystem::path logFile = settings.dir / "velmora.log";
     MainWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
     test::ScriptedTrayIcon tray;
@@ -129,7 +127,7 @@ TEST_F(MainFormTest, CloseBoxDiscardsEditsHidesAndKeepsTheProgram) {
     EXPECT_EQ(window.chkLog.value(), 0);
     EXPECT_FALSE(window.cmdApply.enabled());
     EXPECT_TRUE(calls.empty()) << "no icon removed, program not ended";
-    EXPECT_FALSE(std::filesystem::exists(registryFile)) << "nothing stored";
+    EXPECT_TRUE(settings.backend.tree()->keys.empty()) << "nothing stored";
 }
 
 TEST_F(MainFormTest, EveryOtherUnloadRemovesTheIconUnloadsTheAboutBoxAndEndsOnce) {
@@ -151,7 +149,7 @@ TEST_F(MainFormTest, EveryOtherUnloadRemovesTheIconUnloadsTheAboutBoxAndEndsOnce
         EXPECT_EQ(windows.calls, (Calls{"unloadAbout"}));
         window.LoadSettings();
     }
-    EXPECT_FALSE(std::filesystem::exists(registryFile)) << "nothing stored at exit";
+    EXPECT_TRUE(settings.backend.tree()->keys.empty()) << "nothing stored at exit";
     EXPECT_FALSE(std::filesystem::exists(logFile)) << "nothing logged at exit";
     EXPECT_TRUE(settings.notifier.notices.empty());
 }

@@ -3,26 +3,26 @@
 #include <filesystem>
 #include <string>
 
-#include "core/update/UpdateRunRig.h"
+#include "core/update/FakeUpdateRunRig.h"
 #include "shell/UpdateScheduler.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using test::UpdateRunRig;
+using UpdateRunRig = test::FakeUpdateRunRig;
 
 class UpdateSchedulerTest : public ::testing::Test {
   protected:
     UpdateSchedulerTest() {
         // Every run asks for the hash list once; an empty list ends it there.
-        rig_.server.on(UpdateRunRig::kListPath, test::HttpResponse::ok(""));
+        rig_.fetcher.responses[hashListUrl()] = test::FakeResponse::ok("");
         rig_.startUp();
         rig_.window.chkAuto.setValue(1);
         rig_.window.txtInterval.setText("1");
     }
 
-    std::size_t runs() const { return rig_.requestsFor(UpdateRunRig::kListPath); }
+    std::size_t runs() const { return rig_.fetcher.requestsFor(hashListUrl()); }
     void tick(int times) {
         for (int i = 0; i < times; ++i) {
             rig_.window.tmGetVD.onTimer();
@@ -139,12 +139,12 @@ TEST_F(UpdateSchedulerTest, TheWindowShowsLoggingOnExactlyWhenTheRunsLog) {
 TEST_F(UpdateSchedulerTest, ATickThatFallsDueWhileThePackageRunsStartsNothing) {
     rig_.publish("20041114-017-i32.exe", UpdateRunRig::installingPackage("20041114.017"));
     int ticksDuringWait = 0;
-    rig_.events.duringWait = [&](int) {
+    rig_.processes.duringWait = [&] {
         for (int i = 0; i < 5; ++i) {
             rig_.window.tmGetVD.onTimer();
             ++ticksDuringWait;
         }
-        return WaitOutcome::Ready;
+        return test::FakeProcessControl::WaitEnd::Ends;
     };
     tick(60);
     EXPECT_EQ(ticksDuringWait, 5);

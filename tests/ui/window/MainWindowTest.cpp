@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "linux/PosixRegistryBackend.h"
 #include "log/EventLog.h"
 #include "ports/RegistryBackend.h"
 #include "settings/Reg.h"
@@ -14,12 +13,13 @@
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
+#include "support/fakes/FakeRegistryBackend.h"
 #include "window/MainWindow.h"
 
 namespace velmora {
 namespace {
 
-// The real file-backed registry, with every change recorded in order and chosen value
+// A registry, with every change recorded in order and chosen value
 // names refused as a registry without the rights would refuse them.
 class RecordingBackend final : public RegistryBackend {
   public:
@@ -65,9 +65,6 @@ class MainWindowTest : public ::testing::Test {
     std::string startupEntry(const std::string& name) {
         return reg.RegReadValue(RootKey::LocalMachine, kRunKeyPath, name);
     }
-    std::filesystem::path desktopEntryFile(const std::string& name) {
-        return dir / "config" / "autostart" / (name + ".desktop");
-    }
     // Loaded from the store and shown, as the user sees it after opening the settings.
     void loadAndShow() {
         window.LoadSettings();
@@ -89,7 +86,7 @@ class MainWindowTest : public ::testing::Test {
     test::RecordingNotifier notifier;
     EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier,
                  test::fixedTime};
-    PosixRegistryBackend files{dir / "config"};
+    test::FakeRegistryBackend files;
     RecordingBackend backend{files};
     Reg reg{backend, log};
     SettingsStore store{reg, MainWindowControls::kIntervalMinimum};
@@ -302,13 +299,12 @@ TEST_F(MainWindowTest, ApplyWritesAllSixValuesThenTheStartupEntryInOrder) {
     EXPECT_EQ(storedSetting("IUP"), "1");
     EXPECT_EQ(storedSetting("Log"), "0");
     EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
-    EXPECT_TRUE(std::filesystem::exists(desktopEntryFile("velmora")));
 
     backend.changes.clear();
     window.chkRun.setValue(0);
     window.cmdApply.click();
     EXPECT_EQ(backend.changes.back(), "delete velmora");
-    EXPECT_FALSE(std::filesystem::exists(desktopEntryFile("velmora")));
+    EXPECT_EQ(startupEntry("velmora"), "");
     EXPECT_EQ(storedSetting("Run"), "0");
 
     // Deleting the entry once more, when it is already gone, is harmless.

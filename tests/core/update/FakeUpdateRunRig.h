@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "support/fakes/FakeDigestLibrary.h"
+#include "support/fakes/FakeHttpFetcher.h"
+#include "support/fakes/FakePackageFile.h"
+#include "support/fakes/FakeProcessControl.h"
+#include "support/fakes/FakeSettings.h"
+#include "support/fakes/FakeSpecialFolders.h"
+#include "update/InstalledDefinitions.h"
+#include "update/LatestPackage.h"
+#include "update/Md5.h"
+#include "update/UpdateRun.h"
+#include "update/VendorUrls.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowRunObserver.h"
+
+namespace velmora::test {
+
+// Every part of a run on fakes of its ports: the vendor host is a table of answers, the
+// package file lives in memory, and a started package does what its bytes say (see
+// installingPackage). Installed definitions are real folders in a temporary folder, as the
+// confirmation reads them. The window is set up as the start-up leaves it.
+class FakeUpdateRunRig : public FakeSettings {
+  public:
+    FakeUpdateRunRig() {
+        std::filesystem::create_directories(definitions());
+        processes.effect = [this](const FakeProcessControl::Start& start) { play(start); };
+    }
+
+    std::filesystem::path definitions() const {
+        return dir / "common" / "Corvane Shared" / "Definitions";
+    }
+    std::filesystem::path logFile() const { return dir / "velmora.log"; }
+    std::string installed() const {
+        return GetInstalledDefinitions(test::FakeSpecialFolders(dir / "common"));
+    }
+
+    // A package that, started with /q, installs the definitions folder `folder`; any other
+    // bytes install nothing.
+    static std::string installingPackage(const std::string& folder) { return "install " + folder; }
+
+    std::string digestOf(const std::string& body) {
+        const ByteBuffer bytes(body.begin(), body.end());
+        return MD5Bytes(bytes, bytes.size(), digests, log);
+    }
+
+    static std::string packageUrl(const std::string& fileName) {
+        return packageBaseUrl() + fileName;
+    }
+
+    // Serves the package and a hash list naming it with `listedDigest`.
+    void publish(const std::string& fileName, const std::string& body,
+                 const std::string& listedDigest) {
+        fetcher.responses[hashListUrl()] = FakeResponse::ok(listedDigest + " " + fileName + "\r\n");
+        fetcher.responses[packageUrl(fileName)] = FakeResponse::ok(body);
+    }
+    void publish(const std::string& fileName, const std::string& body) {
+        std::string digest = digestOf(body);
+        for (char& c : digest) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        publish(fileName, body, digest);
+    }
+
+    // What Form_Load leaves: the installed version shown and the stored settings loaded.
+    void startUp() {
+        window.showInstalledVersion(installed());
+        window.LoadSettings();
+    }
+
+    UpdateRunProcedures procedures() {
+        return {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+                    return finder.FindLatestPackage(flavour, showBox, writeToLog);
+                },
+                [this] { return std::make_unique<BackgroundMd5>(digests, log); },
+                [this] { return installed(); }};
+    }
+
+    void runByButton() {
+        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+    }
+
+    // "name" or "name(index)" of every control, with its Enabled state.
+    std::map<std::string, bool> enabledStates() {
+        std::map<std::string, bool> states;
+        for (Control* control : window.allControls()) {
+            const std::string key =
+                control->index() < 0
+                    ? control->name()
+                    : control->name() + "(" + std::to_string(control->index()) + ")";
+            states[key] = control->enabled();
+        }
+        return states;
+    }
+
+    MainWindow window{settings, reg, dir.path().string(), "velmora"};
+    FakeHttpFetcher fetcher;
+    FakeDigestLibrary digests;
+    FakePackageFile packageFile;
+    FakeProcessControl processes;
+    LatestPackageFinder finder{fetcher, log};
+    MainWindowRunObserver observer{window};
+    UpdateRun run{observer, fetcher, packageFile, processes, log, procedures()};
+
+  private:
+    void play(const FakeProcessControl::Start& start) {
+        const std::string prefix = "install ";
+        if (start.argument == "/q" && start.contents.starts_with(prefix)) {
+            std::filesystem::create_directories(definitions() /
+                                                start.contents.substr(prefix.size()));
+        }
+    }
+};
+
+}  // namespace velmora::test

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "log/EventLog.h"
+#include "settings/Reg.h"
+#include "settings/SettingsStore.h"
+#include "support/FixedClock.h"
+#include "support/RecordingNotifier.h"
+#include "support/TempDir.h"
+#include "support/fakes/FakeRegistryBackend.h"
+#include "window/MainWindowControls.h"
+
+namespace velmora::test {
+
+// The program's settings in an in-memory registry, with the log file in a temporary folder
+// and every notice recorded.
+struct FakeSettings {
+    void store(const std::string& name, const std::string& text) {
+        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, text);
+    }
+    std::string stored(const std::string& name) {
+        return reg.RegReadValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name);
+    }
+    std::string logText() const { return readFile(dir / "velmora.log"); }
+
+    TempDir dir;
+    RecordingNotifier notifier;
+    EventLog log{LogDestinations{dir / "velmora.log", dir / "fallback.log"}, notifier,
+                 test::fixedTime};
+    FakeRegistryBackend backend;
+    Reg reg{backend, log};
+    SettingsStore settings{reg, MainWindowControls::kIntervalMinimum};
+};
+
+}  // namespace velmora::test
