@@ -21,11 +21,11 @@
 #include "qt/TrayMenu.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
-#include "shell/MainForm.h"
+#include "shell/Lifecycle.h"
 #include "shell/StartupReport.h"
 #include "tray/NotifyIcon.h"
 #include "tray/TrayIconLogic.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 
@@ -33,7 +33,7 @@ namespace {
 
 // Written once the event loop runs, so that the file also marks the moment the program
 // has become resident.
-void writeStartupReportWhenAsked(const MainWindowControls& window) {
+void writeStartupReportWhenAsked(const SettingsWindowControls& window) {
     const char* file = std::getenv("VELMORA_STARTUP_REPORT");
     if (file == nullptr || *file == '\0') {
         return;
@@ -56,28 +56,29 @@ class Resident {
     Resident(const Resident&) = delete;
     Resident& operator=(const Resident&) = delete;
 
-    // Form_Load, then the event loop until the program is unloaded.
+    // startUp, then the event loop until the program is unloaded.
     int run();
 
   private:
     QWidget& settingsView();
-    MainFormSteps startUpSteps();
+    LifecycleSteps startUpSteps();
 
     Platform& platform_;
     MessageBoxNotifier notifier_;
     EventLog log_{platform_.logDestinations(), notifier_, platform_.localClock()};
     Reg reg_{platform_.registry(), log_};
-    SettingsStore store_{reg_, MainWindowControls::kIntervalMinimum};
-    MainWindow window_{store_, reg_, platform_.executable().path, platform_.executable().exeName};
+    SettingsStore store_{reg_, SettingsWindowControls::kIntervalMinimum};
+    SettingsWindow window_{store_, reg_, platform_.executable().path,
+                           platform_.executable().exeName};
     std::unique_ptr<SettingsWindowView> view_;
     QtEventLoopWait events_;
     UpdateMachinery update_{platform_, window_, store_, log_, events_, ProgressDisplay::Never};
-    QtTimerDriver minuteTimer_{window_.tmGetVD};
+    QtTimerDriver minuteTimer_{window_.minuteTimer};
     TrayMenu menu_{[this](TrayCommand command) { trayLogic_.onMenuCommand(command); }};
     QtShellWindows windows_{window_, [this]() -> QWidget& { return settingsView(); }, menu_};
     QtTrayIcon trayIcon_{[this](TrayMessage message) { trayLogic_.onTrayMessage(message); }};
     NotifyIcon notifyIcon_{trayIcon_, log_};
-    MainForm form_{window_, notifyIcon_, windows_, startUpSteps()};
+    Lifecycle form_{window_, notifyIcon_, windows_, startUpSteps()};
     TrayIconLogic trayLogic_{windows_, [this] { form_.unload(UnloadMode::Code); }};
     QSocketNotifier endRequested_;
 };
@@ -96,7 +97,7 @@ Resident::Resident(Platform& platform, QApplication& app, EndRequests& endReques
 }
 
 int Resident::run() {
-    form_.Form_Load();
+    form_.startUp();
     if (form_.unloaded()) {
         // Ended from a nested event loop of the start-up (a message box): a new main loop
         // would no longer notice that the program has been asked to quit.
@@ -114,7 +115,7 @@ QWidget& Resident::settingsView() {
     return *view_;
 }
 
-MainFormSteps Resident::startUpSteps() {
+LifecycleSteps Resident::startUpSteps() {
     return {
         .resetTickCounter = [this] { update_.scheduler.resetTickCounter(); },
         .installedDefinitions = [this] { return update_.installedDefinitions(); },

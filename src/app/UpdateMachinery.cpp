@@ -8,7 +8,7 @@
 
 namespace velmora {
 
-UpdateMachinery::UpdateMachinery(Platform& platform, MainWindow& window, SettingsStore& store,
+UpdateMachinery::UpdateMachinery(Platform& platform, SettingsWindow& window, SettingsStore& store,
                                  EventLog& log, EventLoopWait& events, ProgressDisplay progress)
     : folders(platform.specialFolders()),
       eventLog(log),

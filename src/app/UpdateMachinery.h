@@ -10,8 +10,8 @@
 #include "shell/UpdateScheduler.h"
 #include "update/LatestPackage.h"
 #include "update/UpdateRun.h"
-#include "window/MainWindow.h"
-#include "window/MainWindowRunObserver.h"
+#include "window/SettingsWindow.h"
+#include "window/SettingsWindowRunObserver.h"
 
 namespace velmora {
 
@@ -21,7 +21,7 @@ namespace velmora {
 // differ in how the waits for a download and for the installer serve other events
 // (`events`) and in whether downloads show progress on standard error.
 struct UpdateMachinery {
-    UpdateMachinery(Platform& platform, MainWindow& window, SettingsStore& store, EventLog& log,
+    UpdateMachinery(Platform& platform, SettingsWindow& window, SettingsStore& store, EventLog& log,
                     EventLoopWait& events, ProgressDisplay progress);
     UpdateMachinery(const UpdateMachinery&) = delete;
     UpdateMachinery& operator=(const UpdateMachinery&) = delete;
@@ -39,7 +39,7 @@ struct UpdateMachinery {
     std::unique_ptr<HttpFetcher> fetcher;
     std::unique_ptr<ProcessControl> processes;
     LatestPackageFinder finder;
-    MainWindowRunObserver windowDuringRun;
+    SettingsWindowRunObserver windowDuringRun;
     UpdateRun run;
     UpdateScheduler scheduler;
 };

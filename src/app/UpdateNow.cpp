@@ -8,7 +8,7 @@
 #include "ports/Platform.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 
@@ -38,8 +38,8 @@ int runUpdateNow(ProgressDisplay progress) {
     EventLog log(platform->logDestinations(), platform->commandLineNotifier(),
                  platform->localClock());
     Reg reg(platform->registry(), log);
-    SettingsStore store(reg, MainWindowControls::kIntervalMinimum);
-    MainWindow window(store, reg, executable.path, executable.exeName);
+    SettingsStore store(reg, SettingsWindowControls::kIntervalMinimum);
+    SettingsWindow window(store, reg, executable.path, executable.exeName);
 
     // A request to end stops a download or the installer wait like the tray's exit item.
     const std::unique_ptr<EndRequests> endRequests = platform->watchEndRequests();
@@ -51,7 +51,7 @@ int runUpdateNow(ProgressDisplay progress) {
     window.showInstalledVersion(update.installedDefinitions());
     window.LoadSettings();
 
-    update.scheduler.cmdUpdateVD_Click();
+    update.scheduler.onUpdateNowClicked();
     return endedWell(update.run.lastOutcome()) ? 0 : 1;
 }
 

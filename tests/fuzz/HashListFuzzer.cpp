@@ -16,7 +16,7 @@
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
 #include "update/LatestPackage.h"
-#include "window/MainWindowControls.h"
+#include "window/SettingsWindowControls.h"
 
 namespace {
 
@@ -92,12 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int storedIndex = static_cast<std::int8_t>(data[0]) % 3;
     const std::string_view body(reinterpret_cast<const char*>(data) + 1, size - 1);
 
-    velmora::MainWindowControls controls;
+    velmora::SettingsWindowControls controls;
     const std::string flavour = storedIndex == 1 ? "x86" : "i32";
-    check(
-        controls.optIUP[static_cast<std::size_t>(velmora::soundFlavourIndex(storedIndex))].tag() ==
-            flavour,
-        "the flavour tags are i32 and x86");
+    check(controls.flavourOptions[static_cast<std::size_t>(velmora::soundFlavourIndex(storedIndex))]
+                  .tag() == flavour,
+          "the flavour tags are i32 and x86");
 
     CountingNotifier notifier;
     velmora::EventLog log({"/dev/null", {}}, notifier, [] { return std::tm{}; });

@@ -13,7 +13,7 @@
 #include "settings/NumericText.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace {
 
@@ -51,9 +51,9 @@ class SilentNotifier final : public velmora::Notifier {
 };
 
 // The text box holds a plain whole number of hours in range and the bar sits at its place.
-int checkSoundInterval(const velmora::MainWindow& window) {
-    const auto& bar = window.scrlInterval;
-    const std::string& text = window.txtInterval.text();
+int checkSoundInterval(const velmora::SettingsWindow& window) {
+    const auto& bar = window.intervalScrollBar;
+    const std::string& text = window.intervalBox.text();
     check(!text.empty() && text.size() <= 2 && text.front() != '0' &&
               text.find_first_not_of("0123456789") == std::string::npos,
           "a plain whole number of hours");
@@ -72,13 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OneTextBackend backend(text);
     velmora::Reg reg(backend, log);
     velmora::SettingsStore store(reg, 1);
-    velmora::MainWindow window(store, reg, "/opt/velmora", "velmora");
+    velmora::SettingsWindow window(store, reg, "/opt/velmora", "velmora");
 
     window.LoadSettings();
     checkSoundInterval(window);
 
-    window.txtInterval.setText(text);
-    window.txtInterval_Validate();
+    window.intervalBox.setText(text);
+    window.onIntervalBoxLeft();
     const int hours = checkSoundInterval(window);
     const auto typed = velmora::parseNumericText(text);
     if (typed && *typed >= 1 && *typed <= 99) {
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         check(hours == 1, "a text that is not a number gives the minimum");
     }
-    window.txtInterval_Validate();
+    window.onIntervalBoxLeft();
     check(checkSoundInterval(window) == hours, "validating again changes nothing");
     return 0;
 }

@@ -9,7 +9,7 @@
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
-#include "window/MainWindowControls.h"
+#include "window/SettingsWindowControls.h"
 
 namespace velmora::test {
 
@@ -31,7 +31,7 @@ struct TempSettings {
                  test::fixedTime};
     PosixRegistryBackend backend{dir / "config"};
     Reg reg{backend, log};
-    SettingsStore settings{reg, MainWindowControls::kIntervalMinimum};
+    SettingsStore settings{reg, SettingsWindowControls::kIntervalMinimum};
 };
 
 }  // namespace velmora::test

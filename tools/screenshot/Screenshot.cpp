@@ -24,7 +24,7 @@
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
 #include "update/VendorUrls.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace {
 
@@ -59,11 +59,11 @@ int shootSettingsWindow(const QString& output) {
         reg.RegWriteValue(velmora::RootKey::CurrentUser, velmora::SettingsStore::SettingsKeyPath(),
                           name, text);
     }
-    velmora::SettingsStore store(reg, velmora::MainWindowControls::kIntervalMinimum);
-    velmora::MainWindow window(store, reg, "/usr/bin", "velmora");
-    window.frmVendor.setCaption(velmora::packageBaseUrl());
-    window.lblVDFileName.setCaption("2004/11/14 rev. 17");
-    window.lblLatstVDFileName.setCaption("2004/11/20 rev. 3");
+    velmora::SettingsStore store(reg, velmora::SettingsWindowControls::kIntervalMinimum);
+    velmora::SettingsWindow window(store, reg, "/usr/bin", "velmora");
+    window.vendorFrame.setCaption(velmora::packageBaseUrl());
+    window.installedVersionLabel.setCaption("2004/11/14 rev. 17");
+    window.latestPackageLabel.setCaption("2004/11/20 rev. 3");
     window.LoadSettings();
     velmora::SettingsWindowView view(window);
     window.setVisible(true);

@@ -8,7 +8,7 @@ namespace velmora {
 
 // The folder URL the packages are served under, on the vendor's download server fixed at
 // build time (VELMORA_VENDOR_HOST), with its closing slash. Also the caption of the frame
-// frmVendor.
+// vendorFrame.
 inline std::string packageBaseUrl() {
     return std::string("http://") + version::kVendorHost + "/defs/download/packages/";
 }

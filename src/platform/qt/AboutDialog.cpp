@@ -26,8 +26,8 @@ QRect twipsRect(int left, int top, int width, int height) {
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
-    setObjectName(QStringLiteral("frmAbout"));
-    state_.Form_Load();
+    setObjectName(QStringLiteral("AboutBox"));
+    state_.startUp();
     setWindowTitle(QString::fromStdString(state_.caption()));
     setFixedSize(pixels(6195), pixels(1980));
 
@@ -38,18 +38,18 @@ AboutDialog::AboutDialog(QWidget* parent)
     picIcon->setGeometry(twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(icon.pixmap(picIcon->size()));
 
-    addLabel("lblTitle", state_.lblTitle(), 960, 240);
-    addLabel("lblVersion", state_.lblVersion(), 960, 600);
-    addLabel("lblCopyRight", state_.lblCopyRight(), 960, 960);
-    addLabel("lblDescription", state_.lblDescription(), 960, 1320);
+    addLabel("titleLabel", state_.titleLabel(), 960, 240);
+    addLabel("versionLabel", state_.versionLabel(), 960, 600);
+    addLabel("copyrightLabel", state_.copyrightLabel(), 960, 960);
+    addLabel("descriptionLabel", state_.descriptionLabel(), 960, 1320);
 
-    auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twipsRect(4560, 360, 1422, 348));
-    cmdOK->setDefault(true);
+    auto* okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setGeometry(twipsRect(4560, 360, 1422, 348));
+    okButton->setDefault(true);
     // Esc rejects the dialog, the OK button accepts it: either way the box is unloaded.
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    cmdOK->setFocus();
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    okButton->setFocus();
 
     centreOnScreen();
 }

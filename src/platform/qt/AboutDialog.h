@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-// The About box frmAbout on screen: a fixed dialog centred on the screen, with the
+// The About box on screen: a fixed dialog centred on the screen, with the
 // program's icon, four labels and one OK button that Enter and Esc both press. Each
 // opening builds a new dialog, so its texts are loaded afresh every time.
 class AboutDialog final : public QDialog {

@@ -15,7 +15,7 @@
 #include <algorithm>
 
 #include "qt/ProgramIcon.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 
@@ -80,9 +80,9 @@ class TextBoxEdit final : public QLineEdit {
 
 }  // namespace
 
-SettingsWindowView::SettingsWindowView(MainWindow& window, QWidget* parent)
+SettingsWindowView::SettingsWindowView(SettingsWindow& window, QWidget* parent)
     : QDialog(parent), window_(window) {
-    onUserClose = [this] { window_.cmdCancel_Click(); };
+    onUserClose = [this] { window_.onCancelClicked(); };
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -111,8 +111,8 @@ QWidget* SettingsWindowView::widgetFor(const Control& control) const {
 }
 
 void SettingsWindowView::buildWidgets() {
-    for (Frame* frame :
-         {&window_.frmVendor, &window_.frmPC, &window_.frmVD, &window_.frmAutoConf}) {
+    for (Frame* frame : {&window_.vendorFrame, &window_.computerFrame, &window_.definitionsFrame,
+                         &window_.autoUpdateFrame}) {
         bindFrame(*frame);
     }
     for (Control* control : window_.allControls()) {
@@ -134,8 +134,8 @@ void SettingsWindowView::buildWidgets() {
         }
     }
     // Alt+N on the interval label moves the focus to the text box it names.
-    qobject_cast<QLabel*>(widgetFor(window_.lblInterval[0]))
-        ->setBuddy(widgetFor(window_.txtInterval));
+    qobject_cast<QLabel*>(widgetFor(window_.intervalLabels[0]))
+        ->setBuddy(widgetFor(window_.intervalBox));
 }
 
 void SettingsWindowView::bindForm() {
@@ -345,7 +345,7 @@ void SettingsWindowView::changeEvent(QEvent* event) {
 
 void SettingsWindowView::reject() {
     // Esc presses the cancel button; the dialog does not close itself.
-    window_.cmdCancel.click();
+    window_.cancelButton.click();
 }
 
 }  // namespace velmora

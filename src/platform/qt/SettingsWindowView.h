@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-class MainWindow;
+class SettingsWindow;
 
 // The Qt widgets of the settings window, bound to its toolkit-free state: every change of a
 // control shows on its widget, and every user action on a widget goes to the control (and
@@ -19,7 +19,7 @@ class SettingsWindowView final : public QDialog {
     Q_OBJECT
 
   public:
-    explicit SettingsWindowView(MainWindow& window, QWidget* parent = nullptr);
+    explicit SettingsWindowView(SettingsWindow& window, QWidget* parent = nullptr);
     ~SettingsWindowView() override;
 
     // The widget that shows `control`, or nullptr.
@@ -49,7 +49,7 @@ class SettingsWindowView final : public QDialog {
     void showCentred();
     void focusMoved(QWidget* now);
 
-    MainWindow& window_;
+    SettingsWindow& window_;
     std::map<const Control*, QWidget*> widgets_;
     std::map<const QWidget*, Control*> controls_;
     std::vector<Subscription> subscriptions_;

@@ -7,7 +7,7 @@
 namespace velmora {
 
 TrayMenu::TrayMenu(const std::function<void(TrayCommand)>& onCommand) {
-    menu_.setObjectName(QStringLiteral("mnuTaskTray"));
+    menu_.setObjectName(QStringLiteral("trayMenu"));
     menu_.setTitle(QString::fromUtf8(kTrayMenuCaption.data(), kTrayMenuCaption.size()));
     for (const TrayMenuItem& item : kTrayMenuItems) {
         QAction* action =

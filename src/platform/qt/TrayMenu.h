@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-// The tray pop-up menu mnuTaskTray as a QMenu; picking an item hands its command on.
+// The tray pop-up menu as a QMenu; picking an item hands its command on.
 class TrayMenu final {
   public:
     explicit TrayMenu(const std::function<void(TrayCommand)>& onCommand);

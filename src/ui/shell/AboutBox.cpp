@@ -12,12 +12,12 @@ constexpr const char* kContactLine = "お問い合わせ: support@tessaloy.examp
 
 }  // namespace
 
-AboutBox::AboutBox() : lblCopyRight_(kCopyRightLine), lblDescription_(kContactLine) {}
+AboutBox::AboutBox() : copyrightLabel_(kCopyRightLine), descriptionLabel_(kContactLine) {}
 
-void AboutBox::Form_Load() {
+void AboutBox::startUp() {
     caption_ = std::string(kAppTitle) + "について";
-    lblVersion_ = versionLine(version::kMajor, version::kMinor, version::kRevision);
-    lblTitle_ = kAppTitle;
+    versionLabel_ = versionLine(version::kMajor, version::kMinor, version::kRevision);
+    titleLabel_ = kAppTitle;
 }
 
 std::string versionLine(int major, int minor, int revision) {

@@ -2,12 +2,12 @@
 
 namespace velmora {
 
-std::string startupReport(const MainWindowControls& window, bool trayIconShown) {
-    return "frmVendor=" + window.frmVendor.caption() + "\n" +
-           "lblVDFileName.Tag=" + window.lblVDFileName.tag() + "\n" +
-           "lblVDFileName=" + window.lblVDFileName.caption() + "\n" +
-           "lblLatstVDFileName.Tag=" + window.lblLatstVDFileName.tag() + "\n" +
-           "lblLatstVDFileName=" + window.lblLatstVDFileName.caption() + "\n" +
+std::string startupReport(const SettingsWindowControls& window, bool trayIconShown) {
+    return "frmVendor=" + window.vendorFrame.caption() + "\n" +
+           "lblVDFileName.Tag=" + window.installedVersionLabel.tag() + "\n" +
+           "lblVDFileName=" + window.installedVersionLabel.caption() + "\n" +
+           "lblLatstVDFileName.Tag=" + window.latestPackageLabel.tag() + "\n" +
+           "lblLatstVDFileName=" + window.latestPackageLabel.caption() + "\n" +
            "visible=" + (window.visible() ? "1" : "0") + "\n" +
            "trayIcon=" + (trayIconShown ? "1" : "0") + "\n";
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "window/MainWindowControls.h"
+#include "window/SettingsWindowControls.h"
 
 namespace velmora {
 
@@ -11,6 +11,6 @@ namespace velmora {
 // caption of each), and whether the icon is in the tray. Written for the end-to-end tests
 // and the start-up benchmark when $VELMORA_STARTUP_REPORT names a file; nothing else reads
 // it.
-std::string startupReport(const MainWindowControls& window, bool trayIconShown);
+std::string startupReport(const SettingsWindowControls& window, bool trayIconShown);
 
 }  // namespace velmora

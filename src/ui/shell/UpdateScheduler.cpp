@@ -8,15 +8,15 @@
 
 namespace velmora {
 
-UpdateScheduler::UpdateScheduler(MainWindow& window, SettingsStore& store, UpdateRun& run,
+UpdateScheduler::UpdateScheduler(SettingsWindow& window, SettingsStore& store, UpdateRun& run,
                                  std::string baseUrl)
     : window_(window), store_(store), run_(run), baseUrl_(std::move(baseUrl)) {
-    window_.tmGetVD.onTimer = [this] { tmGetVD_Timer(); };
-    window_.cmdUpdateVD.onClick = [this] { cmdUpdateVD_Click(); };
+    window_.minuteTimer.onTimer = [this] { onMinuteTick(); };
+    window_.updateNowButton.onClick = [this] { onUpdateNowClicked(); };
 }
 
-void UpdateScheduler::tmGetVD_Timer() {
-    if (window_.chkAuto.value() != 1) {
+void UpdateScheduler::onMinuteTick() {
+    if (window_.autoUpdateCheckBox.value() != 1) {
         tickCounter_ = 0;
         return;
     }
@@ -32,7 +32,7 @@ void UpdateScheduler::tmGetVD_Timer() {
     tickCounter_ = 0;
 }
 
-void UpdateScheduler::cmdUpdateVD_Click() {
+void UpdateScheduler::onUpdateNowClicked() {
     const Flag16 showBox = kTrue;
     const Flag16 writeToLog = storedLogFlag();
     store_.NoticeUnreadableSettings(showBox);
@@ -42,7 +42,7 @@ void UpdateScheduler::cmdUpdateVD_Click() {
 // The interval text is read as it stands, applied or not; a text that is not a number (the
 // user is still typing) is not due.
 bool UpdateScheduler::isDue() const {
-    const std::optional<double> hours = parseNumericText(window_.txtInterval.text());
+    const std::optional<double> hours = parseNumericText(window_.intervalBox.text());
     return hours.has_value() && !(*hours * 60.0 > static_cast<double>(tickCounter_));
 }
 

@@ -5,23 +5,24 @@
 
 #include "settings/SettingsStore.h"
 #include "update/UpdateRun.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 
-// The two things that start an update run: the minute timer tmGetVD, once automatic update
-// is on and its interval has run out, and the update-now button cmdUpdateVD. Binds itself
+// The two things that start an update run: the minute timer minuteTimer, once automatic update
+// is on and its interval has run out, and the update-now button updateNowButton. Binds itself
 // to the window's timer and button.
 class UpdateScheduler {
   public:
-    UpdateScheduler(MainWindow& window, SettingsStore& store, UpdateRun& run, std::string baseUrl);
+    UpdateScheduler(SettingsWindow& window, SettingsStore& store, UpdateRun& run,
+                    std::string baseUrl);
     UpdateScheduler(const UpdateScheduler&) = delete;
     UpdateScheduler& operator=(const UpdateScheduler&) = delete;
 
     // One minute has passed. A tick that falls due while a run is in progress (served
     // during the installer wait) starts nothing; the count goes on.
-    void tmGetVD_Timer();
-    void cmdUpdateVD_Click();
+    void onMinuteTick();
+    void onUpdateNowClicked();
 
     std::int16_t tickCounter() const { return tickCounter_; }
     void resetTickCounter() { tickCounter_ = 0; }
@@ -30,7 +31,7 @@ class UpdateScheduler {
     bool isDue() const;
     Flag16 storedLogFlag();
 
-    MainWindow& window_;
+    SettingsWindow& window_;
     SettingsStore& store_;
     UpdateRun& run_;
     std::string baseUrl_;

@@ -2,8 +2,8 @@
 
 namespace velmora {
 
-// What the tray and the program's start and end need of the windows: the settings window
-// (frmMain), the About box (frmAbout) and the tray pop-up menu.
+// What the tray and the program's start and end need of the windows: the settings window,
+// the About box and the tray pop-up menu.
 class ShellWindows {
   public:
     virtual ~ShellWindows() = default;

@@ -37,20 +37,20 @@ void TrayIconLogic::onTrayMessage(TrayMessage message) {
 void TrayIconLogic::onMenuCommand(TrayCommand command) {
     switch (command) {
         case TrayCommand::About:
-            mnuAbout_Click();
+            onAboutChosen();
             break;
         case TrayCommand::Config:
-            mnuConfig_Click();
+            onSettingsChosen();
             break;
         case TrayCommand::Exit:
-            mnuExit_Click();
+            onExitChosen();
             break;
         case TrayCommand::Separator:
             break;
     }
 }
 
-void TrayIconLogic::mnuAbout_Click() {
+void TrayIconLogic::onAboutChosen() {
     // The box is modal, but the tray still reaches the program while it is up: a second
     // box on top of the first would only stack up nested event loops.
     if (windows_.aboutBoxVisible()) {
@@ -59,12 +59,12 @@ void TrayIconLogic::mnuAbout_Click() {
     windows_.showAboutBoxModal();
 }
 
-void TrayIconLogic::mnuConfig_Click() {
+void TrayIconLogic::onSettingsChosen() {
     windows_.restoreSettings();
     windows_.showSettings();
 }
 
-void TrayIconLogic::mnuExit_Click() {
+void TrayIconLogic::onExitChosen() {
     unloadMainForm_();
 }
 

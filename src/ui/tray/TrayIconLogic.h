@@ -30,9 +30,9 @@ class TrayIconLogic {
     void onTrayMessage(TrayMessage message);
 
     void onMenuCommand(TrayCommand command);
-    void mnuAbout_Click();
-    void mnuConfig_Click();
-    void mnuExit_Click();
+    void onAboutChosen();
+    void onSettingsChosen();
+    void onExitChosen();
 
   private:
     void bringSettingsForward();

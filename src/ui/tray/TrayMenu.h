@@ -5,7 +5,7 @@
 
 namespace velmora {
 
-// The tray pop-up menu mnuTaskTray: its caption and its items in order. A caption of "-"
+// The tray pop-up menu: its caption and its items in order. A caption of "-"
 // is a separator line.
 enum class TrayCommand { About, Config, Separator, Exit };
 
@@ -18,10 +18,10 @@ struct TrayMenuItem {
 inline constexpr std::string_view kTrayMenuCaption = "タスクトレイメニュー";
 
 inline constexpr std::array<TrayMenuItem, 4> kTrayMenuItems{{
-    {"mnuAbout", "Velmora について(&A)...", TrayCommand::About},
-    {"mnuConfig", "設定(&C)", TrayCommand::Config},
-    {"mnuFilter", "-", TrayCommand::Separator},
-    {"mnuExit", "終了(&X)", TrayCommand::Exit},
+    {"aboutMenuItem", "Velmora について(&A)...", TrayCommand::About},
+    {"settingsMenuItem", "設定(&C)", TrayCommand::Config},
+    {"separatorMenuItem", "-", TrayCommand::Separator},
+    {"exitMenuItem", "終了(&X)", TrayCommand::Exit},
 }};
 
 }  // namespace velmora

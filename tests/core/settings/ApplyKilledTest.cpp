@@ -10,7 +10,7 @@
 
 #include "linux/RegDocument.h"
 #include "support/TempSettings.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 namespace {
@@ -24,11 +24,11 @@ struct Choice {
 constexpr Choice kFirst{1, "24", 1, 0};
 constexpr Choice kSecond{0, "48", 0, 1};
 
-void choose(MainWindow& window, const Choice& choice) {
-    window.chkAuto.setValue(choice.autoUpdate);
-    window.txtInterval.setText(choice.interval);
-    window.chkLog.setValue(choice.log);
-    window.chkRemove.setValue(choice.remove);
+void choose(SettingsWindow& window, const Choice& choice) {
+    window.autoUpdateCheckBox.setValue(choice.autoUpdate);
+    window.intervalBox.setText(choice.interval);
+    window.logCheckBox.setValue(choice.log);
+    window.keepPackagesCheckBox.setValue(choice.remove);
 }
 
 // Apply stores one value after another, each by replacing the settings file whole: a
@@ -36,10 +36,10 @@ void choose(MainWindow& window, const Choice& choice) {
 // before or the one being stored, never a damaged file or a value of neither.
 TEST(ApplyKilledTest, SettingsFileStaysWholeWhenTheProgramIsKilledDuringApply) {
     test::TempSettings s;
-    MainWindow window{s.settings, s.reg, s.dir.path().string(), "velmora"};
+    SettingsWindow window{s.settings, s.reg, s.dir.path().string(), "velmora"};
     window.LoadSettings();
     choose(window, kFirst);
-    window.cmdApply_Click();
+    window.onApplyClicked();
     const auto file = s.dir / "config" / "velmora" / "registry" / "HKEY_CURRENT_USER.reg";
 
     std::mt19937 random(11);
@@ -50,7 +50,7 @@ TEST(ApplyKilledTest, SettingsFileStaysWholeWhenTheProgramIsKilledDuringApply) {
         if (child == 0) {
             for (bool second = true;; second = !second) {
                 choose(window, second ? kSecond : kFirst);
-                window.cmdApply_Click();
+                window.onApplyClicked();
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 25));

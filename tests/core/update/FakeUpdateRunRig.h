@@ -17,8 +17,8 @@
 #include "update/Md5.h"
 #include "update/UpdateRun.h"
 #include "update/VendorUrls.h"
-#include "window/MainWindow.h"
-#include "window/MainWindowRunObserver.h"
+#include "window/SettingsWindow.h"
+#include "window/SettingsWindowRunObserver.h"
 
 namespace velmora::test {
 
@@ -68,7 +68,7 @@ class FakeUpdateRunRig : public FakeSettings {
         publish(fileName, body, digest);
     }
 
-    // What Form_Load leaves: the installed version shown and the stored settings loaded.
+    // What startUp leaves: the installed version shown and the stored settings loaded.
     void startUp() {
         window.showInstalledVersion(installed());
         window.LoadSettings();
@@ -99,13 +99,13 @@ class FakeUpdateRunRig : public FakeSettings {
         return states;
     }
 
-    MainWindow window{settings, reg, dir.path().string(), "velmora"};
+    SettingsWindow window{settings, reg, dir.path().string(), "velmora"};
     FakeHttpFetcher fetcher;
     FakeDigestLibrary digests;
     FakePackageFile packageFile;
     FakeProcessControl processes;
     LatestPackageFinder finder{fetcher, log};
-    MainWindowRunObserver observer{window};
+    SettingsWindowRunObserver observer{window};
     UpdateRun run{observer, fetcher, packageFile, processes, log, procedures()};
 
   private:

@@ -8,7 +8,7 @@
 #include "support/fakes/FakeSettings.h"
 #include "update/LatestPackage.h"
 #include "update/VendorUrls.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 namespace {
@@ -37,11 +37,11 @@ class LatestPackageTest : public ::testing::Test {
     }
     void storeFlavour(const std::string& index) { temp.store("IUP", index); }
     std::string logText() { return temp.logText(); }
-    Label& label() { return window.lblLatstVDFileName; }
+    Label& label() { return window.latestPackageLabel; }
 
     test::FakeSettings temp;
     test::RecordingNotifier& notifier = temp.notifier;
-    MainWindow window{temp.settings, temp.reg, temp.dir.path().string(), "velmora"};
+    SettingsWindow window{temp.settings, temp.reg, temp.dir.path().string(), "velmora"};
     test::FakeHttpFetcher fetcher;
     LatestPackageFinder finder{fetcher, temp.log};
 };

@@ -26,8 +26,8 @@
 #include "update/Md5.h"
 #include "update/UpdateRun.h"
 #include "update/VendorUrls.h"
-#include "window/MainWindow.h"
-#include "window/MainWindowRunObserver.h"
+#include "window/SettingsWindow.h"
+#include "window/SettingsWindowRunObserver.h"
 
 namespace velmora::test {
 
@@ -110,7 +110,7 @@ class UpdateRunRig : public TempSettings {
         publish(fileName, body, digest);
     }
 
-    // What Form_Load leaves: the installed version shown and the stored settings loaded.
+    // What startUp leaves: the installed version shown and the stored settings loaded.
     void startUp() {
         window.showInstalledVersion(installed());
         window.LoadSettings();
@@ -157,14 +157,14 @@ class UpdateRunRig : public TempSettings {
     ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
     ScopedWorkingDirectory cwd{
         (std::filesystem::create_directories(dir / "downloads"), dir / "downloads")};
-    MainWindow window{settings, reg, dir.path().string(), "velmora"};
+    SettingsWindow window{settings, reg, dir.path().string(), "velmora"};
     CurlFetcher fetcher{{std::chrono::milliseconds(3000), std::chrono::seconds(10)}};
     OpenSslDigestLibrary digests;
     PosixPackageFile packageFile;
     HookedEventLoopWait events;
     PosixProcessControl processes{events, log};
     LatestPackageFinder finder{fetcher, log};
-    MainWindowRunObserver observer{window};
+    SettingsWindowRunObserver observer{window};
     UpdateRun run{observer, fetcher, packageFile, processes, log, procedures()};
 };
 

@@ -32,8 +32,9 @@ using States = std::map<std::string, bool>;
 States lockedWindow(const States& before) {
     States states = before;
     for (const char* name :
-         {"cmdUpdateVD", "cmdOK", "cmdCancel", "cmdApply", "optIUP(0)", "optIUP(1)", "chkAuto",
-          "txtInterval", "scrlInterval", "chkRun", "chkLog", "chkRemove"}) {
+         {"updateNowButton", "okButton", "cancelButton", "applyButton", "flavourOptions(0)",
+          "flavourOptions(1)", "autoUpdateCheckBox", "intervalBox", "intervalScrollBar",
+          "startWithSessionCheckBox", "logCheckBox", "keepPackagesCheckBox"}) {
         states[name] = false;
     }
     return states;
@@ -69,10 +70,10 @@ TEST_F(UpdateRunTest, InstallsANewerPackageWithTheWindowLockedAndUnlocksItAfterw
               std::string::npos);
     EXPECT_EQ(statesAtNotice_, lockedWindow(before));
     EXPECT_EQ(rig_.enabledStates(), before);
-    EXPECT_FALSE(rig_.window.cmdApply.enabled());
-    EXPECT_EQ(rig_.window.lblVDFileName.tag(), "20041114-017");
-    EXPECT_EQ(rig_.window.lblVDFileName.caption(), "2004/11/14 rev. 17");
-    EXPECT_EQ(rig_.window.lblLatstVDFileName.caption(), "2004/11/14 rev. 17");
+    EXPECT_FALSE(rig_.window.applyButton.enabled());
+    EXPECT_EQ(rig_.window.installedVersionLabel.tag(), "20041114-017");
+    EXPECT_EQ(rig_.window.installedVersionLabel.caption(), "2004/11/14 rev. 17");
+    EXPECT_EQ(rig_.window.latestPackageLabel.caption(), "2004/11/14 rev. 17");
     EXPECT_FALSE(packageKept());
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::Updated);
 }
@@ -97,39 +98,39 @@ TEST_F(UpdateRunTest, ANewerRevisionOfTheSameDateIsInstalledAndAnEqualOrLaterOne
 TEST_F(UpdateRunTest, UnappliedEditsSurviveTheRunAndTheIntervalControlsFollowChkAuto) {
     rig_.publish(kPackage, UpdateRunRig::installingPackage("20041114.017"));
     rig_.startUp();
-    rig_.window.chkAuto.setValue(1);  // checked on the window, not applied
-    ASSERT_TRUE(rig_.window.cmdApply.enabled());
-    rig_.window.txtInterval.setEnabled(false);  // whatever their state before the run
-    rig_.window.lblInterval[1].setEnabled(false);
+    rig_.window.autoUpdateCheckBox.setValue(1);  // checked on the window, not applied
+    ASSERT_TRUE(rig_.window.applyButton.enabled());
+    rig_.window.intervalBox.setEnabled(false);  // whatever their state before the run
+    rig_.window.intervalLabels[1].setEnabled(false);
 
     runRecordingTheLock();
 
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
-    EXPECT_FALSE(statesAtNotice_.at("cmdApply"));
-    EXPECT_TRUE(rig_.window.cmdApply.enabled());
-    EXPECT_TRUE(rig_.window.txtInterval.enabled());
-    EXPECT_TRUE(rig_.window.scrlInterval.enabled());
-    EXPECT_TRUE(rig_.window.lblInterval[0].enabled());
-    EXPECT_TRUE(rig_.window.lblInterval[1].enabled());
+    EXPECT_FALSE(statesAtNotice_.at("applyButton"));
+    EXPECT_TRUE(rig_.window.applyButton.enabled());
+    EXPECT_TRUE(rig_.window.intervalBox.enabled());
+    EXPECT_TRUE(rig_.window.intervalScrollBar.enabled());
+    EXPECT_TRUE(rig_.window.intervalLabels[0].enabled());
+    EXPECT_TRUE(rig_.window.intervalLabels[1].enabled());
 }
 
 TEST_F(UpdateRunTest, TheStoredFlavourIsUsedWhenAnotherIsSelectedButNotApplied) {
     rig_.store("IUP", "1");
     rig_.publish("20041114-017-x86.exe", UpdateRunRig::installingPackage("20041114.017"));
     rig_.startUp();
-    rig_.window.optIUP[0].setValue(true);  // the user picks i32 and does not apply it
-    ASSERT_TRUE(rig_.window.cmdApply.enabled());
+    rig_.window.flavourOptions[0].setValue(true);  // the user picks i32 and does not apply it
+    ASSERT_TRUE(rig_.window.applyButton.enabled());
 
     runRecordingTheLock();
 
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
     EXPECT_EQ(rig_.fetcher.requestsFor(UpdateRunRig::packageUrl("20041114-017-x86.exe")), 1u);
     // Only the stored option and the options not selected are locked.
-    EXPECT_TRUE(statesAtNotice_.at("optIUP(0)"));
-    EXPECT_FALSE(statesAtNotice_.at("optIUP(1)"));
-    EXPECT_TRUE(rig_.window.optIUP[0].enabled());
-    EXPECT_TRUE(rig_.window.optIUP[1].enabled());
-    EXPECT_TRUE(rig_.window.cmdApply.enabled());
+    EXPECT_TRUE(statesAtNotice_.at("flavourOptions(0)"));
+    EXPECT_FALSE(statesAtNotice_.at("flavourOptions(1)"));
+    EXPECT_TRUE(rig_.window.flavourOptions[0].enabled());
+    EXPECT_TRUE(rig_.window.flavourOptions[1].enabled());
+    EXPECT_TRUE(rig_.window.applyButton.enabled());
 }
 
 // The hash list arrives while window events are served: x86 applied then must not make the
@@ -186,11 +187,11 @@ TEST_F(UpdateRunTest, WithoutPackageInformationOnlyTheListLookupReports) {
     ASSERT_EQ(rig_.notifier.notices.size(), 1u);
     EXPECT_TRUE(rig_.notifier.notices[0].ends_with(" をダウンロードできません."));
     EXPECT_EQ(rig_.enabledStates(), before);
-    EXPECT_EQ(rig_.window.lblVDFileName.caption(), "----/--/-- rev. ---");
+    EXPECT_EQ(rig_.window.installedVersionLabel.caption(), "----/--/-- rev. ---");
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::NoPackageInformation);
 }
 
-// Each failing outcome after the save, with chkRemove off and on.
+// Each failing outcome after the save, with keepPackagesCheckBox off and on.
 TEST_F(UpdateRunTest, FailedPackagesAreDeletedUnlessTheUserKeepsThem) {
     struct Row {
         std::string what;
@@ -224,14 +225,14 @@ TEST_F(UpdateRunTest, FailedPackagesAreDeletedUnlessTheUserKeepsThem) {
             rig_.notifier.notices.clear();
             row.publish();
             rig_.startUp();
-            rig_.window.chkRemove.setValue(keep);
+            rig_.window.keepPackagesCheckBox.setValue(keep);
             const States before = rig_.enabledStates();
 
             rig_.runByButton();
 
             EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{row.notice});
             EXPECT_EQ(packageKept(), keep == 1);
-            EXPECT_EQ(rig_.window.lblVDFileName.tag(), "");
+            EXPECT_EQ(rig_.window.installedVersionLabel.tag(), "");
             EXPECT_EQ(rig_.enabledStates(), before);
             EXPECT_EQ(rig_.run.lastOutcome(), row.outcome);
         }
@@ -242,7 +243,7 @@ TEST_F(UpdateRunTest, ASuccessfulPackageIsKeptWhenTheUserAsksForIt) {
     const std::string body = UpdateRunRig::installingPackage("20041114.017");
     rig_.publish(kPackage, body);
     rig_.startUp();
-    rig_.window.chkRemove.setValue(1);
+    rig_.window.keepPackagesCheckBox.setValue(1);
     rig_.runByButton();
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
     EXPECT_EQ(rig_.packageFile.files.at(kPackage), body);
@@ -259,7 +260,7 @@ TEST_F(UpdateRunTest, AProcessThatCannotBeWatchedIsFailureOne) {
     // The package did install, but unseen: the window keeps the old version.
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kFailure1});
     EXPECT_EQ(rig_.installed(), "20041114-017");
-    EXPECT_EQ(rig_.window.lblVDFileName.tag(), "");
+    EXPECT_EQ(rig_.window.installedVersionLabel.tag(), "");
     EXPECT_FALSE(packageKept());
     EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::WaitFailed);
 }

@@ -56,7 +56,7 @@ TEST_F(PackageProcessRunTest, MisbehavingPackagesEndTheRunWithTheNoticeOfWhatThe
         SCOPED_TRACE(c.name);
         fs::remove_all(rig_.definitions());
         fs::create_directories(rig_.definitions());
-        rig_.window.lblVDFileName.setTag("");
+        rig_.window.installedVersionLabel.setTag("");
         rig_.notifier.notices.clear();
         rig_.publish(kPackage, c.script);
         const auto started = std::chrono::steady_clock::now();

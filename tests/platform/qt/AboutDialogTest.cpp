@@ -40,10 +40,10 @@ class AboutDialogTest : public ::testing::Test {
 TEST_F(AboutDialogTest, ShowsCaptionTitleVersionAndOurOwnLines) {
     const AboutDialog box;
     EXPECT_EQ(box.windowTitle().toStdString(), "Velmoraについて");
-    EXPECT_EQ(labelText(box, "lblTitle"), "Velmora");
-    EXPECT_EQ(labelText(box, "lblVersion"), "Version 0.9.48");
-    EXPECT_TRUE(labelText(box, "lblCopyRight").contains("Tessaloy"));
-    EXPECT_FALSE(labelText(box, "lblDescription").isEmpty());
+    EXPECT_EQ(labelText(box, "titleLabel"), "Velmora");
+    EXPECT_EQ(labelText(box, "versionLabel"), "Version 0.9.48");
+    EXPECT_TRUE(labelText(box, "copyrightLabel").contains("Tessaloy"));
+    EXPECT_FALSE(labelText(box, "descriptionLabel").isEmpty());
     EXPECT_FALSE(box.windowIcon().isNull());
     const auto* picture = box.findChild<QLabel*>(QStringLiteral("picIcon"));
     ASSERT_NE(picture, nullptr);
@@ -60,15 +60,15 @@ TEST_F(AboutDialogTest, LaysOutTheControlsAtTheirPlacesInAFixedCentredBox) {
     EXPECT_EQ(box.parentWidget(), nullptr);
 
     EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("picIcon"))->geometry(), QRect(16, 16, 36, 36));
-    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("lblTitle"))->pos(), QPoint(64, 16));
-    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("lblVersion"))->pos(), QPoint(64, 40));
-    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("lblCopyRight"))->pos(), QPoint(64, 64));
-    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("lblDescription"))->pos(), QPoint(64, 88));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("titleLabel"))->pos(), QPoint(64, 16));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("versionLabel"))->pos(), QPoint(64, 40));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("copyrightLabel"))->pos(), QPoint(64, 64));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("descriptionLabel"))->pos(), QPoint(64, 88));
     for (const QLabel* label : box.findChildren<QLabel*>()) {
         EXPECT_TRUE(QRect(QPoint(0, 0), box.size()).contains(label->geometry()))
             << label->objectName().toStdString() << " leaves the box";
     }
-    const auto* ok = box.findChild<QPushButton*>(QStringLiteral("cmdOK"));
+    const auto* ok = box.findChild<QPushButton*>(QStringLiteral("okButton"));
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), "OK");
     EXPECT_EQ(ok->geometry(), QRect(304, 24, 95, 23));
@@ -84,7 +84,7 @@ TEST_F(AboutDialogTest, EnterEscAndTheButtonAllCloseTheBox) {
     EXPECT_EQ(runModal([](AboutDialog& box) { QTest::keyClick(&box, Qt::Key_Escape); }),
               QDialog::Rejected);
     EXPECT_EQ(runModal([](AboutDialog& box) {
-                  QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("cmdOK")),
+                  QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("okButton")),
                                     Qt::LeftButton);
               }),
               QDialog::Accepted);

@@ -17,7 +17,7 @@ namespace {
 class QtShellWindowsTest : public ::testing::Test {
   protected:
     test::QtTestApplication app;
-    Form settings{"frmMain", "Velmora", 5415, 6450};
+    Form settings{"settingsWindow", "Velmora", 5415, 6450};
     std::unique_ptr<QWidget> view;
     int viewsBuilt = 0;
     std::vector<TrayCommand> picked;
@@ -83,10 +83,10 @@ TEST_F(QtShellWindowsTest, DoubleClickWhileTheAboutBoxIsUpLeavesTheSettingsHidde
         logic.onTrayMessage(TrayMessage::LeftButtonDown);
         logic.onTrayMessage(TrayMessage::LeftDoubleClick);
         // The About item does not open a second box on top of the first.
-        logic.mnuAbout_Click();
+        logic.onAboutChosen();
         windows.unloadAboutBox();
     });
-    logic.mnuAbout_Click();
+    logic.onAboutChosen();
     EXPECT_FALSE(settings.visible());
 
     logic.onTrayMessage(TrayMessage::LeftDoubleClick);

@@ -18,7 +18,7 @@ void runEventLoopFor(int milliseconds) {
 
 TEST(QtTimerDriverTest, TicksAtTheControlsIntervalOnlyWhileItIsEnabled) {
     test::QtTestApplication app;
-    Timer timer({.name = "tmGetVD", .caption = "", .rect = {}}, 20);
+    Timer timer({.name = "minuteTimer", .caption = "", .rect = {}}, 20);
     int ticks = 0;
     timer.onTimer = [&] { ++ticks; };
     QtTimerDriver driver(timer);

@@ -18,7 +18,7 @@
 #include "qt/SettingsWindowView.h"
 #include "support/QtTestApplication.h"
 #include "support/TempSettings.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 namespace {
@@ -35,7 +35,7 @@ class SettingsWindowViewTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     }
     QWidget* widget(const Control& control) { return view.widgetFor(control); }
-    QLineEdit* intervalEdit() { return qobject_cast<QLineEdit*>(widget(window.txtInterval)); }
+    QLineEdit* intervalEdit() { return qobject_cast<QLineEdit*>(widget(window.intervalBox)); }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     }
@@ -46,7 +46,7 @@ class SettingsWindowViewTest : public ::testing::Test {
 
     test::QtTestApplication app;
     test::TempSettings temp;
-    MainWindow window{temp.settings, temp.reg, "/opt/tools", "velmora"};
+    SettingsWindow window{temp.settings, temp.reg, "/opt/tools", "velmora"};
     SettingsWindowView view{window};
 };
 
@@ -72,7 +72,7 @@ TEST_F(SettingsWindowViewTest, ShowsEveryControlWithItsCaptionInAFixedCentredWin
             EXPECT_EQ(shownText(shown).toStdString(), control->caption()) << control->name();
         }
     }
-    EXPECT_EQ(shownText(widget(window.chkAuto)).toStdString(),
+    EXPECT_EQ(shownText(widget(window.autoUpdateCheckBox)).toStdString(),
               "ウィルス定義ファイルの自動更新を行う(&T)");
     EXPECT_EQ(view.windowTitle(), "Velmora");
     EXPECT_EQ(view.minimumSize(), QSize(361, 430));
@@ -80,41 +80,42 @@ TEST_F(SettingsWindowViewTest, ShowsEveryControlWithItsCaptionInAFixedCentredWin
     EXPECT_FALSE(view.windowIcon().isNull());
     EXPECT_TRUE(view.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(view.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(widget(window.cmdOK)->geometry(), QRect(72, 400, 89, 21));
-    EXPECT_EQ(widget(window.txtInterval)->geometry(), QRect(176, 272, 49, 18));
-    EXPECT_EQ(widget(window.frmPC)->geometry(), QRect(8, 72, 345, 313));
-    EXPECT_TRUE(qobject_cast<QPushButton*>(widget(window.cmdOK))->isDefault());
-    EXPECT_FALSE(qobject_cast<QPushButton*>(widget(window.cmdApply))->isDefault());
+    EXPECT_EQ(widget(window.okButton)->geometry(), QRect(72, 400, 89, 21));
+    EXPECT_EQ(widget(window.intervalBox)->geometry(), QRect(176, 272, 49, 18));
+    EXPECT_EQ(widget(window.computerFrame)->geometry(), QRect(8, 72, 345, 313));
+    EXPECT_TRUE(qobject_cast<QPushButton*>(widget(window.okButton))->isDefault());
+    EXPECT_FALSE(qobject_cast<QPushButton*>(widget(window.applyButton))->isDefault());
 
     open();
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     EXPECT_LE((view.frameGeometry().center() - screenCentre).manhattanLength(), 1);
 
-    window.lblLatstVDFileName.setCaption("2004/12/31 rev. 999 ----/--/-- rev. ---");
-    QWidget* latest = widget(window.lblLatstVDFileName);
+    window.latestPackageLabel.setCaption("2004/12/31 rev. 999 ----/--/-- rev. ---");
+    QWidget* latest = widget(window.latestPackageLabel);
     EXPECT_EQ(shownText(latest), "2004/12/31 rev. 999 ----/--/-- rev. ---");
     ASSERT_GT(latest->sizeHint().width(), 1560 / 15) << "longer than the layout's place";
     EXPECT_GE(latest->width(), latest->sizeHint().width()) << "nothing of it is cut off";
     EXPECT_EQ(latest->x(), 200);
-    window.frmVendor.setCaption("http://host/defs/download/packages/");
-    EXPECT_EQ(shownText(widget(window.frmVendor)), "http://host/defs/download/packages/");
+    window.vendorFrame.setCaption("http://host/defs/download/packages/");
+    EXPECT_EQ(shownText(widget(window.vendorFrame)), "http://host/defs/download/packages/");
 }
 
 TEST_F(SettingsWindowViewTest, TabVisitsTheControlsInOrderWithTheKeepBoxLast) {
     storeSetting("Auto", "1");
     open();
-    window.chkLog.setValue(1);  // an unapplied change, so Apply takes part
-    ASSERT_TRUE(window.setFocus(window.optIUP[0]));
+    window.logCheckBox.setValue(1);  // an unapplied change, so Apply takes part
+    ASSERT_TRUE(window.setFocus(window.flavourOptions[0]));
     std::vector<std::string> visited{focusedName()};
     for (int i = 0; i < 11; ++i) {
         press(Qt::Key_Tab);
         visited.push_back(focusedName());
         EXPECT_EQ(QApplication::focusWidget(), widget(*window.focused()));
     }
-    EXPECT_EQ(visited,
-              (std::vector<std::string>{"optIUP0", "cmdUpdateVD-1", "chkAuto-1", "txtInterval-1",
-                                        "scrlInterval-1", "chkRun-1", "chkLog-1", "cmdOK-1",
-                                        "cmdCancel-1", "cmdApply-1", "chkRemove-1", "optIUP0"}));
+    EXPECT_EQ(visited, (std::vector<std::string>{
+                           "flavourOptions0", "updateNowButton-1", "autoUpdateCheckBox-1",
+                           "intervalBox-1", "intervalScrollBar-1", "startWithSessionCheckBox-1",
+                           "logCheckBox-1", "okButton-1", "cancelButton-1", "applyButton-1",
+                           "keepPackagesCheckBox-1", "flavourOptions0"}));
 }
 
 TEST_F(SettingsWindowViewTest, LeavingTheTextBoxValidatesIt) {
@@ -124,14 +125,14 @@ TEST_F(SettingsWindowViewTest, LeavingTheTextBoxValidatesIt) {
     intervalEdit()->setFocus();
     intervalEdit()->selectAll();
     QTest::keyClicks(intervalEdit(), "abc");
-    EXPECT_FALSE(window.cmdApply.enabled());
+    EXPECT_FALSE(window.applyButton.enabled());
 
     press(Qt::Key_Tab);
 
     EXPECT_EQ(intervalEdit()->text(), "1");
-    EXPECT_EQ(qobject_cast<QScrollBar*>(widget(window.scrlInterval))->value(), 99);
-    EXPECT_TRUE(window.cmdApply.enabled());
-    EXPECT_EQ(QApplication::focusWidget(), widget(window.scrlInterval));
+    EXPECT_EQ(qobject_cast<QScrollBar*>(widget(window.intervalScrollBar))->value(), 99);
+    EXPECT_TRUE(window.applyButton.enabled());
+    EXPECT_EQ(QApplication::focusWidget(), widget(window.intervalScrollBar));
 }
 
 TEST_F(SettingsWindowViewTest, EnterPressesOkAfterValidatingTheTextItWasTypedIn) {
@@ -156,7 +157,7 @@ TEST_F(SettingsWindowViewTest, ChordsNoAccessKeyTakesTypeNothingInTheInterval) {
     open();
     intervalEdit()->setFocus();
     intervalEdit()->end(false);
-    ASSERT_FALSE(widget(window.cmdApply)->isEnabled());
+    ASSERT_FALSE(widget(window.applyButton)->isEnabled());
 
     press(Qt::Key_A, Qt::AltModifier);  // Apply's access key while Apply is disabled
     press(Qt::Key_5, Qt::AltModifier);
@@ -179,16 +180,16 @@ TEST_F(SettingsWindowViewTest, ChordsNoAccessKeyTakesTypeNothingInTheInterval) {
 
 TEST_F(SettingsWindowViewTest, EscCancelsTheEdits) {
     open();
-    QTest::mouseClick(widget(window.chkRemove), Qt::LeftButton);
-    ASSERT_EQ(window.chkRemove.value(), 1);
-    ASSERT_TRUE(window.cmdApply.enabled());
+    QTest::mouseClick(widget(window.keepPackagesCheckBox), Qt::LeftButton);
+    ASSERT_EQ(window.keepPackagesCheckBox.value(), 1);
+    ASSERT_TRUE(window.applyButton.enabled());
 
     press(Qt::Key_Escape);
 
     EXPECT_TRUE(view.isHidden());
-    EXPECT_EQ(window.chkRemove.value(), 0);
-    EXPECT_FALSE(qobject_cast<QAbstractButton*>(widget(window.chkRemove))->isChecked());
-    EXPECT_FALSE(widget(window.cmdApply)->isEnabled());
+    EXPECT_EQ(window.keepPackagesCheckBox.value(), 0);
+    EXPECT_FALSE(qobject_cast<QAbstractButton*>(widget(window.keepPackagesCheckBox))->isChecked());
+    EXPECT_FALSE(widget(window.applyButton)->isEnabled());
     EXPECT_EQ(storedSetting("Remove"), "");
 }
 
@@ -196,22 +197,22 @@ TEST_F(SettingsWindowViewTest, AltNGoesToTheIntervalAndTheUpArrowAddsAnHour) {
     storeSetting("Auto", "1");
     storeSetting("Interval", "24");
     open();
-    ASSERT_TRUE(window.setFocus(window.chkLog));
+    ASSERT_TRUE(window.setFocus(window.logCheckBox));
     press(Qt::Key_N, Qt::AltModifier);
-    EXPECT_EQ(QApplication::focusWidget(), widget(window.txtInterval));
+    EXPECT_EQ(QApplication::focusWidget(), widget(window.intervalBox));
 
-    auto* bar = qobject_cast<QScrollBar*>(widget(window.scrlInterval));
+    auto* bar = qobject_cast<QScrollBar*>(widget(window.intervalScrollBar));
     bar->setFocus();
     bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
     EXPECT_EQ(intervalEdit()->text(), "25");
-    EXPECT_EQ(QApplication::focusWidget(), widget(window.txtInterval));
-    EXPECT_TRUE(widget(window.cmdApply)->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), widget(window.intervalBox));
+    EXPECT_TRUE(widget(window.applyButton)->isEnabled());
 }
 
 TEST_F(SettingsWindowViewTest, TheCloseBoxHidesAndDiscardsWhileTheProgramMayStillClose) {
     open();
-    QTest::mouseClick(widget(window.chkLog), Qt::LeftButton);
-    ASSERT_EQ(window.chkLog.value(), 1);
+    QTest::mouseClick(widget(window.logCheckBox), Qt::LeftButton);
+    ASSERT_EQ(window.logCheckBox.value(), 1);
 
     // As the window system delivers it: a spontaneous close event.
     QCloseEvent fromUser;
@@ -221,7 +222,7 @@ TEST_F(SettingsWindowViewTest, TheCloseBoxHidesAndDiscardsWhileTheProgramMayStil
     EXPECT_FALSE(fromUser.isAccepted());
     EXPECT_TRUE(view.isHidden());
     EXPECT_FALSE(window.visible());
-    EXPECT_EQ(window.chkLog.value(), 0);
+    EXPECT_EQ(window.logCheckBox.value(), 0);
 
     window.setVisible(true);
     EXPECT_TRUE(view.close()) << "the program itself may still close the window";

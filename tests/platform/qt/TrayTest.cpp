@@ -22,7 +22,7 @@ TEST_F(TrayTest, MenuHoldsTheFourItemsInOrderAndPassesOnTheirCommands) {
     std::vector<TrayCommand> picked;
     TrayMenu tray([&](TrayCommand command) { picked.push_back(command); });
     QMenu& menu = tray.menu();
-    EXPECT_EQ(menu.objectName(), "mnuTaskTray");
+    EXPECT_EQ(menu.objectName(), "trayMenu");
     EXPECT_EQ(menu.title().toStdString(), "タスクトレイメニュー");
 
     const QList<QAction*> actions = menu.actions();

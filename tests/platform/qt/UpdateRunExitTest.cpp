@@ -52,7 +52,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
     EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
     EXPECT_FALSE(statesAtExit.empty());
     EXPECT_EQ(rig.enabledStates(), statesAtExit);
-    EXPECT_FALSE(rig.window.cmdUpdateVD.enabled());
+    EXPECT_FALSE(rig.window.updateNowButton.enabled());
     EXPECT_TRUE(rig.notifier.notices.empty());
     EXPECT_TRUE(fs::exists(rig.downloads() / "20041114-017-i32.exe"));
     const std::vector<pid_t> children = childProcesses();

@@ -9,7 +9,7 @@
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 #include "support/fakes/FakeRegistryBackend.h"
-#include "window/MainWindowControls.h"
+#include "window/SettingsWindowControls.h"
 
 namespace velmora::test {
 
@@ -30,7 +30,7 @@ struct FakeSettings {
                  test::fixedTime};
     FakeRegistryBackend backend;
     Reg reg{backend, log};
-    SettingsStore settings{reg, MainWindowControls::kIntervalMinimum};
+    SettingsStore settings{reg, SettingsWindowControls::kIntervalMinimum};
 };
 
 }  // namespace velmora::test

@@ -9,13 +9,14 @@ namespace {
 TEST(AboutBoxTest, LoadFillsCaptionTitleAndVersionFromTheBuild) {
     AboutBox box;
     EXPECT_EQ(box.caption(), "");
-    box.Form_Load();
+    box.startUp();
     EXPECT_EQ(box.caption(), "Velmoraについて");
-    EXPECT_EQ(box.lblTitle(), "Velmora");
-    EXPECT_EQ(box.lblVersion(), "Version 0.9.48");
-    EXPECT_EQ(box.lblVersion(), versionLine(version::kMajor, version::kMinor, version::kRevision));
-    EXPECT_NE(box.lblCopyRight().find("Tessaloy"), std::string::npos);
-    EXPECT_FALSE(box.lblDescription().empty());
+    EXPECT_EQ(box.titleLabel(), "Velmora");
+    EXPECT_EQ(box.versionLabel(), "Version 0.9.48");
+    EXPECT_EQ(box.versionLabel(),
+              versionLine(version::kMajor, version::kMinor, version::kRevision));
+    EXPECT_NE(box.copyrightLabel().find("Tessaloy"), std::string::npos);
+    EXPECT_FALSE(box.descriptionLabel().empty());
 }
 
 TEST(AboutBoxTest, VersionLineWritesNumbersWithoutLeadingZeros) {

@@ -18,14 +18,14 @@ class UpdateSchedulerTest : public ::testing::Test {
         // Every run asks for the hash list once; an empty list ends it there.
         rig_.fetcher.responses[hashListUrl()] = test::FakeResponse::ok("");
         rig_.startUp();
-        rig_.window.chkAuto.setValue(1);
-        rig_.window.txtInterval.setText("1");
+        rig_.window.autoUpdateCheckBox.setValue(1);
+        rig_.window.intervalBox.setText("1");
     }
 
     std::size_t runs() const { return rig_.fetcher.requestsFor(hashListUrl()); }
     void tick(int times) {
         for (int i = 0; i < times; ++i) {
-            rig_.window.tmGetVD.onTimer();
+            rig_.window.minuteTimer.onTimer();
         }
     }
 
@@ -52,12 +52,12 @@ TEST_F(UpdateSchedulerTest, ATickWithAutomaticUpdateOffOrGreyStartsTheCountAgain
     for (const std::int16_t off : {0, 2}) {
         SCOPED_TRACE(off);
         const std::size_t before = runs();
-        rig_.window.chkAuto.setValue(1);
+        rig_.window.autoUpdateCheckBox.setValue(1);
         tick(50);
-        rig_.window.chkAuto.setValue(off);
+        rig_.window.autoUpdateCheckBox.setValue(off);
         tick(100);
         EXPECT_EQ(scheduler_.tickCounter(), 0);
-        rig_.window.chkAuto.setValue(1);
+        rig_.window.autoUpdateCheckBox.setValue(1);
         tick(59);
         EXPECT_EQ(runs(), before);
         tick(1);
@@ -66,35 +66,35 @@ TEST_F(UpdateSchedulerTest, ATickWithAutomaticUpdateOffOrGreyStartsTheCountAgain
 }
 
 TEST_F(UpdateSchedulerTest, TheIntervalTextIsReadOnEveryTick) {
-    rig_.window.txtInterval.setText("2");
+    rig_.window.intervalBox.setText("2");
     tick(70);
     EXPECT_EQ(runs(), 0u);
     // Lowered below the count already reached: the next tick runs.
-    rig_.window.txtInterval.setText("1");
+    rig_.window.intervalBox.setText("1");
     tick(1);
     EXPECT_EQ(runs(), 1u);
 
     // A text that is not a number (still being typed) is never due; the count goes on.
-    rig_.window.txtInterval.setText("1x");
+    rig_.window.intervalBox.setText("1x");
     tick(100);
     EXPECT_EQ(runs(), 1u);
     EXPECT_EQ(scheduler_.tickCounter(), 100);
-    rig_.window.txtInterval.setText("");
+    rig_.window.intervalBox.setText("");
     tick(1);
     EXPECT_EQ(runs(), 1u);
-    rig_.window.txtInterval.setText("1.5");
+    rig_.window.intervalBox.setText("1.5");
     tick(1);
     EXPECT_EQ(runs(), 2u);
 }
 
 TEST_F(UpdateSchedulerTest, TheCountHoldsAtItsLimitWhileNothingFallsDue) {
     // Far beyond 32,767 minutes (nearly 23 days) with a text that is never due.
-    rig_.window.txtInterval.setText("x");
+    rig_.window.intervalBox.setText("x");
     tick(40000);
     EXPECT_EQ(scheduler_.tickCounter(), 32767);
     EXPECT_EQ(runs(), 0u);
 
-    rig_.window.txtInterval.setText("99");
+    rig_.window.intervalBox.setText("99");
     tick(1);
     EXPECT_EQ(runs(), 1u);
     EXPECT_EQ(scheduler_.tickCounter(), 0);
@@ -102,7 +102,7 @@ TEST_F(UpdateSchedulerTest, TheCountHoldsAtItsLimitWhileNothingFallsDue) {
 
 TEST_F(UpdateSchedulerTest, TheButtonRunsWithBoxesAndLeavesTheCountAlone) {
     tick(30);
-    rig_.window.cmdUpdateVD.click();
+    rig_.window.updateNowButton.click();
     EXPECT_EQ(runs(), 1u);
     EXPECT_EQ(rig_.notifier.notices.size(), 1u);
     EXPECT_EQ(scheduler_.tickCounter(), 30);
@@ -112,15 +112,15 @@ TEST_F(UpdateSchedulerTest, TheButtonRunsWithBoxesAndLeavesTheCountAlone) {
 }
 
 TEST_F(UpdateSchedulerTest, TheLogFollowsTheStoredSettingNotTheCheckBox) {
-    rig_.window.chkLog.setValue(1);  // checked, not applied
+    rig_.window.logCheckBox.setValue(1);  // checked, not applied
     tick(60);
-    rig_.window.cmdUpdateVD.click();
+    rig_.window.updateNowButton.click();
     EXPECT_EQ(runs(), 2u);
     EXPECT_FALSE(fs::exists(rig_.logFile()));
 
     rig_.store("Log", "1");
     tick(60);
-    rig_.window.cmdUpdateVD.click();
+    rig_.window.updateNowButton.click();
     const std::string log = test::readFile(rig_.logFile());
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
 }
@@ -131,8 +131,8 @@ TEST_F(UpdateSchedulerTest, TheWindowShowsLoggingOnExactlyWhenTheRunsLog) {
         fs::remove(rig_.logFile());
         rig_.store("Log", stored);
         rig_.window.LoadSettings();
-        rig_.window.cmdUpdateVD.click();
-        EXPECT_EQ(rig_.window.chkLog.value() == 1, fs::exists(rig_.logFile()));
+        rig_.window.updateNowButton.click();
+        EXPECT_EQ(rig_.window.logCheckBox.value() == 1, fs::exists(rig_.logFile()));
     }
 }
 
@@ -141,7 +141,7 @@ TEST_F(UpdateSchedulerTest, ATickThatFallsDueWhileThePackageRunsStartsNothing) {
     int ticksDuringWait = 0;
     rig_.processes.duringWait = [&] {
         for (int i = 0; i < 5; ++i) {
-            rig_.window.tmGetVD.onTimer();
+            rig_.window.minuteTimer.onTimer();
             ++ticksDuringWait;
         }
         return test::FakeProcessControl::WaitEnd::Ends;

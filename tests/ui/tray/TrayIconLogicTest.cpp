@@ -90,20 +90,20 @@ TEST(TrayIconLogicTest, AboutItemDoesNotStackASecondBox) {
     RecordingWindows windows;
     windows.aboutShown = true;
     TrayIconLogic logic(windows, [] {});
-    logic.mnuAbout_Click();
+    logic.onAboutChosen();
     EXPECT_TRUE(windows.calls.empty());
 }
 
 TEST(TrayIconLogicTest, MenuHoldsItsFourItemsInOrder) {
     EXPECT_EQ(kTrayMenuCaption, "タスクトレイメニュー");
     ASSERT_EQ(kTrayMenuItems.size(), 4u);
-    EXPECT_EQ(kTrayMenuItems[0].name, "mnuAbout");
+    EXPECT_EQ(kTrayMenuItems[0].name, "aboutMenuItem");
     EXPECT_EQ(kTrayMenuItems[0].caption, "Velmora について(&A)...");
-    EXPECT_EQ(kTrayMenuItems[1].name, "mnuConfig");
+    EXPECT_EQ(kTrayMenuItems[1].name, "settingsMenuItem");
     EXPECT_EQ(kTrayMenuItems[1].caption, "設定(&C)");
-    EXPECT_EQ(kTrayMenuItems[2].name, "mnuFilter");
+    EXPECT_EQ(kTrayMenuItems[2].name, "separatorMenuItem");
     EXPECT_EQ(kTrayMenuItems[2].command, TrayCommand::Separator);
-    EXPECT_EQ(kTrayMenuItems[3].name, "mnuExit");
+    EXPECT_EQ(kTrayMenuItems[3].name, "exitMenuItem");
     EXPECT_EQ(kTrayMenuItems[3].caption, "終了(&X)");
 }
 

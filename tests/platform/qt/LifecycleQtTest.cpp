@@ -12,12 +12,12 @@
 
 #include "qt/QtShellWindows.h"
 #include "qt/SettingsWindowView.h"
-#include "shell/MainForm.h"
+#include "shell/Lifecycle.h"
 #include "support/QtTestApplication.h"
 #include "support/ScriptedTrayIcon.h"
 #include "support/TempSettings.h"
 #include "tray/TrayIconLogic.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 namespace {
@@ -28,14 +28,14 @@ class MainFormQtTest : public ::testing::Test {
   protected:
     test::QtTestApplication app;
     test::TempSettings settings;
-    MainWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
+    SettingsWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
     std::unique_ptr<SettingsWindowView> view;
     TrayMenu menu{[this](TrayCommand command) { trayLogic.onMenuCommand(command); }};
     QtShellWindows windows{window, [this]() -> QWidget& { return settingsView(); }, menu};
     test::ScriptedTrayIcon tray;
     NotifyIcon notifyIcon{tray, settings.log};
     std::vector<std::string> calls;
-    MainForm form{
+    Lifecycle form{
         window,
         notifyIcon,
         windows,
@@ -48,7 +48,7 @@ class MainFormQtTest : public ::testing::Test {
 
     void SetUp() override {
         tray.onCall = [this](const std::string& call) { calls.push_back(call); };
-        form.Form_Load();
+        form.startUp();
     }
 
     QWidget& settingsView() {
@@ -130,7 +130,7 @@ TEST_F(MainFormQtTest, TheTrayMenuOpensOverTheAboutBoxAndItsExitEndsTheProgram) 
         menu.menu().close();
         windows.unloadAboutBox();
     });
-    trayLogic.mnuAbout_Click();
+    trayLogic.onAboutChosen();
 
     EXPECT_TRUE(menuOpened);
     EXPECT_FALSE(windows.aboutBoxVisible());

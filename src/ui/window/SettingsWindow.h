@@ -3,7 +3,7 @@
 #include <string>
 
 #include "update/UpdateRunObserver.h"
-#include "window/MainWindowControls.h"
+#include "window/SettingsWindowControls.h"
 
 namespace velmora {
 
@@ -16,13 +16,13 @@ inline constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\Curren
 // The settings window: its controls (the program's working copy of the settings) and the
 // rules that tie them together. Edits live on the controls until Apply or OK stores them;
 // Cancel and the close box reload the stored values.
-class MainWindow : public MainWindowControls {
+class SettingsWindow : public SettingsWindowControls {
   public:
     // `appPath` and `exeName` name the running executable: the folder it lies in and its
     // file name, which are the start-up entry's data and its value name.
-    MainWindow(SettingsStore& store, Reg& reg, std::string appPath, std::string exeName);
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    SettingsWindow(SettingsStore& store, Reg& reg, std::string appPath, std::string exeName);
+    SettingsWindow(const SettingsWindow&) = delete;
+    SettingsWindow& operator=(const SettingsWindow&) = delete;
 
     // Fills the setting controls from the store and leaves no unapplied changes. Stored
     // values outside what the window can show load as the nearest sound value.
@@ -31,22 +31,22 @@ class MainWindow : public MainWindowControls {
     // run), disables them otherwise.
     void ApplyAutoUpdateState();
 
-    void chkAuto_Click();
-    void chkLog_Click();
-    void chkRun_Click();
-    void chkRemove_Click();
-    void optIUP_Click(int index);
-    void scrlInterval_Change();
+    void onAutoUpdateClicked();
+    void onLogClicked();
+    void onStartWithSessionClicked();
+    void onKeepPackagesClicked();
+    void onFlavourClicked(int index);
+    void onIntervalScrolled();
     // Turns whatever was typed into a whole number of hours within the interval range.
-    void txtInterval_Validate();
-    void cmdApply_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void onIntervalBoxLeft();
+    void onApplyClicked();
+    void onOkClicked();
+    void onCancelClicked();
 
-    // The installed version in lblVDFileName: the version in its tag, the display form in
+    // The installed version in installedVersionLabel: the version in its tag, the display form in
     // its caption.
     void showInstalledVersion(const std::string& version);
-    // The newest published package in lblLatstVDFileName, in the same two forms.
+    // The newest published package in latestPackageLabel, in the same two forms.
     void showLatestPackage(const std::string& packageName);
     // What an update run starting now works with: the stored flavour, the keep-packages box
     // as it stands (applied or not) and the installed version shown.

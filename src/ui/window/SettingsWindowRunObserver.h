@@ -3,16 +3,16 @@
 #include <string>
 
 #include "update/UpdateRunObserver.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 
 // The settings window during an update run: its setting controls are locked while the run
 // works and unlocked, in the order the window expects, when it ends, with the Apply button
 // back in its state before the run; the version labels show what the run found.
-class MainWindowRunObserver final : public UpdateRunObserver {
+class SettingsWindowRunObserver final : public UpdateRunObserver {
   public:
-    explicit MainWindowRunObserver(MainWindow& window) : window_(window) {}
+    explicit SettingsWindowRunObserver(SettingsWindow& window) : window_(window) {}
 
     void runStarting(Flavour flavour) override;
     void latestPackageFound(const std::string& packageName) override;
@@ -21,7 +21,7 @@ class MainWindowRunObserver final : public UpdateRunObserver {
     void runEnded(bool interrupted) override;
 
   private:
-    MainWindow& window_;
+    SettingsWindow& window_;
     bool applyWasEnabled_ = false;
 };
 

@@ -1,4 +1,4 @@
-#include "shell/MainForm.h"
+#include "shell/Lifecycle.h"
 
 #include <utility>
 
@@ -7,22 +7,22 @@
 
 namespace velmora {
 
-MainForm::MainForm(MainWindow& window, NotifyIcon& notifyIcon, ShellWindows& windows,
-                   MainFormSteps steps)
+Lifecycle::Lifecycle(SettingsWindow& window, NotifyIcon& notifyIcon, ShellWindows& windows,
+                     LifecycleSteps steps)
     : window_(window), notifyIcon_(notifyIcon), windows_(windows), steps_(std::move(steps)) {
     windowStateSubscription_ = window_.observe([this](ControlProperty property) {
         if (property == ControlProperty::WindowState) {
-            Form_Resize();
+            onResized();
         }
     });
 }
 
-void MainForm::Form_Load() {
+void Lifecycle::startUp() {
     window_.setVisible(false);
     // The tray menu is never a menu bar of the window: there is nothing to hide.
     steps_.resetTickCounter();
     notifyIcon_.AddTrayIcon(kAppTitle);
-    window_.frmVendor.setCaption(packageBaseUrl());
+    window_.vendorFrame.setCaption(packageBaseUrl());
     window_.showInstalledVersion(steps_.installedDefinitions());
     window_.LoadSettings();
     if (const auto latest = steps_.findLatestPackage(kFalse, kTrue)) {
@@ -30,21 +30,21 @@ void MainForm::Form_Load() {
     }
 }
 
-void MainForm::Form_Resize() {
+void Lifecycle::onResized() {
     if (window_.windowState() == WindowState::Minimized) {
         window_.setVisible(false);
     }
 }
 
-bool MainForm::Form_QueryUnload(UnloadMode mode) {
+bool Lifecycle::mayUnload(UnloadMode mode) {
     if (mode != UnloadMode::UserClose) {
         return false;
     }
-    window_.cmdCancel_Click();
+    window_.onCancelClicked();
     return true;
 }
 
-void MainForm::Form_Unload() {
+void Lifecycle::finishUnload() {
     if (unloaded_) {
         return;
     }
@@ -54,9 +54,9 @@ void MainForm::Form_Unload() {
     steps_.endProgram();
 }
 
-void MainForm::unload(UnloadMode mode) {
-    if (!Form_QueryUnload(mode)) {
-        Form_Unload();
+void Lifecycle::unload(UnloadMode mode) {
+    if (!mayUnload(mode)) {
+        finishUnload();
     }
 }
 

@@ -14,7 +14,7 @@
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 #include "support/fakes/FakeRegistryBackend.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 namespace {
@@ -72,14 +72,14 @@ class MainWindowTest : public ::testing::Test {
         window.setVisible(true);
     }
     void typeInterval(const std::string& text) {
-        ASSERT_TRUE(window.setFocus(window.txtInterval));
-        window.txtInterval.setText(text);
+        ASSERT_TRUE(window.setFocus(window.intervalBox));
+        window.intervalBox.setText(text);
     }
     bool intervalControlsEnabled(bool expected) {
-        return window.lblInterval[0].enabled() == expected &&
-               window.lblInterval[1].enabled() == expected &&
-               window.txtInterval.enabled() == expected &&
-               window.scrlInterval.enabled() == expected;
+        return window.intervalLabels[0].enabled() == expected &&
+               window.intervalLabels[1].enabled() == expected &&
+               window.intervalBox.enabled() == expected &&
+               window.intervalScrollBar.enabled() == expected;
     }
 
     test::TempDir dir;
@@ -89,24 +89,24 @@ class MainWindowTest : public ::testing::Test {
     test::FakeRegistryBackend files;
     RecordingBackend backend{files};
     Reg reg{backend, log};
-    SettingsStore store{reg, MainWindowControls::kIntervalMinimum};
-    MainWindow window{store, reg, "/opt/tools", "velmora"};
+    SettingsStore store{reg, SettingsWindowControls::kIntervalMinimum};
+    SettingsWindow window{store, reg, "/opt/tools", "velmora"};
 };
 
 TEST_F(MainWindowTest, FirstStartWithNothingStoredShowsTheDefaults) {
     window.LoadSettings();
 
-    EXPECT_TRUE(window.optIUP[0].value());
-    EXPECT_FALSE(window.optIUP[1].value());
-    EXPECT_EQ(window.lblIUP.tag(), "0");
-    for (const CheckBox* box :
-         {&window.chkAuto, &window.chkRun, &window.chkLog, &window.chkRemove}) {
+    EXPECT_TRUE(window.flavourOptions[0].value());
+    EXPECT_FALSE(window.flavourOptions[1].value());
+    EXPECT_EQ(window.flavourLabel.tag(), "0");
+    for (const CheckBox* box : {&window.autoUpdateCheckBox, &window.startWithSessionCheckBox,
+                                &window.logCheckBox, &window.keepPackagesCheckBox}) {
         EXPECT_EQ(box->value(), 0) << box->name();
     }
-    EXPECT_EQ(window.txtInterval.text(), "1");
-    EXPECT_EQ(window.scrlInterval.value(), 99);
+    EXPECT_EQ(window.intervalBox.text(), "1");
+    EXPECT_EQ(window.intervalScrollBar.value(), 99);
     EXPECT_TRUE(intervalControlsEnabled(false));
-    EXPECT_FALSE(window.cmdApply.enabled());
+    EXPECT_FALSE(window.applyButton.enabled());
     EXPECT_TRUE(backend.changes.empty());
 }
 
@@ -117,15 +117,15 @@ TEST_F(MainWindowTest, StoredFlavourAndIntervalAreShownWithoutUnappliedChanges) 
     storeSetting("Log", "1");
     window.LoadSettings();
 
-    EXPECT_TRUE(window.optIUP[1].value());
-    EXPECT_FALSE(window.optIUP[0].value());
-    EXPECT_EQ(window.lblIUP.tag(), "1");
-    EXPECT_EQ(window.txtInterval.text(), "24");
-    EXPECT_EQ(window.scrlInterval.value(), 76);
-    EXPECT_EQ(window.chkAuto.value(), 1);
-    EXPECT_EQ(window.chkLog.value(), 1);
+    EXPECT_TRUE(window.flavourOptions[1].value());
+    EXPECT_FALSE(window.flavourOptions[0].value());
+    EXPECT_EQ(window.flavourLabel.tag(), "1");
+    EXPECT_EQ(window.intervalBox.text(), "24");
+    EXPECT_EQ(window.intervalScrollBar.value(), 76);
+    EXPECT_EQ(window.autoUpdateCheckBox.value(), 1);
+    EXPECT_EQ(window.logCheckBox.value(), 1);
     EXPECT_TRUE(intervalControlsEnabled(true));
-    EXPECT_FALSE(window.cmdApply.enabled());
+    EXPECT_FALSE(window.applyButton.enabled());
 }
 
 TEST_F(MainWindowTest, StoredValuesOutsideTheWindowsRangesLoadAsSoundValues) {
@@ -134,19 +134,19 @@ TEST_F(MainWindowTest, StoredValuesOutsideTheWindowsRangesLoadAsSoundValues) {
     for (const auto& [stored, shown] : intervals) {
         storeSetting("Interval", stored);
         window.LoadSettings();
-        EXPECT_EQ(window.txtInterval.text(), shown) << stored;
-        EXPECT_EQ(window.scrlInterval.value(), 100 - std::stoi(shown)) << stored;
-        EXPECT_FALSE(window.cmdApply.enabled()) << stored;
+        EXPECT_EQ(window.intervalBox.text(), shown) << stored;
+        EXPECT_EQ(window.intervalScrollBar.value(), 100 - std::stoi(shown)) << stored;
+        EXPECT_FALSE(window.applyButton.enabled()) << stored;
     }
 
     storeSetting("IUP", "2");
     storeSetting("Auto", "-1");
     storeSetting("Run", "2");
     window.LoadSettings();
-    EXPECT_TRUE(window.optIUP[0].value());
-    EXPECT_EQ(window.lblIUP.tag(), "0");
-    EXPECT_EQ(window.chkAuto.value(), 0);
-    EXPECT_EQ(window.chkRun.value(), 0);
+    EXPECT_TRUE(window.flavourOptions[0].value());
+    EXPECT_EQ(window.flavourLabel.tag(), "0");
+    EXPECT_EQ(window.autoUpdateCheckBox.value(), 0);
+    EXPECT_EQ(window.startWithSessionCheckBox.value(), 0);
     EXPECT_TRUE(intervalControlsEnabled(false));
 }
 
@@ -163,14 +163,14 @@ TEST_F(MainWindowTest, LeavingTheIntervalTurnsAnyTextIntoWholeHoursInRange) {
     for (const Case& c : cases) {
         loadAndShow();
         typeInterval(c.typed);
-        EXPECT_FALSE(window.cmdApply.enabled()) << "typing alone changes nothing: " << c.typed;
+        EXPECT_FALSE(window.applyButton.enabled()) << "typing alone changes nothing: " << c.typed;
 
-        ASSERT_TRUE(window.setFocus(window.chkLog));
+        ASSERT_TRUE(window.setFocus(window.logCheckBox));
 
-        EXPECT_EQ(window.txtInterval.text(), c.shown) << c.typed;
-        EXPECT_EQ(window.scrlInterval.value(), 100 - std::stoi(c.shown)) << c.typed;
-        EXPECT_TRUE(window.cmdApply.enabled()) << c.typed;
-        EXPECT_EQ(window.focused(), &window.chkLog) << "the focus change goes ahead";
+        EXPECT_EQ(window.intervalBox.text(), c.shown) << c.typed;
+        EXPECT_EQ(window.intervalScrollBar.value(), 100 - std::stoi(c.shown)) << c.typed;
+        EXPECT_TRUE(window.applyButton.enabled()) << c.typed;
+        EXPECT_EQ(window.focused(), &window.logCheckBox) << "the focus change goes ahead";
     }
 }
 
@@ -182,13 +182,13 @@ TEST_F(MainWindowTest, AtTheLowestIntervalTextBelowItIsStillRaisedToIt) {
     for (const char* typed : {"0", "-3"}) {
         loadAndShow();
         typeInterval(typed);
-        ASSERT_TRUE(window.setFocus(window.chkLog));
-        EXPECT_EQ(window.txtInterval.text(), "1") << typed;
+        ASSERT_TRUE(window.setFocus(window.logCheckBox));
+        EXPECT_EQ(window.intervalBox.text(), "1") << typed;
 
         typeInterval(typed);
-        window.chkLog.setValue(window.chkLog.value() == 1 ? 0 : 1);
-        ASSERT_TRUE(window.cmdApply.enabled());
-        window.cmdApply.click();  // Alt+A: the focus stays in the text box
+        window.logCheckBox.setValue(window.logCheckBox.value() == 1 ? 0 : 1);
+        ASSERT_TRUE(window.applyButton.enabled());
+        window.applyButton.click();  // Alt+A: the focus stays in the text box
         EXPECT_EQ(storedSetting("Interval"), "1") << typed;
     }
 }
@@ -199,9 +199,9 @@ TEST_F(MainWindowTest, TypingTheIntervalAlreadySetLeavesNoUnappliedChange) {
     for (const char* typed : {"24", "024", "24.0", "23.5"}) {
         loadAndShow();
         typeInterval(typed);
-        ASSERT_TRUE(window.setFocus(window.cmdOK));
-        EXPECT_EQ(window.txtInterval.text(), "24") << typed;
-        EXPECT_FALSE(window.cmdApply.enabled()) << typed;
+        ASSERT_TRUE(window.setFocus(window.okButton));
+        EXPECT_EQ(window.intervalBox.text(), "24") << typed;
+        EXPECT_FALSE(window.applyButton.enabled()) << typed;
     }
 }
 
@@ -209,17 +209,17 @@ TEST_F(MainWindowTest, TheBarAddsAnHourUpToTheMaximumAndTakesTheFocusToTheText) 
     storeSetting("Auto", "1");
     storeSetting("Interval", "98");
     loadAndShow();
-    ASSERT_TRUE(window.setFocus(window.scrlInterval));
+    ASSERT_TRUE(window.setFocus(window.intervalScrollBar));
 
-    window.scrlInterval.setValue(window.scrlInterval.value() - 1);  // the up arrow
-    EXPECT_EQ(window.txtInterval.text(), "99");
-    EXPECT_EQ(window.focused(), &window.txtInterval);
-    EXPECT_TRUE(window.cmdApply.enabled());
+    window.intervalScrollBar.setValue(window.intervalScrollBar.value() - 1);  // the up arrow
+    EXPECT_EQ(window.intervalBox.text(), "99");
+    EXPECT_EQ(window.focused(), &window.intervalBox);
+    EXPECT_TRUE(window.applyButton.enabled());
 
-    window.cmdApply_Click();
-    window.scrlInterval.setValue(window.scrlInterval.value() - 1);
-    EXPECT_EQ(window.txtInterval.text(), "99");
-    EXPECT_FALSE(window.cmdApply.enabled()) << "at the top the arrow does nothing more";
+    window.onApplyClicked();
+    window.intervalScrollBar.setValue(window.intervalScrollBar.value() - 1);
+    EXPECT_EQ(window.intervalBox.text(), "99");
+    EXPECT_FALSE(window.applyButton.enabled()) << "at the top the arrow does nothing more";
 }
 
 TEST_F(MainWindowTest, AutomaticUpdateSwitchesTheIntervalControlsAndMarksAChange) {
@@ -227,20 +227,21 @@ TEST_F(MainWindowTest, AutomaticUpdateSwitchesTheIntervalControlsAndMarksAChange
     loadAndShow();
     ASSERT_TRUE(intervalControlsEnabled(true));
 
-    window.chkAuto.setValue(0);
+    window.autoUpdateCheckBox.setValue(0);
     EXPECT_TRUE(intervalControlsEnabled(false));
-    EXPECT_TRUE(window.cmdApply.enabled());
-    EXPECT_TRUE(window.chkAuto.enabled());
+    EXPECT_TRUE(window.applyButton.enabled());
+    EXPECT_TRUE(window.autoUpdateCheckBox.enabled());
 
-    window.cmdApply_Click();
-    window.chkAuto.setValue(1);
+    window.onApplyClicked();
+    window.autoUpdateCheckBox.setValue(1);
     EXPECT_TRUE(intervalControlsEnabled(true));
-    EXPECT_TRUE(window.cmdApply.enabled());
+    EXPECT_TRUE(window.applyButton.enabled());
 
-    for (CheckBox* box : {&window.chkRun, &window.chkLog, &window.chkRemove}) {
-        window.cmdApply_Click();
+    for (CheckBox* box :
+         {&window.startWithSessionCheckBox, &window.logCheckBox, &window.keepPackagesCheckBox}) {
+        window.onApplyClicked();
         box->setValue(1);
-        EXPECT_TRUE(window.cmdApply.enabled()) << box->name();
+        EXPECT_TRUE(window.applyButton.enabled()) << box->name();
     }
 }
 
@@ -254,29 +255,29 @@ TEST_F(MainWindowTest, CancelFocusesTheChosenFlavourThenRestoresWhatIsStored) {
             focusMoves.push_back(focused->name() + std::to_string(focused->index()));
         }
     });
-    window.optIUP[1].setValue(true);
-    window.chkRemove.setValue(1);
-    window.scrlInterval.setValue(50);
-    ASSERT_TRUE(window.setFocus(window.chkRemove));
+    window.flavourOptions[1].setValue(true);
+    window.keepPackagesCheckBox.setValue(1);
+    window.intervalScrollBar.setValue(50);
+    ASSERT_TRUE(window.setFocus(window.keepPackagesCheckBox));
     focusMoves.clear();
 
-    window.cmdCancel.click();
+    window.cancelButton.click();
 
     ASSERT_FALSE(focusMoves.empty());
-    EXPECT_EQ(focusMoves.front(), "optIUP1");
+    EXPECT_EQ(focusMoves.front(), "flavourOptions1");
     EXPECT_EQ(window.windowState(), WindowState::Minimized);
     EXPECT_FALSE(window.visible());
-    EXPECT_TRUE(window.optIUP[0].value());
-    EXPECT_EQ(window.lblIUP.tag(), "0");
-    EXPECT_EQ(window.chkRemove.value(), 0);
-    EXPECT_EQ(window.txtInterval.text(), "12");
-    EXPECT_FALSE(window.cmdApply.enabled());
+    EXPECT_TRUE(window.flavourOptions[0].value());
+    EXPECT_EQ(window.flavourLabel.tag(), "0");
+    EXPECT_EQ(window.keepPackagesCheckBox.value(), 0);
+    EXPECT_EQ(window.intervalBox.text(), "12");
+    EXPECT_FALSE(window.applyButton.enabled());
     EXPECT_TRUE(backend.changes.empty());
 }
 
 TEST_F(MainWindowTest, OkWithoutChangesOnlyHides) {
     loadAndShow();
-    window.cmdOK.click();
+    window.okButton.click();
     EXPECT_FALSE(window.visible());
     EXPECT_TRUE(backend.changes.empty());
 }
@@ -284,45 +285,45 @@ TEST_F(MainWindowTest, OkWithoutChangesOnlyHides) {
 TEST_F(MainWindowTest, ApplyWritesAllSixValuesThenTheStartupEntryInOrder) {
     storeSetting("Interval", "24");
     loadAndShow();
-    window.optIUP[1].setValue(true);
-    window.chkAuto.setValue(1);
-    window.chkRemove.setValue(1);
-    window.chkRun.setValue(1);
+    window.flavourOptions[1].setValue(true);
+    window.autoUpdateCheckBox.setValue(1);
+    window.keepPackagesCheckBox.setValue(1);
+    window.startWithSessionCheckBox.setValue(1);
 
-    window.cmdApply.click();
+    window.applyButton.click();
 
     EXPECT_EQ(backend.changes, (std::vector<std::string>{
                                    "set IUP=1", "set Auto=1", "set Interval=24", "set Log=0",
                                    "set Remove=1", "set Run=1", "set velmora=/opt/tools/velmora"}));
     EXPECT_TRUE(window.visible());
-    EXPECT_FALSE(window.cmdApply.enabled());
+    EXPECT_FALSE(window.applyButton.enabled());
     EXPECT_EQ(storedSetting("IUP"), "1");
     EXPECT_EQ(storedSetting("Log"), "0");
     EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
 
     backend.changes.clear();
-    window.chkRun.setValue(0);
-    window.cmdApply.click();
+    window.startWithSessionCheckBox.setValue(0);
+    window.applyButton.click();
     EXPECT_EQ(backend.changes.back(), "delete velmora");
     EXPECT_EQ(startupEntry("velmora"), "");
     EXPECT_EQ(storedSetting("Run"), "0");
 
     // Deleting the entry once more, when it is already gone, is harmless.
-    window.chkLog.setValue(1);
-    window.cmdApply.click();
+    window.logCheckBox.setValue(1);
+    window.applyButton.click();
     EXPECT_EQ(storedSetting("Log"), "1");
     EXPECT_TRUE(notifier.notices.empty());
 }
 
 TEST_F(MainWindowTest, OkWithChangesStoresEverythingAndHides) {
     loadAndShow();
-    window.chkRun.setValue(1);
-    window.cmdOK.click();
+    window.startWithSessionCheckBox.setValue(1);
+    window.okButton.click();
     EXPECT_EQ(backend.changes.size(), 7u);
     EXPECT_EQ(storedSetting("Run"), "1");
     EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
     EXPECT_FALSE(window.visible());
-    EXPECT_FALSE(window.cmdApply.enabled());
+    EXPECT_FALSE(window.applyButton.enabled());
 }
 
 TEST_F(MainWindowTest, AnIntervalConfirmedWithoutLeavingTheTextIsValidatedBeforeItIsStored) {
@@ -330,73 +331,74 @@ TEST_F(MainWindowTest, AnIntervalConfirmedWithoutLeavingTheTextIsValidatedBefore
     storeSetting("Interval", "24");
     loadAndShow();
     typeInterval("150");
-    window.cmdOK.click();  // Enter: the focus stays in the text box
+    window.okButton.click();  // Enter: the focus stays in the text box
     EXPECT_EQ(storedSetting("Interval"), "99");
     window.LoadSettings();
-    EXPECT_EQ(window.txtInterval.text(), "99");
+    EXPECT_EQ(window.intervalBox.text(), "99");
 
     loadAndShow();
     typeInterval("abc");
-    window.chkLog.setValue(1);
-    window.cmdApply.click();  // Alt+A: no focus change either
+    window.logCheckBox.setValue(1);
+    window.applyButton.click();  // Alt+A: no focus change either
     EXPECT_EQ(storedSetting("Interval"), "1");
-    EXPECT_EQ(window.txtInterval.text(), "1");
+    EXPECT_EQ(window.intervalBox.text(), "1");
 }
 
 TEST_F(MainWindowTest, ARefusedWriteNeitherStopsTheOthersNorKeepsApplyEnabled) {
     backend.refused = {"IUP", "velmora"};
     loadAndShow();
-    window.chkRun.setValue(1);
-    window.chkLog.setValue(1);
-    window.cmdApply.click();
+    window.startWithSessionCheckBox.setValue(1);
+    window.logCheckBox.setValue(1);
+    window.applyButton.click();
     EXPECT_EQ(backend.changes.size(), 7u);
     EXPECT_EQ(storedSetting("IUP"), "");
     EXPECT_EQ(storedSetting("Log"), "1");
     EXPECT_EQ(storedSetting("Run"), "1");
     EXPECT_EQ(startupEntry("velmora"), "");
-    EXPECT_FALSE(window.cmdApply.enabled());
+    EXPECT_FALSE(window.applyButton.enabled());
 }
 
 TEST_F(MainWindowTest, ClosingWhileARunHasLockedTheWindowDiscardsEditsAndKeepsTheLock) {
     storeSetting("Auto", "1");
     loadAndShow();
-    window.chkLog.setValue(1);
-    ASSERT_TRUE(window.setFocus(window.chkLog));
+    window.logCheckBox.setValue(1);
+    ASSERT_TRUE(window.setFocus(window.logCheckBox));
     // The lock an update run puts on the window.
     for (Control* control : std::vector<Control*>{
-             &window.cmdUpdateVD, &window.cmdOK, &window.cmdCancel, &window.cmdApply,
-             &window.optIUP[0], &window.optIUP[1], &window.chkAuto, &window.txtInterval,
-             &window.scrlInterval, &window.chkRun, &window.chkLog, &window.chkRemove}) {
+             &window.updateNowButton, &window.okButton, &window.cancelButton, &window.applyButton,
+             &window.flavourOptions[0], &window.flavourOptions[1], &window.autoUpdateCheckBox,
+             &window.intervalBox, &window.intervalScrollBar, &window.startWithSessionCheckBox,
+             &window.logCheckBox, &window.keepPackagesCheckBox}) {
         control->setEnabled(false);
     }
 
-    window.cmdCancel_Click();  // the close box
+    window.onCancelClicked();  // the close box
 
     EXPECT_FALSE(window.visible());
-    EXPECT_EQ(window.chkLog.value(), 0);
-    EXPECT_FALSE(window.txtInterval.enabled());
-    EXPECT_FALSE(window.scrlInterval.enabled());
+    EXPECT_EQ(window.logCheckBox.value(), 0);
+    EXPECT_FALSE(window.intervalBox.enabled());
+    EXPECT_FALSE(window.intervalScrollBar.enabled());
 
-    // Unlocking as a run ends restores the interval controls from chkAuto.
-    window.chkAuto.setEnabled(true);
+    // Unlocking as a run ends restores the interval controls from autoUpdateCheckBox.
+    window.autoUpdateCheckBox.setEnabled(true);
     window.ApplyAutoUpdateState();
     EXPECT_TRUE(intervalControlsEnabled(true));
 }
 
 TEST_F(MainWindowTest, TheStartupEntryFollowsTheExecutablesCurrentName) {
     loadAndShow();
-    window.chkRun.setValue(1);
-    window.cmdApply.click();
+    window.startWithSessionCheckBox.setValue(1);
+    window.applyButton.click();
 
-    MainWindow renamed(store, reg, "/", "renamed");
+    SettingsWindow renamed(store, reg, "/", "renamed");
     renamed.LoadSettings();
-    renamed.chkLog.setValue(1);
-    renamed.cmdApply_Click();
+    renamed.logCheckBox.setValue(1);
+    renamed.onApplyClicked();
     EXPECT_EQ(startupEntry("renamed"), "/renamed");
     EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
 
-    renamed.chkRun.setValue(0);
-    renamed.cmdApply_Click();
+    renamed.startWithSessionCheckBox.setValue(0);
+    renamed.onApplyClicked();
     EXPECT_EQ(startupEntry("renamed"), "");
     EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
 }

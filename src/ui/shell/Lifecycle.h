@@ -9,7 +9,7 @@
 #include "tray/NotifyIcon.h"
 #include "tray/ShellWindows.h"
 #include "update/LatestPackage.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 
@@ -22,50 +22,50 @@ enum class UnloadMode : std::int16_t {
 };
 
 // What the start-up of the settings window needs beyond the window itself.
-struct MainFormSteps {
+struct LifecycleSteps {
     std::function<void()> resetTickCounter;
     // The installed definitions version, "" when none.
     std::function<std::string()> installedDefinitions;
     // The hash-list lookup of the stored flavour's newest package, shown in
-    // lblLatstVDFileName when found.
+    // latestPackageLabel when found.
     std::function<std::optional<PublishedPackage>(const Flag16& showBox, const Flag16& writeToLog)>
         findLatestPackage;
     // Ends the event loop, and with it the program.
     std::function<void()> endProgram;
 };
 
-// The program's start, resident life and end, as events of the settings window frmMain:
+// The program's start, resident life and end, as events of the settings window:
 // loading it hidden with the icon in the tray, hiding it on minimise, keeping it on a
 // close from the title bar, and one unload path for every way the program ends.
-class MainForm {
+class Lifecycle {
   public:
-    MainForm(MainWindow& window, NotifyIcon& notifyIcon, ShellWindows& windows,
-             MainFormSteps steps);
-    MainForm(const MainForm&) = delete;
-    MainForm& operator=(const MainForm&) = delete;
+    Lifecycle(SettingsWindow& window, NotifyIcon& notifyIcon, ShellWindows& windows,
+              LifecycleSteps steps);
+    Lifecycle(const Lifecycle&) = delete;
+    Lifecycle& operator=(const Lifecycle&) = delete;
 
-    // Hidden, tick counter 0, tray icon, frmVendor captioned with the package base URL,
+    // Hidden, tick counter 0, tray icon, vendorFrame captioned with the package base URL,
     // the installed version, the stored settings, and one look at the hash list whose
     // failure goes to the log whatever the logging option says.
-    void Form_Load();
+    void startUp();
     // A minimised window is hidden.
-    void Form_Resize();
+    void onResized();
     // True (cancel) for a close from the title bar, which discards the edits and hides the
     // window instead; every other unload goes ahead.
-    bool Form_QueryUnload(UnloadMode mode);
+    bool mayUnload(UnloadMode mode);
     // Icon removed, About box unloaded, event loop ended. Runs once; nothing is saved or
     // logged.
-    void Form_Unload();
+    void finishUnload();
 
-    // Asks to unload: Form_QueryUnload, then Form_Unload unless cancelled.
+    // Asks to unload: mayUnload, then finishUnload unless cancelled.
     void unload(UnloadMode mode);
     bool unloaded() const { return unloaded_; }
 
   private:
-    MainWindow& window_;
+    SettingsWindow& window_;
     NotifyIcon& notifyIcon_;
     ShellWindows& windows_;
-    MainFormSteps steps_;
+    LifecycleSteps steps_;
     Subscription windowStateSubscription_;
     bool unloaded_ = false;
 };

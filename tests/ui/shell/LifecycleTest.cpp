@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "shell/MainForm.h"
+#include "shell/Lifecycle.h"
 #include "support/RecordingShellWindows.h"
 #include "support/ScriptedTrayIcon.h"
 #include "support/fakes/FakeSettings.h"
 #include "update/VendorUrls.h"
-#include "window/MainWindow.h"
+#include "window/SettingsWindow.h"
 
 namespace velmora {
 namespace {
@@ -22,7 +22,7 @@ class MainFormTest : public ::testing::Test {
   protected:
     test::FakeSettings settings;
     std::filesystem::path logFile = settings.dir / "velmora.log";
-    MainWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
+    SettingsWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
     test::ScriptedTrayIcon tray;
     NotifyIcon notifyIcon{tray, settings.log};
     test::RecordingShellWindows windows;
@@ -30,13 +30,13 @@ class MainFormTest : public ::testing::Test {
     Calls calls;
     Flag16 showBoxSeen = 1;
     Flag16 writeToLogSeen = 1;
-    MainForm form{window, notifyIcon, windows, steps()};
+    Lifecycle form{window, notifyIcon, windows, steps()};
 
     void SetUp() override {
         tray.onCall = [this](const std::string& call) { calls.push_back(call); };
     }
 
-    MainFormSteps steps() {
+    LifecycleSteps steps() {
         return {
             .resetTickCounter = [this] { calls.push_back("tick"); },
             .installedDefinitions =
@@ -70,18 +70,18 @@ TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndLeavesTheWindowHidden) {
         calls.push_back("tick");
     };
     checks.installedDefinitions = [&] {
-        captionBeforeInstalled = window.frmVendor.caption() == packageBaseUrl();
+        captionBeforeInstalled = window.vendorFrame.caption() == packageBaseUrl();
         calls.push_back("installed");
         return std::string("20041001-003");
     };
     auto find = checks.findLatestPackage;
     checks.findLatestPackage = [&, find](const Flag16& showBox, const Flag16& writeToLog) {
-        loadedBeforeFind = window.optIUP[1].value() && window.txtInterval.text() == "24" &&
-                           !window.cmdApply.enabled();
+        loadedBeforeFind = window.flavourOptions[1].value() && window.intervalBox.text() == "24" &&
+                           !window.applyButton.enabled();
         return find(showBox, writeToLog);
     };
-    MainForm loading(window, notifyIcon, windows, checks);
-    loading.Form_Load();
+    Lifecycle loading(window, notifyIcon, windows, checks);
+    loading.startUp();
 
     EXPECT_EQ(calls, (Calls{"tick", "add:Velmora", "installed", "find"}));
     EXPECT_TRUE(hiddenBeforeTheTick);
@@ -89,22 +89,23 @@ TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndLeavesTheWindowHidden) {
     EXPECT_TRUE(loadedBeforeFind);
     EXPECT_EQ(showBoxSeen, kFalse);
     EXPECT_EQ(writeToLogSeen, kTrue);
-    EXPECT_EQ(window.frmVendor.caption(), "http://update.corvane.example/defs/download/packages/");
-    EXPECT_EQ(window.lblVDFileName.tag(), "20041001-003");
-    EXPECT_EQ(window.lblVDFileName.caption(), "2004/10/1 rev. 3");
+    EXPECT_EQ(window.vendorFrame.caption(),
+              "http://update.corvane.example/defs/download/packages/");
+    EXPECT_EQ(window.installedVersionLabel.tag(), "20041001-003");
+    EXPECT_EQ(window.installedVersionLabel.caption(), "2004/10/1 rev. 3");
     EXPECT_FALSE(window.visible());
     EXPECT_FALSE(loading.unloaded());
 }
 
 TEST_F(MainFormTest, RefusedTrayIconDoesNotStopTheStartUp) {
     tray.behaviour = test::ScriptedTrayIcon::Behaviour::Refuse;
-    form.Form_Load();
+    form.startUp();
     EXPECT_EQ(calls, (Calls{"tick", "add:Velmora", "installed", "find"}));
     EXPECT_TRUE(settings.notifier.notices.empty());
 }
 
 TEST_F(MainFormTest, MinimisingHidesTheWindow) {
-    form.Form_Load();
+    form.startUp();
     window.setVisible(true);
     window.setWindowState(WindowState::Normal);
     EXPECT_TRUE(window.visible());
@@ -113,19 +114,19 @@ TEST_F(MainFormTest, MinimisingHidesTheWindow) {
 }
 
 TEST_F(MainFormTest, CloseBoxDiscardsEditsHidesAndKeepsTheProgram) {
-    form.Form_Load();
+    form.startUp();
     window.setWindowState(WindowState::Normal);
     window.setVisible(true);
-    window.chkLog.setValue(1);
-    ASSERT_TRUE(window.cmdApply.enabled());
+    window.logCheckBox.setValue(1);
+    ASSERT_TRUE(window.applyButton.enabled());
     calls.clear();
 
     form.unload(UnloadMode::UserClose);
 
     EXPECT_FALSE(form.unloaded());
     EXPECT_FALSE(window.visible());
-    EXPECT_EQ(window.chkLog.value(), 0);
-    EXPECT_FALSE(window.cmdApply.enabled());
+    EXPECT_EQ(window.logCheckBox.value(), 0);
+    EXPECT_FALSE(window.applyButton.enabled());
     EXPECT_TRUE(calls.empty()) << "no icon removed, program not ended";
     EXPECT_TRUE(settings.backend.tree()->keys.empty()) << "nothing stored";
 }
@@ -133,16 +134,16 @@ TEST_F(MainFormTest, CloseBoxDiscardsEditsHidesAndKeepsTheProgram) {
 TEST_F(MainFormTest, EveryOtherUnloadRemovesTheIconUnloadsTheAboutBoxAndEndsOnce) {
     for (const UnloadMode mode :
          {UnloadMode::Code, UnloadMode::SessionEnd, UnloadMode::TaskManager}) {
-        MainForm ending(window, notifyIcon, windows, steps());
-        ending.Form_Load();
-        window.chkAuto.setValue(1);  // an edit that must not be stored
+        Lifecycle ending(window, notifyIcon, windows, steps());
+        ending.startUp();
+        window.autoUpdateCheckBox.setValue(1);  // an edit that must not be stored
         calls.clear();
         windows.calls.clear();
         windows.aboutShown = true;
 
         ending.unload(mode);
         ending.unload(UnloadMode::SessionEnd);  // a second request, from aboutToQuit
-        ending.Form_Unload();
+        ending.finishUnload();
 
         EXPECT_TRUE(ending.unloaded());
         EXPECT_EQ(calls, (Calls{"remove", "end"})) << static_cast<int>(mode);

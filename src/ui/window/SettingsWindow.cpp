@@ -1,0 +1,183 @@
+#include "window/SettingsWindow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "settings/NumericText.h"
+#include "settings/Reg.h"
+#include "settings/SettingsStore.h"
+#include "update/DefinitionName.h"
+
+namespace velmora {
+
+namespace {
+
+// A check box shows only 0 and 1; any other stored number loads as clear.
+std::int16_t soundCheckValue(std::int16_t stored) {
+    return stored == 1 ? 1 : 0;
+}
+
+std::string checkText(const CheckBox& box) {
+    return std::to_string(box.value());
+}
+
+}  // namespace
+
+SettingsWindow::SettingsWindow(SettingsStore& store, Reg& reg, std::string appPath,
+                               std::string exeName)
+    : store_(store), reg_(reg), appPath_(std::move(appPath)), exeName_(std::move(exeName)) {
+    autoUpdateCheckBox.onClick = [this] { onAutoUpdateClicked(); };
+    logCheckBox.onClick = [this] { onLogClicked(); };
+    startWithSessionCheckBox.onClick = [this] { onStartWithSessionClicked(); };
+    keepPackagesCheckBox.onClick = [this] { onKeepPackagesClicked(); };
+    flavourOptions.onClick = [this](int index) { onFlavourClicked(index); };
+    intervalScrollBar.onChange = [this] { onIntervalScrolled(); };
+    intervalBox.onValidate = [this] { onIntervalBoxLeft(); };
+    applyButton.onClick = [this] { onApplyClicked(); };
+    okButton.onClick = [this] { onOkClicked(); };
+    cancelButton.onClick = [this] { onCancelClicked(); };
+}
+
+void SettingsWindow::LoadSettings() {
+    flavourLabel.setTag(std::to_string(soundFlavourIndex(store_.GetIUPSetting())));
+    flavourOptions[flavourOption(store_.storedFlavour())].setValue(true);
+    startWithSessionCheckBox.setValue(soundCheckValue(store_.GetRunSetting()));
+    autoUpdateCheckBox.setValue(soundCheckValue(store_.GetAutoSetting()));
+    const auto hours = std::clamp(store_.GetIntervalSetting(), intervalScrollBar.minimum(),
+                                  intervalScrollBar.maximum());
+    intervalBox.setText(std::to_string(hours));
+    setIntervalBarFromText();
+    logCheckBox.setValue(store_.LogIsOn() ? 1 : 0);
+    keepPackagesCheckBox.setValue(soundCheckValue(store_.GetRemoveSetting()));
+    ApplyAutoUpdateState();
+    applyButton.setEnabled(false);
+}
+
+void SettingsWindow::ApplyAutoUpdateState() {
+    // While a run has locked the window (autoUpdateCheckBox disabled) a reload must not unlock the
+    // interval controls; the run calls this again after re-enabling autoUpdateCheckBox.
+    const bool enable = autoUpdateCheckBox.value() == 1 && autoUpdateCheckBox.enabled();
+    for (Label& label : intervalLabels) {
+        label.setEnabled(enable);
+    }
+    intervalBox.setEnabled(enable);
+    intervalScrollBar.setEnabled(enable);
+}
+
+void SettingsWindow::onAutoUpdateClicked() {
+    ApplyAutoUpdateState();
+    markChanged();
+}
+
+void SettingsWindow::onLogClicked() {
+    markChanged();
+}
+
+void SettingsWindow::onStartWithSessionClicked() {
+    markChanged();
+}
+
+void SettingsWindow::onKeepPackagesClicked() {
+    markChanged();
+}
+
+void SettingsWindow::onFlavourClicked(int index) {
+    flavourLabel.setTag(std::to_string(index));
+    markChanged();
+}
+
+void SettingsWindow::onIntervalScrolled() {
+    const auto hours =
+        static_cast<std::int16_t>(intervalScrollBar.maximum() - intervalScrollBar.value() + 1);
+    intervalBox.setText(std::to_string(hours));
+    if (visible()) {
+        setFocus(intervalBox);
+    }
+    markChanged();
+}
+
+void SettingsWindow::onIntervalBoxLeft() {
+    const double minimum = intervalScrollBar.minimum();
+    const double maximum = intervalScrollBar.maximum();
+    const double typed = parseNumericText(intervalBox.text()).value_or(minimum);
+    const double hours = std::round(std::clamp(typed, minimum, maximum));
+    intervalBox.setText(std::to_string(static_cast<int>(hours)));
+    setIntervalBarFromText();
+}
+
+void SettingsWindow::onApplyClicked() {
+    // Text typed and confirmed with Enter or a button's access key has not been validated
+    // by a focus change; it is made sound before it is stored.
+    onIntervalBoxLeft();
+    const std::string keyPath = SettingsStore::SettingsKeyPath();
+    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "IUP", flavourLabel.tag());
+    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Auto", checkText(autoUpdateCheckBox));
+    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Interval", intervalBox.text());
+    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Log", checkText(logCheckBox));
+    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Remove", checkText(keepPackagesCheckBox));
+    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Run", checkText(startWithSessionCheckBox));
+    if (startWithSessionCheckBox.value() == 1) {
+        reg_.RegWriteValue(RootKey::LocalMachine, kRunKeyPath, exeName_, startupEntryData());
+    } else {
+        reg_.RegDeleteValue(RootKey::LocalMachine, kRunKeyPath, exeName_);
+    }
+    applyButton.setEnabled(false);
+}
+
+void SettingsWindow::onOkClicked() {
+    // Validated first: a new interval typed and confirmed with Enter moves the bar and so
+    // counts as a change to store.
+    onIntervalBoxLeft();
+    if (applyButton.enabled()) {
+        onApplyClicked();
+    }
+    onCancelClicked();
+}
+
+void SettingsWindow::onCancelClicked() {
+    // While a run has locked the flavour options the focus cannot go there; closing goes on
+    // without moving it.
+    const auto selected = parseNumericText(flavourLabel.tag()).value_or(0);
+    setFocus(
+        flavourOptions[static_cast<std::size_t>(soundFlavourIndex(static_cast<int>(selected)))]);
+    setWindowState(WindowState::Minimized);
+    setVisible(false);
+    LoadSettings();
+}
+
+void SettingsWindow::showInstalledVersion(const std::string& version) {
+    installedVersionLabel.setTag(version);
+    installedVersionLabel.setCaption(FormatDefinitionName(version));
+}
+
+void SettingsWindow::showLatestPackage(const std::string& packageName) {
+    latestPackageLabel.setTag(packageName);
+    latestPackageLabel.setCaption(FormatDefinitionName(packageName));
+}
+
+UpdateRunInputs SettingsWindow::updateRunInputs() {
+    return {.flavour = store_.storedFlavour(),
+            .keepPackages = keepPackagesCheckBox.value() != 0,
+            .installedVersion = installedVersionLabel.tag()};
+}
+
+std::string SettingsWindow::startupEntryData() const {
+    // Joined with the platform's own separator, and none added after one already there.
+    return (std::filesystem::path(appPath_) / exeName_).string();
+}
+
+void SettingsWindow::markChanged() {
+    applyButton.setEnabled(true);
+}
+
+void SettingsWindow::setIntervalBarFromText() {
+    const double hours = parseNumericText(intervalBox.text()).value_or(intervalScrollBar.minimum());
+    intervalScrollBar.setValue(
+        static_cast<int>(std::round(intervalScrollBar.maximum() - hours + 1)));
+}
+
+}  // namespace velmora

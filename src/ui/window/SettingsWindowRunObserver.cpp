@@ -1,0 +1,55 @@
+#include "window/SettingsWindowRunObserver.h"
+
+#include <cstddef>
+#include <initializer_list>
+
+namespace velmora {
+
+void SettingsWindowRunObserver::runStarting(Flavour flavour) {
+    window_.updateNowButton.setEnabled(false);
+    window_.okButton.setEnabled(false);
+    window_.cancelButton.setEnabled(false);
+    applyWasEnabled_ = window_.applyButton.enabled();
+    window_.applyButton.setEnabled(false);
+    // An option selected but not applied stays enabled, unless it is the run's flavour.
+    for (std::size_t i = 0; i < window_.flavourOptions.count(); ++i) {
+        if (!window_.flavourOptions[i].value()) {
+            window_.flavourOptions[i].setEnabled(false);
+        }
+    }
+    window_.flavourOptions[flavourOption(flavour)].setEnabled(false);
+    for (Control* control : std::initializer_list<Control*>{
+             &window_.autoUpdateCheckBox, &window_.intervalBox, &window_.intervalScrollBar,
+             &window_.startWithSessionCheckBox, &window_.logCheckBox,
+             &window_.keepPackagesCheckBox}) {
+        control->setEnabled(false);
+    }
+}
+
+void SettingsWindowRunObserver::latestPackageFound(const std::string& packageName) {
+    window_.showLatestPackage(packageName);
+}
+
+void SettingsWindowRunObserver::installedVersionChanged(const std::string& version) {
+    window_.showInstalledVersion(version);
+}
+
+void SettingsWindowRunObserver::runEnded(bool interrupted) {
+    if (interrupted) {
+        return;
+    }
+    window_.keepPackagesCheckBox.setEnabled(true);
+    window_.logCheckBox.setEnabled(true);
+    window_.autoUpdateCheckBox.setEnabled(true);
+    window_.ApplyAutoUpdateState();
+    window_.startWithSessionCheckBox.setEnabled(true);
+    for (std::size_t i = 0; i < window_.flavourOptions.count(); ++i) {
+        window_.flavourOptions[i].setEnabled(true);
+    }
+    window_.applyButton.setEnabled(applyWasEnabled_);
+    window_.cancelButton.setEnabled(true);
+    window_.okButton.setEnabled(true);
+    window_.updateNowButton.setEnabled(true);
+}
+
+}  // namespace velmora
