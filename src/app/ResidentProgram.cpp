@@ -120,7 +120,7 @@ LifecycleSteps Resident::startUpSteps() {
         .resetTickCounter = [this] { update_.scheduler.resetTickCounter(); },
         .installedDefinitions = [this] { return update_.installedDefinitions(); },
         .findLatestPackage =
-            [this](const Flag16& showBox, const Flag16& writeToLog) {
+            [this](bool showBox, bool writeToLog) {
                 return update_.lookUpLatestPackage(store_.storedFlavour(), showBox, writeToLog);
             },
         // exit() rather than quit(): quit() asks every window to close first, and the

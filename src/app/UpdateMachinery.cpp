@@ -17,7 +17,7 @@ UpdateMachinery::UpdateMachinery(Platform& platform, SettingsWindow& window, Set
       finder(*fetcher, log),
       windowDuringRun(window),
       run(windowDuringRun, *fetcher, platform.packageFile(), *processes, log,
-          {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+          {[this](Flavour flavour, bool showBox, bool writeToLog) {
                return finder.FindLatestPackage(flavour, showBox, writeToLog);
            },
            [&platform, &log] { return std::make_unique<BackgroundMd5>(platform.digests(), log); },
@@ -28,9 +28,8 @@ std::string UpdateMachinery::installedDefinitions() const {
     return GetInstalledDefinitions(folders);
 }
 
-std::optional<PublishedPackage> UpdateMachinery::lookUpLatestPackage(Flavour flavour,
-                                                                     const Flag16& showBox,
-                                                                     const Flag16& writeToLog) {
+std::optional<PublishedPackage> UpdateMachinery::lookUpLatestPackage(Flavour flavour, bool showBox,
+                                                                     bool writeToLog) {
     try {
         return finder.FindLatestPackage(flavour, showBox, writeToLog);
     } catch (const std::bad_alloc&) {

@@ -31,8 +31,8 @@ struct UpdateMachinery {
 
     // FindLatestPackage for the start-up, where a shortage of memory is reported like the
     // look-up's other failures instead of ending the program.
-    std::optional<PublishedPackage> lookUpLatestPackage(Flavour flavour, const Flag16& showBox,
-                                                        const Flag16& writeToLog);
+    std::optional<PublishedPackage> lookUpLatestPackage(Flavour flavour, bool showBox,
+                                                        bool writeToLog);
 
     const SpecialFolders& folders;
     EventLog& eventLog;

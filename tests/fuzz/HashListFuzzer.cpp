@@ -105,8 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velmora::SettingsStore store(reg, 1);
     BodyFetcher fetcher(body);
     velmora::LatestPackageFinder finder(fetcher, log);
-    const velmora::Flag16 showBox = velmora::kTrue;
-    const velmora::Flag16 writeToLog = velmora::kFalse;
+    const bool showBox = true;
+    const bool writeToLog = false;
     const velmora::Flavour stored = store.storedFlavour();
     check(velmora::flavourText(stored) == flavour, "the stored flavour is the option's");
     const std::optional<velmora::PublishedPackage> found =

@@ -55,12 +55,11 @@ EventLog::EventLog(LogDestinations destinations, Notifier& notifier, LocalClock 
     }
 }
 
-void EventLog::WriteLog(const std::string& message, const Flag16& showBox,
-                        const Flag16& writeToLog) {
-    if (writeToLog == kTrue) {
+void EventLog::WriteLog(const std::string& message, bool showBox, bool writeToLog) {
+    if (writeToLog) {
         appendLine(formatLine(clock_(), message));
     }
-    if (showBox == kTrue) {
+    if (showBox) {
         notifier_.showNotice(message);
     }
 }

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "log/NoticeFlags.h"
 #include "ports/Clock.h"
 #include "ports/Notifier.h"
 
@@ -32,7 +31,7 @@ class EventLog {
 
     // The line is on disk and its file closed before the box opens, so a report survives
     // even while its box is still waiting for the user.
-    void WriteLog(const std::string& message, const Flag16& showBox, const Flag16& writeToLog);
+    void WriteLog(const std::string& message, bool showBox, bool writeToLog);
 
     // "yyyy/M/d H:mm:ss : text" followed by CR LF.
     static std::string formatLine(const std::tm& when, const std::string& text);

@@ -40,12 +40,12 @@ std::string Reg::RegReadValue(RootKey root, const std::string& keyPath,
     return textFromReadBuffer(value.data);
 }
 
-void Reg::NoticeUnreadableStore(const Flag16& showBox) {
-    if (unreadableReport_.empty() || unreadableNoticeShown_ || showBox != kTrue) {
+void Reg::NoticeUnreadableStore(bool showBox) {
+    if (unreadableReport_.empty() || unreadableNoticeShown_ || !showBox) {
         return;
     }
     unreadableNoticeShown_ = true;
-    const Flag16 writeToLog = kFalse;  // logged when it was met
+    const bool writeToLog = false;  // logged when it was met
     log_.WriteLog(unreadableReport_, showBox, writeToLog);
 }
 
@@ -56,8 +56,8 @@ void Reg::reportUnreadableStore(RootKey root) {
     const std::string location = backend_.storeLocation(root);
     unreadableReport_ = "設定ファイル" + (location.empty() ? "" : "(" + location + ")") +
                         "を読み込めません. 既定の設定を使います.";
-    const Flag16 showBox = kFalse;
-    const Flag16 writeToLog = kTrue;
+    const bool showBox = false;
+    const bool writeToLog = true;
     log_.WriteLog(unreadableReport_, showBox, writeToLog);
 }
 
@@ -82,8 +82,8 @@ bool Reg::RegDeleteValue(RootKey root, const std::string& keyPath, const std::st
 }
 
 void Reg::reportRunTimeError(const std::exception_ptr& failure) {
-    const Flag16 showBox = kTrue;
-    const Flag16 writeToLog = kTrue;
+    const bool showBox = true;
+    const bool writeToLog = true;
     log_.WriteLog(errorReport(runtimeErrorOf(failure)), showBox, writeToLog);
 }
 

@@ -26,7 +26,7 @@ class Reg {
                              const std::string& valueName);
     // Shows the report of an unreadable store as a notice as well, once, when `showBox` asks
     // for notices and such a store has been met.
-    void NoticeUnreadableStore(const Flag16& showBox);
+    void NoticeUnreadableStore(bool showBox);
     // True when the value was stored; missing keys along the path are created.
     bool RegWriteValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                        const std::string& data);

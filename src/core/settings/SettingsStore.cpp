@@ -63,7 +63,7 @@ bool SettingsStore::LogIsOn() {
     return GetLogSetting() != 0;
 }
 
-void SettingsStore::NoticeUnreadableSettings(const Flag16& showBox) {
+void SettingsStore::NoticeUnreadableSettings(bool showBox) {
     reg_.NoticeUnreadableStore(showBox);
 }
 

@@ -33,7 +33,7 @@ class SettingsStore {
 
     // Shows the report of a settings file that could not be read as a notice too (once),
     // when the caller shows notices.
-    void NoticeUnreadableSettings(const Flag16& showBox);
+    void NoticeUnreadableSettings(bool showBox);
 
     // "Software\Tessaloy\" + the application title, built afresh on every call.
     static std::string SettingsKeyPath();

@@ -42,8 +42,8 @@ LatestPackageFinder::LatestPackageFinder(HttpFetcher& fetcher, EventLog& log)
     : fetcher_(fetcher), log_(log) {}
 
 std::optional<PublishedPackage> LatestPackageFinder::FindLatestPackage(Flavour flavour,
-                                                                       const Flag16& showBox,
-                                                                       const Flag16& writeToLog) {
+                                                                       bool showBox,
+                                                                       bool writeToLog) {
     const std::string url = hashListUrl();
     ByteBuffer received;
     const std::size_t length = fetcher_.InternetGetFile(url, received, "", kListLimitBytes);

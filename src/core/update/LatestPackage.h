@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "log/NoticeFlags.h"
 #include "update/Flavour.h"
 
 namespace velmora {
@@ -26,8 +25,8 @@ class LatestPackageFinder {
 
     // That entry; or nothing after reporting the failure through the log with the two
     // flags.
-    std::optional<PublishedPackage> FindLatestPackage(Flavour flavour, const Flag16& showBox,
-                                                      const Flag16& writeToLog);
+    std::optional<PublishedPackage> FindLatestPackage(Flavour flavour, bool showBox,
+                                                      bool writeToLog);
 
   private:
     HttpFetcher& fetcher_;

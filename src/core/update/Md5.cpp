@@ -12,14 +12,14 @@ std::string MD5Bytes(const ByteBuffer& buffer, std::size_t count, DigestLibrary&
         // Reading past the end would digest whatever memory follows: refused like an empty
         // buffer.
         if (buffer.empty() || count > buffer.size()) {
-            log.WriteLog(errorReport(kSubscriptOutOfRange), kFalse, kTrue);
+            log.WriteLog(errorReport(kSubscriptOutOfRange), false, true);
             return {};
         }
         Md5Stream stream(library);
         stream.add({buffer.data(), count});
         return stream.finish(log);
     } catch (const std::bad_alloc&) {
-        log.WriteLog(errorReport(kOutOfMemory), kFalse, kTrue);
+        log.WriteLog(errorReport(kOutOfMemory), false, true);
         return {};
     }
 }

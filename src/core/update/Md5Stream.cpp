@@ -37,7 +37,7 @@ std::string Md5Stream::finish(EventLog& log) {
     }
     context_.reset();
     if (error_) {
-        log.WriteLog(errorReport(*error_), kFalse, kTrue);
+        log.WriteLog(errorReport(*error_), false, true);
         return {};
     }
     return MD5ToHex(digest);

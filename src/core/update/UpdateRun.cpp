@@ -113,8 +113,8 @@ UpdateRun::UpdateRun(UpdateRunObserver& observer, HttpFetcher& fetcher, PackageF
       procedures_(std::move(procedures)) {}
 
 // NOLINTNEXTLINE(performance-unnecessary-value-param): the copy is the run's snapshot.
-void UpdateRun::UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl,
-                                  const Flag16& showBox, const Flag16& writeToLog) {
+void UpdateRun::UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl, bool showBox,
+                                  bool writeToLog) {
     // A second run would write to the file the running package was started from.
     if (inProgress_ || quitRequested()) {
         return;
@@ -135,7 +135,7 @@ void UpdateRun::UpdateDefinitions(UpdateRunInputs inputs, const std::string& bas
 }
 
 UpdateOutcome UpdateRun::runSteps(const UpdateRunInputs& inputs, const std::string& baseUrl,
-                                  const Flag16& showBox, const Flag16& writeToLog) {
+                                  bool showBox, bool writeToLog) {
     const std::optional<PublishedPackage> latest =
         procedures_.FindLatestPackage(inputs.flavour, showBox, writeToLog);
     if (!latest) {
@@ -193,8 +193,8 @@ UpdateOutcome UpdateRun::runSteps(const UpdateRunInputs& inputs, const std::stri
 }
 
 UpdateOutcome UpdateRun::installAndConfirm(const SavedPackage& package,
-                                           const std::string& packageName, const Flag16& showBox,
-                                           const Flag16& writeToLog) {
+                                           const std::string& packageName, bool showBox,
+                                           bool writeToLog) {
     std::string error;
     const std::int32_t processId = processes_.startPackage(package, "/q", error);
     if (processId == 0) {
@@ -224,8 +224,8 @@ UpdateOutcome UpdateRun::installAndConfirm(const SavedPackage& package,
     return UpdateOutcome::Updated;
 }
 
-void UpdateRun::cleanUp(const UpdateRunInputs& inputs, const std::string& fileName,
-                        const Flag16& showBox, const Flag16& writeToLog) {
+void UpdateRun::cleanUp(const UpdateRunInputs& inputs, const std::string& fileName, bool showBox,
+                        bool writeToLog) {
     if (inputs.keepPackages) {
         return;
     }
@@ -236,7 +236,7 @@ void UpdateRun::cleanUp(const UpdateRunInputs& inputs, const std::string& fileNa
     }
 }
 
-void ReportMemoryShortage(EventLog& log, const Flag16& showBox, const Flag16& writeToLog) noexcept {
+void ReportMemoryShortage(EventLog& log, bool showBox, bool writeToLog) noexcept {
     try {
         log.WriteLog("ウィルス定義の更新に失敗しました(メモリが不足しています).", showBox,
                      writeToLog);

@@ -20,8 +20,7 @@ namespace velmora {
 struct UpdateRunProcedures {
     // The newest package of the flavour with its digest as listed; nothing after a reported
     // failure.
-    std::function<std::optional<PublishedPackage>(Flavour flavour, const Flag16& showBox,
-                                                  const Flag16& writeToLog)>
+    std::function<std::optional<PublishedPackage>(Flavour flavour, bool showBox, bool writeToLog)>
         FindLatestPackage;
     // Starts an MD5 digest that is handed the package's bytes as they arrive.
     std::function<std::unique_ptr<BackgroundMd5>()> StartMD5;
@@ -60,8 +59,8 @@ class UpdateRun {
     // wait) or after the program was asked to end. `inputs` is taken as a copy: events
     // served during the run must not reach what it works with.
     // NOLINTNEXTLINE(performance-unnecessary-value-param): the copy is the run's snapshot.
-    void UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl,
-                           const Flag16& showBox, const Flag16& writeToLog);
+    void UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl, bool showBox,
+                           bool writeToLog);
 
     bool inProgress() const { return inProgress_; }
     UpdateOutcome lastOutcome() const { return lastOutcome_; }
@@ -71,12 +70,12 @@ class UpdateRun {
   private:
     class ObservedRun;
 
-    UpdateOutcome runSteps(const UpdateRunInputs& inputs, const std::string& baseUrl,
-                           const Flag16& showBox, const Flag16& writeToLog);
+    UpdateOutcome runSteps(const UpdateRunInputs& inputs, const std::string& baseUrl, bool showBox,
+                           bool writeToLog);
     UpdateOutcome installAndConfirm(const SavedPackage& package, const std::string& packageName,
-                                    const Flag16& showBox, const Flag16& writeToLog);
-    void cleanUp(const UpdateRunInputs& inputs, const std::string& fileName, const Flag16& showBox,
-                 const Flag16& writeToLog);
+                                    bool showBox, bool writeToLog);
+    void cleanUp(const UpdateRunInputs& inputs, const std::string& fileName, bool showBox,
+                 bool writeToLog);
 
     UpdateRunObserver& observer_;
     HttpFetcher& fetcher_;
@@ -90,7 +89,7 @@ class UpdateRun {
 
 // Reports that a run or the start-up's look-up could not get the memory it needed. Gives
 // up quietly when even the notice cannot be had.
-void ReportMemoryShortage(EventLog& log, const Flag16& showBox, const Flag16& writeToLog) noexcept;
+void ReportMemoryShortage(EventLog& log, bool showBox, bool writeToLog) noexcept;
 
 // Whether the installed version sorts strictly before the package name, code unit by code
 // unit; an empty installed version always does.

@@ -115,8 +115,8 @@ std::int32_t PosixProcessControl::WaitForProcess(const std::int32_t& processId) 
 }
 
 void PosixProcessControl::reportError(int errorNumber) {
-    const Flag16 showBox = kFalse;
-    const Flag16 writeToLog = kTrue;
+    const bool showBox = false;
+    const bool writeToLog = true;
     log_.WriteLog("ERROR #" + std::to_string(errorNumber) + " : " + std::strerror(errorNumber),
                   showBox, writeToLog);
 }

@@ -25,7 +25,7 @@ void Lifecycle::startUp() {
     window_.vendorFrame.setCaption(packageBaseUrl());
     window_.showInstalledVersion(steps_.installedDefinitions());
     window_.LoadSettings();
-    if (const auto latest = steps_.findLatestPackage(kFalse, kTrue)) {
+    if (const auto latest = steps_.findLatestPackage(false, true)) {
         window_.showLatestPackage(latest->name);
     }
 }

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "log/NoticeFlags.h"
 #include "tray/NotifyIcon.h"
 #include "tray/ShellWindows.h"
 #include "update/LatestPackage.h"
@@ -28,8 +27,7 @@ struct LifecycleSteps {
     std::function<std::string()> installedDefinitions;
     // The hash-list lookup of the stored flavour's newest package, shown in
     // latestPackageLabel when found.
-    std::function<std::optional<PublishedPackage>(const Flag16& showBox, const Flag16& writeToLog)>
-        findLatestPackage;
+    std::function<std::optional<PublishedPackage>(bool showBox, bool writeToLog)> findLatestPackage;
     // Ends the event loop, and with it the program.
     std::function<void()> endProgram;
 };

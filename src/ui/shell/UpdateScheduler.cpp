@@ -26,15 +26,15 @@ void UpdateScheduler::onMinuteTick() {
     if (!isDue() || run_.inProgress()) {
         return;
     }
-    const Flag16 showBox = kFalse;
-    const Flag16 writeToLog = storedLogFlag();
+    const bool showBox = false;
+    const bool writeToLog = storedLogFlag();
     run_.UpdateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
     tickCounter_ = 0;
 }
 
 void UpdateScheduler::onUpdateNowClicked() {
-    const Flag16 showBox = kTrue;
-    const Flag16 writeToLog = storedLogFlag();
+    const bool showBox = true;
+    const bool writeToLog = storedLogFlag();
     store_.NoticeUnreadableSettings(showBox);
     run_.UpdateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
 }
@@ -46,8 +46,8 @@ bool UpdateScheduler::isDue() const {
     return hours.has_value() && !(*hours * 60.0 > static_cast<double>(tickCounter_));
 }
 
-Flag16 UpdateScheduler::storedLogFlag() {
-    return toFlag(store_.LogIsOn());
+bool UpdateScheduler::storedLogFlag() {
+    return store_.LogIsOn();
 }
 
 }  // namespace velmora

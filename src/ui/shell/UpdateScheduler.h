@@ -29,7 +29,7 @@ class UpdateScheduler {
 
   private:
     bool isDue() const;
-    Flag16 storedLogFlag();
+    bool storedLogFlag();
 
     SettingsWindow& window_;
     SettingsStore& store_;

@@ -34,7 +34,7 @@ bool NotifyIcon::trapped(Action action) {
     } catch (...) {
         failure = std::current_exception();
     }
-    log_.WriteLog(errorReport(runtimeErrorOf(failure)), kTrue, kTrue);
+    log_.WriteLog(errorReport(runtimeErrorOf(failure)), true, true);
     return false;
 }
 

@@ -75,7 +75,7 @@ class FakeUpdateRunRig : public FakeSettings {
     }
 
     UpdateRunProcedures procedures() {
-        return {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+        return {[this](Flavour flavour, bool showBox, bool writeToLog) {
                     return finder.FindLatestPackage(flavour, showBox, writeToLog);
                 },
                 [this] { return std::make_unique<BackgroundMd5>(digests, log); },
@@ -83,7 +83,7 @@ class FakeUpdateRunRig : public FakeSettings {
     }
 
     void runByButton() {
-        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
     }
 
     // "name" or "name(index)" of every control, with its Enabled state.

@@ -23,7 +23,7 @@ class LatestPackageTest : public ::testing::Test {
   protected:
     // The digest of the stored flavour's newest package, which is shown in the window as
     // the program shows it.
-    std::string find(Flag16 showBox = kFalse, Flag16 writeToLog = kTrue) {
+    std::string find(bool showBox = false, bool writeToLog = true) {
         const std::optional<PublishedPackage> found =
             finder.FindLatestPackage(temp.settings.storedFlavour(), showBox, writeToLog);
         if (!found) {
@@ -99,7 +99,7 @@ TEST_F(LatestPackageTest, TheSuffixCountsInsideALongerName) {
 
 TEST_F(LatestPackageTest, AnEmptyListCannotBeDownloaded) {
     serveList("");
-    EXPECT_EQ(find(kTrue, kTrue), "");
+    EXPECT_EQ(find(true, true), "");
     const std::string report = hashListUrl() + " をダウンロードできません.";
     EXPECT_NE(logText().find(report), std::string::npos);
     ASSERT_EQ(notifier.notices.size(), 1u);
@@ -119,7 +119,7 @@ TEST_F(LatestPackageTest, AnErrorPageIsReportedWithItsText) {
 TEST_F(LatestPackageTest, AHugeOrHostileAnswerIsQuotedInPartAndMadePrintable) {
     const std::string page(std::size_t{200} << 10, 'x');
     serveList("\x1b]0;owned\x07" + page);
-    EXPECT_EQ(find(kTrue, kTrue), "");
+    EXPECT_EQ(find(true, true), "");
     ASSERT_EQ(notifier.notices.size(), 1u);
     const std::string& notice = notifier.notices[0];
     EXPECT_TRUE(notice.starts_with(hashListUrl() +
@@ -133,7 +133,7 @@ TEST_F(LatestPackageTest, AHugeOrHostileAnswerIsQuotedInPartAndMadePrintable) {
 
 TEST_F(LatestPackageTest, AnUnreachableServerIsLoggedWhateverTheLogSettingAndNeverShown) {
     temp.store("Log", "0");
-    EXPECT_EQ(find(kFalse, kTrue), "");
+    EXPECT_EQ(find(false, true), "");
     EXPECT_NE(logText().find(hashListUrl() + " をダウンロードできません.\r\n"), std::string::npos);
     EXPECT_TRUE(notifier.notices.empty());
 }
@@ -147,7 +147,7 @@ TEST_F(LatestPackageTest, ANameThatIsNotDateAndRevisionNeverLeavesTheList) {
         const std::string list =
             kDigestB + " 20041115-001-i32.exe\n" + kDigestC + " " + name + "-i32.exe\n";
         serveList(list);
-        EXPECT_EQ(find(kTrue, kTrue), "") << name;
+        EXPECT_EQ(find(true, true), "") << name;
         EXPECT_EQ(label().tag(), "20041114-017") << name;
         EXPECT_EQ(label().caption(), "2004/11/14 rev. 17") << name;
         ASSERT_FALSE(notifier.notices.empty());

@@ -118,7 +118,7 @@ class UpdateRunRig : public TempSettings {
 
     // The procedures the program hands a run, over the parts of this rig.
     UpdateRunProcedures procedures() {
-        return {[this](Flavour flavour, const Flag16& showBox, const Flag16& writeToLog) {
+        return {[this](Flavour flavour, bool showBox, bool writeToLog) {
                     return finder.FindLatestPackage(flavour, showBox, writeToLog);
                 },
                 [this] { return std::make_unique<BackgroundMd5>(digests, log); },
@@ -126,7 +126,7 @@ class UpdateRunRig : public TempSettings {
     }
 
     void runByButton() {
-        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
     }
 
     // "name" or "name(index)" of every control, with its Enabled state.

@@ -142,8 +142,7 @@ TEST_F(UpdateRunTest, AFlavourAppliedDuringTheRunChangesNeitherThePackageNorItsD
     rig_.publish(kPackage, i32);  // the list names the i32 package only, with its digest
     rig_.startUp();
     UpdateRunProcedures procedures = rig_.procedures();
-    procedures.FindLatestPackage = [&](Flavour flavour, const Flag16& showBox,
-                                       const Flag16& writeToLog) {
+    procedures.FindLatestPackage = [&](Flavour flavour, bool showBox, bool writeToLog) {
         auto found = rig_.finder.FindLatestPackage(flavour, showBox, writeToLog);
         rig_.store("IUP", "1");
         return found;
@@ -151,7 +150,7 @@ TEST_F(UpdateRunTest, AFlavourAppliedDuringTheRunChangesNeitherThePackageNorItsD
     UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
                   procedures);
 
-    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
 
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
     EXPECT_EQ(rig_.fetcher.requestsFor(UpdateRunRig::packageUrl("20041114-017-x86.exe")), 0u);
@@ -330,7 +329,7 @@ TEST_F(UpdateRunTest, NoSecondRunStartsWhileThePackageRuns) {
     bool inProgressDuringWait = false;
     rig_.processes.duringWait = [&] {
         inProgressDuringWait = rig_.run.inProgress();
-        rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+        rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
         return FakeProcessControl::WaitEnd::Ends;
     };
     rig_.runByButton();
@@ -365,13 +364,11 @@ TEST_F(UpdateRunTest, AnExitDuringTheWaitLeavesTheWindowAndThePackageAlone) {
 TEST_F(UpdateRunTest, TheFlagsDecideBetweenBoxAndLogLine) {
     rig_.publish(kPackage, "", kSomeDigest);
     rig_.startUp();
-    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kFalse, kFalse);
-    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), 1,
-                               1);  // 1 is not true
+    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), false, false);
     EXPECT_TRUE(rig_.notifier.notices.empty());
     EXPECT_FALSE(fs::exists(rig_.logFile()));
 
-    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kFalse, kTrue);
+    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), false, true);
     EXPECT_TRUE(rig_.notifier.notices.empty());
     EXPECT_TRUE(readFile(rig_.logFile()).ends_with("のダウンロードに失敗しました.\r\n"))
         << readFile(rig_.logFile());
@@ -385,14 +382,14 @@ TEST_F(UpdateRunTest, RunningOutOfMemoryEndsTheRunWithANoticeAndUnlocksTheWindow
         std::string name;
         UpdateRunProcedures procedures;
     };
-    const auto find = [this](Flavour f, const Flag16& s, const Flag16& w) {
+    const auto find = [this](Flavour f, bool s, bool w) {
         return rig_.finder.FindLatestPackage(f, s, w);
     };
     const auto md5 = [this] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); };
     const auto installed = [this] { return rig_.installed(); };
     const std::vector<Case> cases{
         {"looking up the list",
-         {[](Flavour, const Flag16&, const Flag16&) -> std::optional<PublishedPackage> {
+         {[](Flavour, const bool&, const bool&) -> std::optional<PublishedPackage> {
               throw std::bad_alloc();
           },
           md5, installed}},
@@ -408,7 +405,7 @@ TEST_F(UpdateRunTest, RunningOutOfMemoryEndsTheRunWithANoticeAndUnlocksTheWindow
         rig_.notifier.notices.clear();
         UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
                       c.procedures);
-        run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), kTrue, kTrue);
+        run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
         EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{outOfMemory});
         EXPECT_EQ(run.lastOutcome(), UpdateOutcome::OutOfMemory);
         EXPECT_EQ(rig_.enabledStates(), before);

@@ -245,7 +245,7 @@ TEST_F(PosixRegistryTest, AFileThatCannotBeReadAtAllIsReportedOnceAndKeptAside) 
         notifier.notices.clear();
         writeFile(userFile, text);
         Reg freshReg{backend, log};
-        freshReg.NoticeUnreadableStore(kTrue);
+        freshReg.NoticeUnreadableStore(true);
         EXPECT_TRUE(notifier.notices.empty()) << "nothing to show before the file is met";
         for (const char* name : {"IUP", "Log", "IUP"}) {
             EXPECT_EQ(freshReg.RegReadValue(kUser, kPath, name), "");
@@ -254,10 +254,10 @@ TEST_F(PosixRegistryTest, AFileThatCannotBeReadAtAllIsReportedOnceAndKeptAside) 
         EXPECT_TRUE(logText.ends_with(" : " + report + "\r\n")) << logText;
         EXPECT_EQ(std::count(logText.begin(), logText.end(), '\n'), 1) << logText;
 
-        freshReg.NoticeUnreadableStore(kFalse);
+        freshReg.NoticeUnreadableStore(false);
         EXPECT_TRUE(notifier.notices.empty());
-        freshReg.NoticeUnreadableStore(kTrue);
-        freshReg.NoticeUnreadableStore(kTrue);
+        freshReg.NoticeUnreadableStore(true);
+        freshReg.NoticeUnreadableStore(true);
         EXPECT_EQ(notifier.notices, std::vector<std::string>{report});
         EXPECT_EQ(readFile(logFile), logText) << "the notice is not logged a second time";
 

@@ -35,15 +35,14 @@ class MainFormQtTest : public ::testing::Test {
     test::ScriptedTrayIcon tray;
     NotifyIcon notifyIcon{tray, settings.log};
     std::vector<std::string> calls;
-    Lifecycle form{
-        window,
-        notifyIcon,
-        windows,
-        {.resetTickCounter = [] {},
-         .installedDefinitions = [] { return std::string(); },
-         .findLatestPackage = [](const Flag16&,
-                                 const Flag16&) { return std::optional<PublishedPackage>(); },
-         .endProgram = [this] { calls.push_back("end"); }}};
+    Lifecycle form{window,
+                   notifyIcon,
+                   windows,
+                   {.resetTickCounter = [] {},
+                    .installedDefinitions = [] { return std::string(); },
+                    .findLatestPackage =
+                        [](const bool&, const bool&) { return std::optional<PublishedPackage>(); },
+                    .endProgram = [this] { calls.push_back("end"); }}};
     TrayIconLogic trayLogic{windows, [this] { form.unload(UnloadMode::Code); }};
 
     void SetUp() override {

@@ -28,8 +28,8 @@ class MainFormTest : public ::testing::Test {
     test::RecordingShellWindows windows;
 
     Calls calls;
-    Flag16 showBoxSeen = 1;
-    Flag16 writeToLogSeen = 1;
+    bool showBoxSeen = 1;
+    bool writeToLogSeen = 1;
     Lifecycle form{window, notifyIcon, windows, steps()};
 
     void SetUp() override {
@@ -45,7 +45,7 @@ class MainFormTest : public ::testing::Test {
                     return std::string("20041001-003");
                 },
             .findLatestPackage =
-                [this](const Flag16& showBox, const Flag16& writeToLog) {
+                [this](bool showBox, bool writeToLog) {
                     calls.push_back("find");
                     showBoxSeen = showBox;
                     writeToLogSeen = writeToLog;
@@ -75,7 +75,7 @@ TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndLeavesTheWindowHidden) {
         return std::string("20041001-003");
     };
     auto find = checks.findLatestPackage;
-    checks.findLatestPackage = [&, find](const Flag16& showBox, const Flag16& writeToLog) {
+    checks.findLatestPackage = [&, find](bool showBox, bool writeToLog) {
         loadedBeforeFind = window.flavourOptions[1].value() && window.intervalBox.text() == "24" &&
                            !window.applyButton.enabled();
         return find(showBox, writeToLog);
@@ -87,8 +87,8 @@ TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndLeavesTheWindowHidden) {
     EXPECT_TRUE(hiddenBeforeTheTick);
     EXPECT_TRUE(captionBeforeInstalled);
     EXPECT_TRUE(loadedBeforeFind);
-    EXPECT_EQ(showBoxSeen, kFalse);
-    EXPECT_EQ(writeToLogSeen, kTrue);
+    EXPECT_EQ(showBoxSeen, false);
+    EXPECT_EQ(writeToLogSeen, true);
     EXPECT_EQ(window.vendorFrame.caption(),
               "http://update.corvane.example/defs/download/packages/");
     EXPECT_EQ(window.installedVersionLabel.tag(), "20041001-003");
