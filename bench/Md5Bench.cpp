@@ -1,4 +1,4 @@
-// Digests one buffer in memory with MD5Bytes several times and prints each run's
+// Digests one buffer in memory with md5OfBytes several times and prints each run's
 // throughput in bytes per second, both per second of CPU time (the basis `openssl speed`
 // uses by default) and per second of wall time (its -elapsed basis).
 #include <time.h>
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         const double cpuStart = cpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        const std::string digest = velmora::MD5Bytes(buffer, buffer.size(), library, log);
+        const std::string digest = velmora::md5OfBytes(buffer, buffer.size(), library, log);
         const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
         const double cpu = cpuSeconds() - cpuStart;
         if (digest.size() != 32) {

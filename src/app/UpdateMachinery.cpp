@@ -18,22 +18,22 @@ UpdateMachinery::UpdateMachinery(Platform& platform, SettingsWindow& window, Set
       windowDuringRun(window),
       run(windowDuringRun, *fetcher, platform.packageFile(), *processes, log,
           {[this](Flavour flavour, bool showBox, bool writeToLog) {
-               return finder.FindLatestPackage(flavour, showBox, writeToLog);
+               return finder.lookUp(flavour, showBox, writeToLog);
            },
            [&platform, &log] { return std::make_unique<BackgroundMd5>(platform.digests(), log); },
            [this] { return installedDefinitions(); }}),
       scheduler(window, store, run, packageBaseUrl()) {}
 
 std::string UpdateMachinery::installedDefinitions() const {
-    return GetInstalledDefinitions(folders);
+    return findInstalledDefinitions(folders);
 }
 
 std::optional<PublishedPackage> UpdateMachinery::lookUpLatestPackage(Flavour flavour, bool showBox,
                                                                      bool writeToLog) {
     try {
-        return finder.FindLatestPackage(flavour, showBox, writeToLog);
+        return finder.lookUp(flavour, showBox, writeToLog);
     } catch (const std::bad_alloc&) {
-        ReportMemoryShortage(eventLog, showBox, writeToLog);
+        reportMemoryShortage(eventLog, showBox, writeToLog);
         return std::nullopt;
     }
 }

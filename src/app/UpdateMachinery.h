@@ -29,7 +29,7 @@ struct UpdateMachinery {
     // The installed definitions version of this machine, read afresh.
     std::string installedDefinitions() const;
 
-    // FindLatestPackage for the start-up, where a shortage of memory is reported like the
+    // lookUp for the start-up, where a shortage of memory is reported like the
     // look-up's other failures instead of ending the program.
     std::optional<PublishedPackage> lookUpLatestPackage(Flavour flavour, bool showBox,
                                                         bool writeToLog);

@@ -49,7 +49,7 @@ int runUpdateNow(ProgressDisplay progress) {
     // What the start-up gives the run: the installed version and the stored settings. The
     // hash list is fetched by the run itself.
     window.showInstalledVersion(update.installedDefinitions());
-    window.LoadSettings();
+    window.loadSettings();
 
     update.scheduler.onUpdateNowClicked();
     return endedWell(update.run.lastOutcome()) ? 0 : 1;

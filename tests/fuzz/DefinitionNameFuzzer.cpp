@@ -38,14 +38,14 @@ int number(const std::string& text, std::size_t from, std::size_t count) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using velmora::fuzz::check;
     const std::string name(reinterpret_cast<const char*>(data), size);
-    const std::string shown = velmora::FormatDefinitionName(name);
+    const std::string shown = velmora::formatDefinitionName(name);
     if (name.size() != 12) {
         check(shown == velmora::kNoDefinitionName, "any other length shows the placeholder");
         return 0;
     }
     std::string dashed = name;
     dashed[8] = '-';
-    check(velmora::FormatDefinitionName(dashed) == shown, "the 9th character is not looked at");
+    check(velmora::formatDefinitionName(dashed) == shown, "the 9th character is not looked at");
     if (allDigits(name, 0, 8) && allDigits(name, 9, 3)) {
         char expected[64];
         std::snprintf(expected, sizeof expected, "%d/%d/%d rev. %d", number(name, 0, 4),

@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const velmora::Flavour stored = store.storedFlavour();
     check(velmora::flavourText(stored) == flavour, "the stored flavour is the option's");
     const std::optional<velmora::PublishedPackage> found =
-        finder.FindLatestPackage(stored, showBox, writeToLog);
+        finder.lookUp(stored, showBox, writeToLog);
 
     const std::string suffix = "-" + flavour + ".exe";
     const std::size_t last = body.rfind(suffix);

@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velmora::SettingsStore store(reg, 1);
     velmora::SettingsWindow window(store, reg, "/opt/velmora", "velmora");
 
-    window.LoadSettings();
+    window.loadSettings();
     checkSoundInterval(window);
 
     window.intervalBox.setText(text);

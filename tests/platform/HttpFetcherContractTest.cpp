@@ -27,7 +27,7 @@ TEST_P(HttpFetcherContract, TheWholeBodyArrivesInOrderWithOnlyTheLengthTheServer
         EXPECT_EQ(receiver.announced, announced ? std::vector<std::uint64_t>{body.size()}
                                                 : std::vector<std::uint64_t>{});
         ByteBuffer whole;
-        EXPECT_EQ(fetcher.InternetGetFile(url, whole, "", kLimit), body.size());
+        EXPECT_EQ(fetcher.fetchWhole(url, whole, "", kLimit), body.size());
         EXPECT_TRUE(std::string(whole.begin(), whole.end()) == body);
     }
 }
@@ -38,7 +38,7 @@ TEST_P(HttpFetcherContract, AnEmptyBodyIsCompleteAndGivesZero) {
     EXPECT_EQ(fetcher.fetch(url, "", kLimit, receiver), FetchStatus::Complete);
     EXPECT_TRUE(receiver.body.empty());
     ByteBuffer whole{1, 2, 3};
-    EXPECT_EQ(fetcher.InternetGetFile(url, whole, "", kLimit), 0u);
+    EXPECT_EQ(fetcher.fetchWhole(url, whole, "", kLimit), 0u);
     EXPECT_TRUE(whole.empty());
 }
 
@@ -49,7 +49,7 @@ TEST_P(HttpFetcherContract, ABodyCutShortFailsAndGivesNothingWhole) {
     EXPECT_EQ(fetcher.fetch(url, "", kLimit, receiver), FetchStatus::Failed);
     EXPECT_LE(receiver.body.size(), 40000u);
     ByteBuffer whole{1, 2, 3};
-    EXPECT_EQ(fetcher.InternetGetFile(url, whole, "", kLimit), 0u);
+    EXPECT_EQ(fetcher.fetchWhole(url, whole, "", kLimit), 0u);
     EXPECT_TRUE(whole.empty());
 }
 

@@ -18,7 +18,7 @@ std::string repeated(const std::string& piece, std::size_t times) {
 }
 
 TEST_P(RegistryContract, ReadFromMissingKeyIsEmptyAndCreatesNothing) {
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "");
     EXPECT_EQ(backend->openKey(kUser, "Software"), RegStatus::NotFound);
     EXPECT_EQ(backend->openKey(kUser, kPath), RegStatus::NotFound);
     expectNothingReported();
@@ -30,17 +30,17 @@ TEST_P(RegistryContract, WrittenTextReadsBackExactly) {
     int index = 0;
     for (const auto& text : texts) {
         const std::string name = "V" + std::to_string(index++);
-        EXPECT_TRUE(reg.RegWriteValue(kUser, kPath, name, text)) << text;
+        EXPECT_TRUE(reg.writeValue(kUser, kPath, name, text)) << text;
     }
     index = 0;
     for (const auto& text : texts) {
-        EXPECT_EQ(reg.RegReadValue(kUser, kPath, "V" + std::to_string(index++)), text);
+        EXPECT_EQ(reg.readValue(kUser, kPath, "V" + std::to_string(index++)), text);
     }
     expectNothingReported();
 }
 
 TEST_P(RegistryContract, WriteCreatesEveryKeyAlongThePath) {
-    EXPECT_TRUE(reg.RegWriteValue(kUser, "A\\B\\C", "x", "1"));
+    EXPECT_TRUE(reg.writeValue(kUser, "A\\B\\C", "x", "1"));
     EXPECT_EQ(backend->openKey(kUser, "A"), RegStatus::Success);
     EXPECT_EQ(backend->openKey(kUser, "A\\B"), RegStatus::Success);
     EXPECT_EQ(backend->openKey(kUser, "A\\B\\C"), RegStatus::Success);
@@ -49,39 +49,39 @@ TEST_P(RegistryContract, WriteCreatesEveryKeyAlongThePath) {
 }
 
 TEST_P(RegistryContract, WriteReplacesTheValueOfThatName) {
-    EXPECT_TRUE(reg.RegWriteValue(kUser, kPath, "Interval", "24"));
-    EXPECT_TRUE(reg.RegWriteValue(kUser, kPath, "Interval", "3"));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Interval"), "3");
+    EXPECT_TRUE(reg.writeValue(kUser, kPath, "Interval", "24"));
+    EXPECT_TRUE(reg.writeValue(kUser, kPath, "Interval", "3"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Interval"), "3");
 }
 
 TEST_P(RegistryContract, DeleteOfStoredValueReturnsTrueAndRemovesOnlyIt) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Run", "1"));
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Log", "1"));
-    EXPECT_TRUE(reg.RegDeleteValue(kUser, kPath, "Run"));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Run"), "");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Log"), "1");
-    EXPECT_FALSE(reg.RegDeleteValue(kUser, kPath, "Run"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Run", "1"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Log", "1"));
+    EXPECT_TRUE(reg.deleteValue(kUser, kPath, "Run"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Run"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Log"), "1");
+    EXPECT_FALSE(reg.deleteValue(kUser, kPath, "Run"));
     expectNothingReported();
 }
 
 TEST_P(RegistryContract, DeleteOfMissingValueReturnsFalseAndLeavesThePathCreated) {
-    EXPECT_FALSE(reg.RegDeleteValue(kUser, "New\\Path", "Nothing"));
+    EXPECT_FALSE(reg.deleteValue(kUser, "New\\Path", "Nothing"));
     EXPECT_EQ(backend->openKey(kUser, "New"), RegStatus::Success);
     EXPECT_EQ(backend->openKey(kUser, "New\\Path"), RegStatus::Success);
-    EXPECT_EQ(reg.RegReadValue(kUser, "New\\Path", "Nothing"), "");
+    EXPECT_EQ(reg.readValue(kUser, "New\\Path", "Nothing"), "");
     expectNothingReported();
 }
 
 TEST_P(RegistryContract, KeyPathsAndValueNamesIgnoreAsciiCase) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Interval", "24"));
-    EXPECT_EQ(reg.RegReadValue(kUser, "SOFTWARE\\tessaloy\\VELMORA", "interval"), "24");
-    EXPECT_TRUE(reg.RegWriteValue(kUser, "software\\TESSALOY\\velmora", "INTERVAL", "5"));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Interval"), "5");
-    EXPECT_TRUE(reg.RegDeleteValue(kUser, kPath, "iNtErVaL"));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Interval"), "");
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Interval", "24"));
+    EXPECT_EQ(reg.readValue(kUser, "SOFTWARE\\tessaloy\\VELMORA", "interval"), "24");
+    EXPECT_TRUE(reg.writeValue(kUser, "software\\TESSALOY\\velmora", "INTERVAL", "5"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Interval"), "5");
+    EXPECT_TRUE(reg.deleteValue(kUser, kPath, "iNtErVaL"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Interval"), "");
     // Only ASCII letters fold: these are different names.
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "É", "upper"));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "é"), "");
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "É", "upper"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "é"), "");
 }
 
 TEST_P(RegistryContract, ReadLimitIs255BytesOfTextPlusItsNul) {
@@ -91,8 +91,8 @@ TEST_P(RegistryContract, ReadLimitIs255BytesOfTextPlusItsNul) {
     const std::string japaneseFits = repeated("定", 85);
     const std::string japaneseTooLong = repeated("定", 86);
     for (const auto& text : {fits, tooLong, japaneseFits, japaneseTooLong}) {
-        ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Text", text));
-        EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Text"), text.size() <= 255 ? text : "")
+        ASSERT_TRUE(reg.writeValue(kUser, kPath, "Text", text));
+        EXPECT_EQ(reg.readValue(kUser, kPath, "Text"), text.size() <= 255 ? text : "")
             << text.size() << " bytes";
         // Writing has no such limit: the value is stored whole.
         RegistryValue stored;
@@ -102,13 +102,13 @@ TEST_P(RegistryContract, ReadLimitIs255BytesOfTextPlusItsNul) {
 }
 
 TEST_P(RegistryContract, EmbeddedNulCutsTheText) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Cut", std::string("ab\0cd", 5)));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Cut"), "ab");
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Cut", std::string("ab\0cd", 5)));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Cut"), "ab");
     ASSERT_EQ(backend->setValue(kUser, kPath, "Raw",
                                 {kRegSz, std::string("x\0", 2) + std::string(300, 'y')}),
               RegStatus::Success);
     // The whole data must still fit the buffer, even behind the first NUL.
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Raw"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Raw"), "");
 }
 
 TEST_P(RegistryContract, ValuesOfOtherTypesReadAsEmpty) {
@@ -118,9 +118,9 @@ TEST_P(RegistryContract, ValuesOfOtherTypesReadAsEmpty) {
               RegStatus::Success);
     ASSERT_EQ(backend->setValue(kUser, kPath, "Expand", {2, std::string("%PATH%\0", 7)}),
               RegStatus::Success);
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Log"), "");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Bytes"), "");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Expand"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Log"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Bytes"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Expand"), "");
     RegistryValue stored;
     ASSERT_EQ(backend->queryValue(kUser, kPath, "Log", stored), RegStatus::Success);
     EXPECT_EQ(stored, (RegistryValue{kRegDword, std::string("\1\0\0\0", 4)}));
@@ -133,31 +133,31 @@ TEST_P(RegistryContract, StringStoredWithoutNulReadsAsIfItHadOne) {
               RegStatus::Success);
     ASSERT_EQ(backend->setValue(kUser, kPath, "Full", {kRegSz, std::string(256, 'g')}),
               RegStatus::Success);
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Short"), "abc");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Fits"), std::string(255, 'f'));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Full"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Short"), "abc");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Fits"), std::string(255, 'f'));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Full"), "");
 }
 
 TEST_P(RegistryContract, UnnamedValueIsAValueLikeAnyOther) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "", "default"));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, ""), "default");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "@"), "");
-    EXPECT_TRUE(reg.RegDeleteValue(kUser, kPath, ""));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "", "default"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, ""), "default");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "@"), "");
+    EXPECT_TRUE(reg.deleteValue(kUser, kPath, ""));
 }
 
 TEST_P(RegistryContract, RootsKeepSeparateTrees) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Where", "user"));
-    ASSERT_TRUE(reg.RegWriteValue(kMachine, kPath, "Where", "machine"));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Where"), "user");
-    EXPECT_EQ(reg.RegReadValue(kMachine, kPath, "Where"), "machine");
-    EXPECT_TRUE(reg.RegDeleteValue(kMachine, kPath, "Where"));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Where"), "user");
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Where", "user"));
+    ASSERT_TRUE(reg.writeValue(kMachine, kPath, "Where", "machine"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Where"), "user");
+    EXPECT_EQ(reg.readValue(kMachine, kPath, "Where"), "machine");
+    EXPECT_TRUE(reg.deleteValue(kMachine, kPath, "Where"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Where"), "user");
 }
 
 TEST_P(RegistryContract, ValuesSurviveAFreshBackendOnTheSameStore) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "IUP", "1"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "IUP", "1"));
     const auto again = GetParam().make(dir / "store");
-    EXPECT_EQ(Reg(*again, log).RegReadValue(kUser, kPath, "IUP"), "1");
+    EXPECT_EQ(Reg(*again, log).readValue(kUser, kPath, "IUP"), "1");
 }
 
 }  // namespace

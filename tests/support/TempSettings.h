@@ -18,10 +18,10 @@ namespace velmora::test {
 // platform adapters.
 struct TempSettings {
     void store(const std::string& name, const std::string& text) {
-        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, text);
+        reg.writeValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name, text);
     }
     std::string stored(const std::string& name) {
-        return reg.RegReadValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name);
+        return reg.readValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name);
     }
     std::string logText() const { return readFile(dir / "velmora.log"); }
 

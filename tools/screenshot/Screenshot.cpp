@@ -56,7 +56,7 @@ int shootSettingsWindow(const QString& output) {
     velmora::Reg reg(backend, log);
     for (const auto& [name, text] :
          {std::pair{"IUP", "1"}, {"Auto", "1"}, {"Interval", "24"}, {"Log", "1"}}) {
-        reg.RegWriteValue(velmora::RootKey::CurrentUser, velmora::SettingsStore::SettingsKeyPath(),
+        reg.writeValue(velmora::RootKey::CurrentUser, velmora::SettingsStore::settingsKeyPath(),
                           name, text);
     }
     velmora::SettingsStore store(reg, velmora::SettingsWindowControls::kIntervalMinimum);
@@ -64,7 +64,7 @@ int shootSettingsWindow(const QString& output) {
     window.vendorFrame.setCaption(velmora::packageBaseUrl());
     window.installedVersionLabel.setCaption("2004/11/14 rev. 17");
     window.latestPackageLabel.setCaption("2004/11/20 rev. 3");
-    window.LoadSettings();
+    window.loadSettings();
     velmora::SettingsWindowView view(window);
     window.setVisible(true);
     return shoot(view, output);

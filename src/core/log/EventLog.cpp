@@ -55,7 +55,7 @@ EventLog::EventLog(LogDestinations destinations, Notifier& notifier, LocalClock 
     }
 }
 
-void EventLog::WriteLog(const std::string& message, bool showBox, bool writeToLog) {
+void EventLog::report(const std::string& message, bool showBox, bool writeToLog) {
     if (writeToLog) {
         appendLine(formatLine(clock_(), message));
     }

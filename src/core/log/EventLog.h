@@ -31,7 +31,7 @@ class EventLog {
 
     // The line is on disk and its file closed before the box opens, so a report survives
     // even while its box is still waiting for the user.
-    void WriteLog(const std::string& message, bool showBox, bool writeToLog);
+    void report(const std::string& message, bool showBox, bool writeToLog);
 
     // "yyyy/M/d H:mm:ss : text" followed by CR LF.
     static std::string formatLine(const std::tm& when, const std::string& text);

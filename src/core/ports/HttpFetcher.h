@@ -48,8 +48,8 @@ class HttpFetcher {
 
     // The whole body in memory: its byte count when it arrived whole and is not empty,
     // with `received` holding exactly those bytes; otherwise 0 and `received` empty.
-    std::size_t InternetGetFile(const std::string& sourceUrl, ByteBuffer& received,
-                                const std::string& proxyServer, std::size_t maxBytes) {
+    std::size_t fetchWhole(const std::string& sourceUrl, ByteBuffer& received,
+                           const std::string& proxyServer, std::size_t maxBytes) {
         class Collector final : public BodyReceiver {
           public:
             explicit Collector(ByteBuffer& target) : target_(target) {}

@@ -22,7 +22,7 @@ class ProcessControl {
     // Non-zero when the process could be opened and was watched until it ended, whatever
     // its exit code; 0 when it could not be opened or the wait failed. Failures other than
     // a process that is already gone are logged as "ERROR #<number> : <description>".
-    virtual std::int32_t WaitForProcess(const std::int32_t& processId) = 0;
+    virtual std::int32_t waitForProcess(const std::int32_t& processId) = 0;
 
     // True once a wait was cut short because the program is ending: the caller must then
     // finish without touching the window, and the process is left running.

@@ -27,8 +27,7 @@ std::string textFromReadBuffer(const std::string& data) {
 
 Reg::Reg(RegistryBackend& backend, EventLog& log) : backend_(backend), log_(log) {}
 
-std::string Reg::RegReadValue(RootKey root, const std::string& keyPath,
-                              const std::string& valueName) {
+std::string Reg::readValue(RootKey root, const std::string& keyPath, const std::string& valueName) {
     RegistryValue value;
     const RegStatus status = backend_.queryValue(root, keyPath, valueName, value);
     if (status == RegStatus::BadDatabase) {
@@ -40,13 +39,13 @@ std::string Reg::RegReadValue(RootKey root, const std::string& keyPath,
     return textFromReadBuffer(value.data);
 }
 
-void Reg::NoticeUnreadableStore(bool showBox) {
+void Reg::noticeUnreadableStore(bool showBox) {
     if (unreadableReport_.empty() || unreadableNoticeShown_ || !showBox) {
         return;
     }
     unreadableNoticeShown_ = true;
     const bool writeToLog = false;  // logged when it was met
-    log_.WriteLog(unreadableReport_, showBox, writeToLog);
+    log_.report(unreadableReport_, showBox, writeToLog);
 }
 
 void Reg::reportUnreadableStore(RootKey root) {
@@ -58,11 +57,11 @@ void Reg::reportUnreadableStore(RootKey root) {
                         "を読み込めません. 既定の設定を使います.";
     const bool showBox = false;
     const bool writeToLog = true;
-    log_.WriteLog(unreadableReport_, showBox, writeToLog);
+    log_.report(unreadableReport_, showBox, writeToLog);
 }
 
-bool Reg::RegWriteValue(RootKey root, const std::string& keyPath, const std::string& valueName,
-                        const std::string& data) {
+bool Reg::writeValue(RootKey root, const std::string& keyPath, const std::string& valueName,
+                     const std::string& data) {
     try {
         const RegistryValue value{kRegSz, data + '\0'};
         return backend_.setValue(root, keyPath, valueName, value) == RegStatus::Success;
@@ -72,7 +71,7 @@ bool Reg::RegWriteValue(RootKey root, const std::string& keyPath, const std::str
     }
 }
 
-bool Reg::RegDeleteValue(RootKey root, const std::string& keyPath, const std::string& valueName) {
+bool Reg::deleteValue(RootKey root, const std::string& keyPath, const std::string& valueName) {
     try {
         return backend_.deleteValue(root, keyPath, valueName) == RegStatus::Success;
     } catch (...) {
@@ -84,7 +83,7 @@ bool Reg::RegDeleteValue(RootKey root, const std::string& keyPath, const std::st
 void Reg::reportRunTimeError(const std::exception_ptr& failure) {
     const bool showBox = true;
     const bool writeToLog = true;
-    log_.WriteLog(errorReport(runtimeErrorOf(failure)), showBox, writeToLog);
+    log_.report(errorReport(runtimeErrorOf(failure)), showBox, writeToLog);
 }
 
 }  // namespace velmora

@@ -22,16 +22,15 @@ class Reg {
     // with the terminating NUL needs more than 256 bytes. A store that cannot be read at all
     // gives empty text too, and is reported to the log the first time, whatever the logging
     // option: every setting then reads as its default, which the user must be told.
-    std::string RegReadValue(RootKey root, const std::string& keyPath,
-                             const std::string& valueName);
+    std::string readValue(RootKey root, const std::string& keyPath, const std::string& valueName);
     // Shows the report of an unreadable store as a notice as well, once, when `showBox` asks
     // for notices and such a store has been met.
-    void NoticeUnreadableStore(bool showBox);
+    void noticeUnreadableStore(bool showBox);
     // True when the value was stored; missing keys along the path are created.
-    bool RegWriteValue(RootKey root, const std::string& keyPath, const std::string& valueName,
-                       const std::string& data);
+    bool writeValue(RootKey root, const std::string& keyPath, const std::string& valueName,
+                    const std::string& data);
     // True when the value existed and was deleted; a missing key path is created first.
-    bool RegDeleteValue(RootKey root, const std::string& keyPath, const std::string& valueName);
+    bool deleteValue(RootKey root, const std::string& keyPath, const std::string& valueName);
 
   private:
     void reportRunTimeError(const std::exception_ptr& failure);

@@ -14,7 +14,7 @@ constexpr std::int16_t kUnsetFlag = 0;
 SettingsStore::SettingsStore(Reg& reg, std::int16_t intervalMinimum)
     : reg_(reg), intervalMinimum_(intervalMinimum) {}
 
-std::string SettingsStore::SettingsKeyPath() {
+std::string SettingsStore::settingsKeyPath() {
     return std::string("Software") + "\\" + "Tessaloy" + "\\" + kAppTitle;
 }
 
@@ -23,7 +23,7 @@ std::string SettingsStore::SettingsKeyPath() {
 // numeric text beyond the 16-bit range (70000) cannot be held at all and reads as the
 // default, like any text that is not a number.
 std::int16_t SettingsStore::readSetting(const char* valueName, std::int16_t fallback) {
-    const std::string text = reg_.RegReadValue(RootKey::CurrentUser, SettingsKeyPath(), valueName);
+    const std::string text = reg_.readValue(RootKey::CurrentUser, settingsKeyPath(), valueName);
     const auto number = parseNumericText(text);
     if (!number) {
         return fallback;
@@ -31,40 +31,40 @@ std::int16_t SettingsStore::readSetting(const char* valueName, std::int16_t fall
     return roundToInt16(*number).value_or(fallback);
 }
 
-std::int16_t SettingsStore::GetIUPSetting() {
+std::int16_t SettingsStore::flavourSetting() {
     return readSetting("IUP", kUnsetFlag);
 }
 
-std::int16_t SettingsStore::GetAutoSetting() {
+std::int16_t SettingsStore::autoSetting() {
     return readSetting("Auto", kUnsetFlag);
 }
 
-std::int16_t SettingsStore::GetIntervalSetting() {
+std::int16_t SettingsStore::intervalSetting() {
     return readSetting("Interval", intervalMinimum_);
 }
 
-std::int16_t SettingsStore::GetLogSetting() {
+std::int16_t SettingsStore::logSetting() {
     return readSetting("Log", kUnsetFlag);
 }
 
-std::int16_t SettingsStore::GetRemoveSetting() {
+std::int16_t SettingsStore::removeSetting() {
     return readSetting("Remove", kUnsetFlag);
 }
 
-std::int16_t SettingsStore::GetRunSetting() {
+std::int16_t SettingsStore::runSetting() {
     return readSetting("Run", kUnsetFlag);
 }
 
 Flavour SettingsStore::storedFlavour() {
-    return flavourFromStoredIndex(GetIUPSetting());
+    return flavourFromStoredIndex(flavourSetting());
 }
 
-bool SettingsStore::LogIsOn() {
-    return GetLogSetting() != 0;
+bool SettingsStore::logIsOn() {
+    return logSetting() != 0;
 }
 
-void SettingsStore::NoticeUnreadableSettings(bool showBox) {
-    reg_.NoticeUnreadableStore(showBox);
+void SettingsStore::noticeUnreadableSettings(bool showBox) {
+    reg_.noticeUnreadableStore(showBox);
 }
 
 }  // namespace velmora

@@ -16,12 +16,12 @@ class SettingsStore {
     // the stored interval.
     SettingsStore(Reg& reg, std::int16_t intervalMinimum);
 
-    std::int16_t GetIUPSetting();
-    std::int16_t GetAutoSetting();
-    std::int16_t GetIntervalSetting();
-    std::int16_t GetLogSetting();
-    std::int16_t GetRemoveSetting();
-    std::int16_t GetRunSetting();
+    std::int16_t flavourSetting();
+    std::int16_t autoSetting();
+    std::int16_t intervalSetting();
+    std::int16_t logSetting();
+    std::int16_t removeSetting();
+    std::int16_t runSetting();
 
     // The flavour the stored IUP names.
     Flavour storedFlavour();
@@ -29,14 +29,14 @@ class SettingsStore {
     // Whether the stored Log asks for log lines: anything but 0 does, as the program's own
     // true (-1) and a hand-edited 5 mean on. The window's check box and the runs' notice
     // flag both follow this, so the two never disagree.
-    bool LogIsOn();
+    bool logIsOn();
 
     // Shows the report of a settings file that could not be read as a notice too (once),
     // when the caller shows notices.
-    void NoticeUnreadableSettings(bool showBox);
+    void noticeUnreadableSettings(bool showBox);
 
     // "Software\Tessaloy\" + the application title, built afresh on every call.
-    static std::string SettingsKeyPath();
+    static std::string settingsKeyPath();
 
   private:
     std::int16_t readSetting(const char* valueName, std::int16_t fallback);

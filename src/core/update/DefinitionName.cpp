@@ -29,7 +29,7 @@ std::string numberWithoutLeadingZeros(std::string_view piece) {
 
 }  // namespace
 
-std::string FormatDefinitionName(const std::string& name) {
+std::string formatDefinitionName(const std::string& name) {
     if (name.size() != 12) {
         return kNoDefinitionName;
     }

@@ -10,6 +10,6 @@ inline constexpr const char* kNoDefinitionName = "----/--/-- rev. ---";
 // The display form of a 12-character definitions version or package name, YYYYMMDD?RRR
 // (the 9th character is not looked at): "2004/11/14 rev. 17". Any other length gives the
 // placeholder.
-std::string FormatDefinitionName(const std::string& name);
+std::string formatDefinitionName(const std::string& name);
 
 }  // namespace velmora

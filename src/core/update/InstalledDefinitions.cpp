@@ -24,7 +24,7 @@ bool qualifies(const std::string& name, const std::string& best) {
 
 }  // namespace
 
-std::string GetInstalledDefinitions(const SpecialFolders& folders) {
+std::string findInstalledDefinitions(const SpecialFolders& folders) {
     const std::filesystem::path folder(folders.commonProgramFiles() +
                                        "/Corvane Shared/Definitions/");
     std::string best;

@@ -41,16 +41,15 @@ bool isPackageName(const std::string& name) {
 LatestPackageFinder::LatestPackageFinder(HttpFetcher& fetcher, EventLog& log)
     : fetcher_(fetcher), log_(log) {}
 
-std::optional<PublishedPackage> LatestPackageFinder::FindLatestPackage(Flavour flavour,
-                                                                       bool showBox,
-                                                                       bool writeToLog) {
+std::optional<PublishedPackage> LatestPackageFinder::lookUp(Flavour flavour, bool showBox,
+                                                            bool writeToLog) {
     const std::string url = hashListUrl();
     ByteBuffer received;
-    const std::size_t length = fetcher_.InternetGetFile(url, received, "", kListLimitBytes);
+    const std::size_t length = fetcher_.fetchWhole(url, received, "", kListLimitBytes);
     if (length == 0) {
         // Nothing is reported while the program ends.
         if (!fetcher_.cancelled()) {
-            log_.WriteLog(url + " をダウンロードできません.", showBox, writeToLog);
+            log_.report(url + " をダウンロードできません.", showBox, writeToLog);
         }
         return std::nullopt;
     }
@@ -62,9 +61,9 @@ std::optional<PublishedPackage> LatestPackageFinder::FindLatestPackage(Flavour f
     const std::size_t suffixAt = list.rfind(suffix);
     const bool roomForEntry = suffixAt != std::string::npos && suffixAt >= kEntryLength;
     if (!roomForEntry || !isPackageName(list.substr(suffixAt - kNameLength, kNameLength))) {
-        log_.WriteLog(url + " のダウンロードに失敗しました(2). -- " +
-                          printableExcerpt(list, kQuotedListLimit) + " --",
-                      showBox, writeToLog);
+        log_.report(url + " のダウンロードに失敗しました(2). -- " +
+                        printableExcerpt(list, kQuotedListLimit) + " --",
+                    showBox, writeToLog);
         return std::nullopt;
     }
     return PublishedPackage{.name = list.substr(suffixAt - kNameLength, kNameLength),

@@ -25,8 +25,7 @@ class LatestPackageFinder {
 
     // That entry; or nothing after reporting the failure through the log with the two
     // flags.
-    std::optional<PublishedPackage> FindLatestPackage(Flavour flavour, bool showBox,
-                                                      bool writeToLog);
+    std::optional<PublishedPackage> lookUp(Flavour flavour, bool showBox, bool writeToLog);
 
   private:
     HttpFetcher& fetcher_;

@@ -6,25 +6,25 @@
 
 namespace velmora {
 
-std::string MD5Bytes(const ByteBuffer& buffer, std::size_t count, DigestLibrary& library,
-                     EventLog& log) {
+std::string md5OfBytes(const ByteBuffer& buffer, std::size_t count, DigestLibrary& library,
+                       EventLog& log) {
     try {
         // Reading past the end would digest whatever memory follows: refused like an empty
         // buffer.
         if (buffer.empty() || count > buffer.size()) {
-            log.WriteLog(errorReport(kSubscriptOutOfRange), false, true);
+            log.report(errorReport(kSubscriptOutOfRange), false, true);
             return {};
         }
         Md5Stream stream(library);
         stream.add({buffer.data(), count});
         return stream.finish(log);
     } catch (const std::bad_alloc&) {
-        log.WriteLog(errorReport(kOutOfMemory), false, true);
+        log.report(errorReport(kOutOfMemory), false, true);
         return {};
     }
 }
 
-std::string MD5ToHex(std::span<const std::uint8_t> bytes) {
+std::string md5ToHex(std::span<const std::uint8_t> bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     text.reserve(bytes.size() * 2);

@@ -12,7 +12,7 @@
 
 namespace velmora {
 
-// The errors MD5Bytes reports, numbered as the familiar run-time errors.
+// The errors md5OfBytes reports, numbered as the familiar run-time errors.
 // A buffer with no element 0, or a count reaching past its end.
 inline const RuntimeError kSubscriptOutOfRange{9, "Subscript out of range"};
 // The digest library cannot start an MD5 digest.
@@ -25,10 +25,10 @@ inline const RuntimeError kOutOfMemory{7, "Out of memory"};
 // characters, computed in one pass over the buffer in memory. When it cannot be made, the
 // error is logged as "ERROR #<number> : <description>" (to the log only, whatever the
 // user's logging option) and the result is empty text.
-std::string MD5Bytes(const ByteBuffer& buffer, std::size_t count, DigestLibrary& library,
-                     EventLog& log);
+std::string md5OfBytes(const ByteBuffer& buffer, std::size_t count, DigestLibrary& library,
+                       EventLog& log);
 
 // Two lowercase hexadecimal characters for each byte, in order.
-std::string MD5ToHex(std::span<const std::uint8_t> bytes);
+std::string md5ToHex(std::span<const std::uint8_t> bytes);
 
 }  // namespace velmora

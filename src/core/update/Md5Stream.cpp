@@ -37,10 +37,10 @@ std::string Md5Stream::finish(EventLog& log) {
     }
     context_.reset();
     if (error_) {
-        log.WriteLog(errorReport(*error_), false, true);
+        log.report(errorReport(*error_), false, true);
         return {};
     }
-    return MD5ToHex(digest);
+    return md5ToHex(digest);
 }
 
 }  // namespace velmora

@@ -113,7 +113,7 @@ UpdateRun::UpdateRun(UpdateRunObserver& observer, HttpFetcher& fetcher, PackageF
       procedures_(std::move(procedures)) {}
 
 // NOLINTNEXTLINE(performance-unnecessary-value-param): the copy is the run's snapshot.
-void UpdateRun::UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl, bool showBox,
+void UpdateRun::updateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl, bool showBox,
                                   bool writeToLog) {
     // A second run would write to the file the running package was started from.
     if (inProgress_ || quitRequested()) {
@@ -127,7 +127,7 @@ void UpdateRun::UpdateDefinitions(UpdateRunInputs inputs, const std::string& bas
     } catch (const std::bad_alloc&) {
         // What the run held has been given back on the way here.
         lastOutcome_ = UpdateOutcome::OutOfMemory;
-        ReportMemoryShortage(log_, showBox, writeToLog);
+        reportMemoryShortage(log_, showBox, writeToLog);
     }
     if (lastOutcome_ == UpdateOutcome::Interrupted) {
         observed.interrupt();
@@ -137,21 +137,20 @@ void UpdateRun::UpdateDefinitions(UpdateRunInputs inputs, const std::string& bas
 UpdateOutcome UpdateRun::runSteps(const UpdateRunInputs& inputs, const std::string& baseUrl,
                                   bool showBox, bool writeToLog) {
     const std::optional<PublishedPackage> latest =
-        procedures_.FindLatestPackage(inputs.flavour, showBox, writeToLog);
+        procedures_.lookUp(inputs.flavour, showBox, writeToLog);
     if (!latest) {
         return UpdateOutcome::NoPackageInformation;
     }
     observer_.latestPackageFound(latest->name);
     if (!isUpdateNeeded(inputs.installedVersion, latest->name)) {
-        log_.WriteLog(
-            "最新のウィルス定義(" + FormatDefinitionName(latest->name) + ")に更新済みです.",
-            showBox, writeToLog);
+        log_.report("最新のウィルス定義(" + formatDefinitionName(latest->name) + ")に更新済みです.",
+                    showBox, writeToLog);
         return UpdateOutcome::UpToDate;
     }
 
     const std::string fileName =
         latest->name + "-" + std::string(flavourText(inputs.flavour)) + ".exe";
-    PackageDownload download(packageFile_, fileName, procedures_.StartMD5());
+    PackageDownload download(packageFile_, fileName, procedures_.startDigest());
     const FetchStatus fetched =
         fetcher_.fetch(baseUrl + fileName, "", kPackageLimitBytes, download);
     if (fetched == FetchStatus::Cancelled) {
@@ -159,23 +158,21 @@ UpdateOutcome UpdateRun::runSteps(const UpdateRunInputs& inputs, const std::stri
     }
     if (fetched == FetchStatus::Failed ||
         (fetched == FetchStatus::Complete && !download.receivedAny())) {
-        log_.WriteLog(packageNotice(fileName, "のダウンロードに失敗しました."), showBox,
-                      writeToLog);
+        log_.report(packageNotice(fileName, "のダウンロードに失敗しました."), showBox, writeToLog);
         return UpdateOutcome::DownloadFailed;
     }
     // A write that failed stopped the transfer: what follows would have nowhere to go.
     const std::unique_ptr<SavedPackage> saved =
         fetched == FetchStatus::Complete ? download.save() : nullptr;
     if (!saved) {
-        log_.WriteLog(
-            packageNotice(fileName, "を保存できませんでした" + becauseOf(download.error())),
-            showBox, writeToLog);
+        log_.report(packageNotice(fileName, "を保存できませんでした" + becauseOf(download.error())),
+                    showBox, writeToLog);
         return UpdateOutcome::SaveFailed;
     }
     UpdateOutcome outcome = UpdateOutcome::DigestMismatch;
     try {
         if (!digestsMatch(upperCased(download.digest()), latest->digest)) {
-            log_.WriteLog(
+            log_.report(
                 packageNotice(fileName, "が不正のため、更新を中止しました.(MD5hashエラー)."),
                 showBox, writeToLog);
         } else {
@@ -198,29 +195,28 @@ UpdateOutcome UpdateRun::installAndConfirm(const SavedPackage& package,
     std::string error;
     const std::int32_t processId = processes_.startPackage(package, "/q", error);
     if (processId == 0) {
-        log_.WriteLog(
-            packageNotice(package.fileName(), "を実行できませんでした" + becauseOf(error)), showBox,
-            writeToLog);
+        log_.report(packageNotice(package.fileName(), "を実行できませんでした" + becauseOf(error)),
+                    showBox, writeToLog);
         return UpdateOutcome::StartFailed;
     }
-    const std::int32_t watched = processes_.WaitForProcess(processId);
+    const std::int32_t watched = processes_.waitForProcess(processId);
     if (processes_.quitRequested()) {
         return UpdateOutcome::Interrupted;
     }
     if (watched == 0) {
-        log_.WriteLog("ウィルス定義の更新に失敗しました. 再実行してください(1). ", showBox,
-                      writeToLog);
+        log_.report("ウィルス定義の更新に失敗しました. 再実行してください(1). ", showBox,
+                    writeToLog);
         return UpdateOutcome::WaitFailed;
     }
-    const std::string installed = procedures_.GetInstalledDefinitions();
+    const std::string installed = procedures_.findInstalledDefinitions();
     if (installed != packageName) {
-        log_.WriteLog("ウィルス定義の更新に失敗しました. 再実行してください(2). ", showBox,
-                      writeToLog);
+        log_.report("ウィルス定義の更新に失敗しました. 再実行してください(2). ", showBox,
+                    writeToLog);
         return UpdateOutcome::NotConfirmed;
     }
     observer_.installedVersionChanged(installed);
-    log_.WriteLog("ウィルス定義を " + FormatDefinitionName(installed) + " に更新しました.", showBox,
-                  writeToLog);
+    log_.report("ウィルス定義を " + formatDefinitionName(installed) + " に更新しました.", showBox,
+                writeToLog);
     return UpdateOutcome::Updated;
 }
 
@@ -231,15 +227,15 @@ void UpdateRun::cleanUp(const UpdateRunInputs& inputs, const std::string& fileNa
     }
     std::string error;
     if (!packageFile_.remove(fileName, error)) {
-        log_.WriteLog(packageNotice(fileName, "を削除できませんでした" + becauseOf(error)), showBox,
-                      writeToLog);
+        log_.report(packageNotice(fileName, "を削除できませんでした" + becauseOf(error)), showBox,
+                    writeToLog);
     }
 }
 
-void ReportMemoryShortage(EventLog& log, bool showBox, bool writeToLog) noexcept {
+void reportMemoryShortage(EventLog& log, bool showBox, bool writeToLog) noexcept {
     try {
-        log.WriteLog("ウィルス定義の更新に失敗しました(メモリが不足しています).", showBox,
-                     writeToLog);
+        log.report("ウィルス定義の更新に失敗しました(メモリが不足しています).", showBox,
+                   writeToLog);
     } catch (const std::exception&) {
         // Nothing more can be said without memory.
     }

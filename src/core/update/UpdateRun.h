@@ -21,11 +21,11 @@ struct UpdateRunProcedures {
     // The newest package of the flavour with its digest as listed; nothing after a reported
     // failure.
     std::function<std::optional<PublishedPackage>(Flavour flavour, bool showBox, bool writeToLog)>
-        FindLatestPackage;
+        lookUp;
     // Starts an MD5 digest that is handed the package's bytes as they arrive.
-    std::function<std::unique_ptr<BackgroundMd5>()> StartMD5;
+    std::function<std::unique_ptr<BackgroundMd5>()> startDigest;
     // The newest installed definitions version, read afresh, or empty text.
-    std::function<std::string()> GetInstalledDefinitions;
+    std::function<std::string()> findInstalledDefinitions;
 };
 
 // How a run ended.
@@ -59,7 +59,7 @@ class UpdateRun {
     // wait) or after the program was asked to end. `inputs` is taken as a copy: events
     // served during the run must not reach what it works with.
     // NOLINTNEXTLINE(performance-unnecessary-value-param): the copy is the run's snapshot.
-    void UpdateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl, bool showBox,
+    void updateDefinitions(UpdateRunInputs inputs, const std::string& baseUrl, bool showBox,
                            bool writeToLog);
 
     bool inProgress() const { return inProgress_; }
@@ -89,7 +89,7 @@ class UpdateRun {
 
 // Reports that a run or the start-up's look-up could not get the memory it needed. Gives
 // up quietly when even the notice cannot be had.
-void ReportMemoryShortage(EventLog& log, bool showBox, bool writeToLog) noexcept;
+void reportMemoryShortage(EventLog& log, bool showBox, bool writeToLog) noexcept;
 
 // Whether the installed version sorts strictly before the package name, code unit by code
 // unit; an empty installed version always does.

@@ -89,7 +89,7 @@ std::int32_t PosixProcessControl::startPackage(const SavedPackage& package,
     return static_cast<std::int32_t>(child);
 }
 
-std::int32_t PosixProcessControl::WaitForProcess(const std::int32_t& processId) {
+std::int32_t PosixProcessControl::waitForProcess(const std::int32_t& processId) {
     // glibc 2.36's <sys/pidfd.h> lacks extern "C"; the system call avoids the link error.
     const UniqueFd pidfd(static_cast<int>(syscall(SYS_pidfd_open, processId, 0)));
     if (!pidfd) {
@@ -117,8 +117,8 @@ std::int32_t PosixProcessControl::WaitForProcess(const std::int32_t& processId) 
 void PosixProcessControl::reportError(int errorNumber) {
     const bool showBox = false;
     const bool writeToLog = true;
-    log_.WriteLog("ERROR #" + std::to_string(errorNumber) + " : " + std::strerror(errorNumber),
-                  showBox, writeToLog);
+    log_.report("ERROR #" + std::to_string(errorNumber) + " : " + std::strerror(errorNumber),
+                showBox, writeToLog);
 }
 
 }  // namespace velmora

@@ -14,7 +14,7 @@ class PosixProcessControl final : public ProcessControl {
 
     std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
                               std::string& error) override;
-    std::int32_t WaitForProcess(const std::int32_t& processId) override;
+    std::int32_t waitForProcess(const std::int32_t& processId) override;
     bool quitRequested() const override { return quitRequested_; }
 
   private:

@@ -21,10 +21,10 @@ void Lifecycle::startUp() {
     window_.setVisible(false);
     // The tray menu is never a menu bar of the window: there is nothing to hide.
     steps_.resetTickCounter();
-    notifyIcon_.AddTrayIcon(kAppTitle);
+    notifyIcon_.addTrayIcon(kAppTitle);
     window_.vendorFrame.setCaption(packageBaseUrl());
     window_.showInstalledVersion(steps_.installedDefinitions());
-    window_.LoadSettings();
+    window_.loadSettings();
     if (const auto latest = steps_.findLatestPackage(false, true)) {
         window_.showLatestPackage(latest->name);
     }
@@ -49,7 +49,7 @@ void Lifecycle::finishUnload() {
         return;
     }
     unloaded_ = true;
-    notifyIcon_.DeleteTrayIcon();
+    notifyIcon_.deleteTrayIcon();
     windows_.unloadAboutBox();
     steps_.endProgram();
 }

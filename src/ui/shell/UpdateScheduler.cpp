@@ -28,15 +28,15 @@ void UpdateScheduler::onMinuteTick() {
     }
     const bool showBox = false;
     const bool writeToLog = storedLogFlag();
-    run_.UpdateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
+    run_.updateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
     tickCounter_ = 0;
 }
 
 void UpdateScheduler::onUpdateNowClicked() {
     const bool showBox = true;
     const bool writeToLog = storedLogFlag();
-    store_.NoticeUnreadableSettings(showBox);
-    run_.UpdateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
+    store_.noticeUnreadableSettings(showBox);
+    run_.updateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
 }
 
 // The interval text is read as it stands, applied or not; a text that is not a number (the
@@ -47,7 +47,7 @@ bool UpdateScheduler::isDue() const {
 }
 
 bool UpdateScheduler::storedLogFlag() {
-    return store_.LogIsOn();
+    return store_.logIsOn();
 }
 
 }  // namespace velmora

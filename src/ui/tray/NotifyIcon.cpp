@@ -18,11 +18,11 @@ bool startsCharacter(unsigned char byte) {
 
 NotifyIcon::NotifyIcon(TrayIcon& icon, EventLog& log) : icon_(icon), log_(log) {}
 
-bool NotifyIcon::AddTrayIcon(const std::string& tip) {
+bool NotifyIcon::addTrayIcon(const std::string& tip) {
     return trapped([&] { return icon_.add(trayTip(tip)); });
 }
 
-bool NotifyIcon::DeleteTrayIcon() {
+bool NotifyIcon::deleteTrayIcon() {
     return trapped([&] { return icon_.remove(); });
 }
 
@@ -34,7 +34,7 @@ bool NotifyIcon::trapped(Action action) {
     } catch (...) {
         failure = std::current_exception();
     }
-    log_.WriteLog(errorReport(runtimeErrorOf(failure)), true, true);
+    log_.report(errorReport(runtimeErrorOf(failure)), true, true);
     return false;
 }
 

@@ -14,8 +14,8 @@ class NotifyIcon {
   public:
     NotifyIcon(TrayIcon& icon, EventLog& log);
 
-    bool AddTrayIcon(const std::string& tip);
-    bool DeleteTrayIcon();
+    bool addTrayIcon(const std::string& tip);
+    bool deleteTrayIcon();
 
   private:
     template <typename Action>

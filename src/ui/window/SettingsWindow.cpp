@@ -42,22 +42,22 @@ SettingsWindow::SettingsWindow(SettingsStore& store, Reg& reg, std::string appPa
     cancelButton.onClick = [this] { onCancelClicked(); };
 }
 
-void SettingsWindow::LoadSettings() {
-    flavourLabel.setTag(std::to_string(soundFlavourIndex(store_.GetIUPSetting())));
+void SettingsWindow::loadSettings() {
+    flavourLabel.setTag(std::to_string(soundFlavourIndex(store_.flavourSetting())));
     flavourOptions[flavourOption(store_.storedFlavour())].setValue(true);
-    startWithSessionCheckBox.setValue(soundCheckValue(store_.GetRunSetting()));
-    autoUpdateCheckBox.setValue(soundCheckValue(store_.GetAutoSetting()));
-    const auto hours = std::clamp(store_.GetIntervalSetting(), intervalScrollBar.minimum(),
+    startWithSessionCheckBox.setValue(soundCheckValue(store_.runSetting()));
+    autoUpdateCheckBox.setValue(soundCheckValue(store_.autoSetting()));
+    const auto hours = std::clamp(store_.intervalSetting(), intervalScrollBar.minimum(),
                                   intervalScrollBar.maximum());
     intervalBox.setText(std::to_string(hours));
     setIntervalBarFromText();
-    logCheckBox.setValue(store_.LogIsOn() ? 1 : 0);
-    keepPackagesCheckBox.setValue(soundCheckValue(store_.GetRemoveSetting()));
-    ApplyAutoUpdateState();
+    logCheckBox.setValue(store_.logIsOn() ? 1 : 0);
+    keepPackagesCheckBox.setValue(soundCheckValue(store_.removeSetting()));
+    applyAutoUpdateState();
     applyButton.setEnabled(false);
 }
 
-void SettingsWindow::ApplyAutoUpdateState() {
+void SettingsWindow::applyAutoUpdateState() {
     // While a run has locked the window (autoUpdateCheckBox disabled) a reload must not unlock the
     // interval controls; the run calls this again after re-enabling autoUpdateCheckBox.
     const bool enable = autoUpdateCheckBox.value() == 1 && autoUpdateCheckBox.enabled();
@@ -69,7 +69,7 @@ void SettingsWindow::ApplyAutoUpdateState() {
 }
 
 void SettingsWindow::onAutoUpdateClicked() {
-    ApplyAutoUpdateState();
+    applyAutoUpdateState();
     markChanged();
 }
 
@@ -113,17 +113,17 @@ void SettingsWindow::onApplyClicked() {
     // Text typed and confirmed with Enter or a button's access key has not been validated
     // by a focus change; it is made sound before it is stored.
     onIntervalBoxLeft();
-    const std::string keyPath = SettingsStore::SettingsKeyPath();
-    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "IUP", flavourLabel.tag());
-    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Auto", checkText(autoUpdateCheckBox));
-    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Interval", intervalBox.text());
-    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Log", checkText(logCheckBox));
-    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Remove", checkText(keepPackagesCheckBox));
-    reg_.RegWriteValue(RootKey::CurrentUser, keyPath, "Run", checkText(startWithSessionCheckBox));
+    const std::string keyPath = SettingsStore::settingsKeyPath();
+    reg_.writeValue(RootKey::CurrentUser, keyPath, "IUP", flavourLabel.tag());
+    reg_.writeValue(RootKey::CurrentUser, keyPath, "Auto", checkText(autoUpdateCheckBox));
+    reg_.writeValue(RootKey::CurrentUser, keyPath, "Interval", intervalBox.text());
+    reg_.writeValue(RootKey::CurrentUser, keyPath, "Log", checkText(logCheckBox));
+    reg_.writeValue(RootKey::CurrentUser, keyPath, "Remove", checkText(keepPackagesCheckBox));
+    reg_.writeValue(RootKey::CurrentUser, keyPath, "Run", checkText(startWithSessionCheckBox));
     if (startWithSessionCheckBox.value() == 1) {
-        reg_.RegWriteValue(RootKey::LocalMachine, kRunKeyPath, exeName_, startupEntryData());
+        reg_.writeValue(RootKey::LocalMachine, kRunKeyPath, exeName_, startupEntryData());
     } else {
-        reg_.RegDeleteValue(RootKey::LocalMachine, kRunKeyPath, exeName_);
+        reg_.deleteValue(RootKey::LocalMachine, kRunKeyPath, exeName_);
     }
     applyButton.setEnabled(false);
 }
@@ -146,17 +146,17 @@ void SettingsWindow::onCancelClicked() {
         flavourOptions[static_cast<std::size_t>(soundFlavourIndex(static_cast<int>(selected)))]);
     setWindowState(WindowState::Minimized);
     setVisible(false);
-    LoadSettings();
+    loadSettings();
 }
 
 void SettingsWindow::showInstalledVersion(const std::string& version) {
     installedVersionLabel.setTag(version);
-    installedVersionLabel.setCaption(FormatDefinitionName(version));
+    installedVersionLabel.setCaption(formatDefinitionName(version));
 }
 
 void SettingsWindow::showLatestPackage(const std::string& packageName) {
     latestPackageLabel.setTag(packageName);
-    latestPackageLabel.setCaption(FormatDefinitionName(packageName));
+    latestPackageLabel.setCaption(formatDefinitionName(packageName));
 }
 
 UpdateRunInputs SettingsWindow::updateRunInputs() {

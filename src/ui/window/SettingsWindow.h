@@ -26,10 +26,10 @@ class SettingsWindow : public SettingsWindowControls {
 
     // Fills the setting controls from the store and leaves no unapplied changes. Stored
     // values outside what the window can show load as the nearest sound value.
-    void LoadSettings();
+    void loadSettings();
     // Enables the interval controls while automatic update is checked (and not locked by a
     // run), disables them otherwise.
-    void ApplyAutoUpdateState();
+    void applyAutoUpdateState();
 
     void onAutoUpdateClicked();
     void onLogClicked();

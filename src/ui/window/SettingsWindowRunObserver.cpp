@@ -41,7 +41,7 @@ void SettingsWindowRunObserver::runEnded(bool interrupted) {
     window_.keepPackagesCheckBox.setEnabled(true);
     window_.logCheckBox.setEnabled(true);
     window_.autoUpdateCheckBox.setEnabled(true);
-    window_.ApplyAutoUpdateState();
+    window_.applyAutoUpdateState();
     window_.startWithSessionCheckBox.setEnabled(true);
     for (std::size_t i = 0; i < window_.flavourOptions.count(); ++i) {
         window_.flavourOptions[i].setEnabled(true);

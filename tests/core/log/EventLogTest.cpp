@@ -40,7 +40,7 @@ TEST_F(EventLogTest, LineCarriesShortDateLongTimeAndCrLf) {
 
 TEST_F(EventLogTest, BothFlagsFalseTouchNothing) {
     EventLog log = makeLog();
-    log.WriteLog("nothing", false, false);
+    log.report("nothing", false, false);
     EXPECT_FALSE(std::filesystem::exists(primary));
     EXPECT_FALSE(std::filesystem::exists(fallback));
     EXPECT_TRUE(notifier.notices.empty());
@@ -48,9 +48,9 @@ TEST_F(EventLogTest, BothFlagsFalseTouchNothing) {
 
 TEST_F(EventLogTest, LogOnlyAppendsLinesInOrderWithoutBox) {
     EventLog log = makeLog();
-    log.WriteLog("ウィルス定義を 2004/11/14 rev. 17 に更新しました.", false, true);
-    log.WriteLog("", false, true);
-    log.WriteLog("first\r\nsecond", false, true);
+    log.report("ウィルス定義を 2004/11/14 rev. 17 に更新しました.", false, true);
+    log.report("", false, true);
+    log.report("first\r\nsecond", false, true);
     EXPECT_EQ(readFile(primary),
               "2004/11/14 9:05:07 : ウィルス定義を 2004/11/14 rev. 17 に更新しました.\r\n"
               "2004/11/14 9:05:07 : \r\n"
@@ -60,7 +60,7 @@ TEST_F(EventLogTest, LogOnlyAppendsLinesInOrderWithoutBox) {
 
 TEST_F(EventLogTest, BoxOnlyLeavesLogFileUntouched) {
     EventLog log = makeLog();
-    log.WriteLog("box", true, false);
+    log.report("box", true, false);
     EXPECT_EQ(notifier.notices, std::vector<std::string>{"box"});
     EXPECT_FALSE(std::filesystem::exists(primary));
 }
@@ -69,7 +69,7 @@ TEST_F(EventLogTest, LineIsOnDiskBeforeTheBoxOpens) {
     EventLog log = makeLog();
     std::string seenWhileBoxUp;
     notifier.onNotice = [&](const std::string&) { seenWhileBoxUp = readFile(primary); };
-    log.WriteLog("both", true, true);
+    log.report("both", true, true);
     EXPECT_EQ(seenWhileBoxUp, "2004/11/14 9:05:07 : both\r\n");
     EXPECT_EQ(notifier.notices.size(), 1u);
 }
@@ -77,7 +77,7 @@ TEST_F(EventLogTest, LineIsOnDiskBeforeTheBoxOpens) {
 TEST_F(EventLogTest, DirectoryInPlaceOfTheFileFallsBackToStateFolder) {
     std::filesystem::create_directories(primary);
     EventLog log = makeLog();
-    log.WriteLog("moved", false, true);
+    log.report("moved", false, true);
     EXPECT_EQ(readFile(fallback), "2004/11/14 9:05:07 : moved\r\n");
 }
 
@@ -86,7 +86,7 @@ TEST_F(EventLogTest, NeitherFileWritableFallsBackToStandardError) {
     std::filesystem::create_directories(fallback);
     EventLog log = makeLog();
     ::testing::internal::CaptureStderr();
-    log.WriteLog("last resort", false, true);
+    log.report("last resort", false, true);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "2004/11/14 9:05:07 : last resort\r\n");
 }
 
@@ -99,7 +99,7 @@ TEST_F(EventLogTest, ReadOnlyFolderFallsBackForAnOrdinaryUser) {
                                  std::filesystem::perm_options::remove);
     const int status = test::runUnprivileged([&] {
         EventLog log = makeLog();
-        log.WriteLog("read-only", false, true);
+        log.report("read-only", false, true);
         return readFile(fallback) == "2004/11/14 9:05:07 : read-only\r\n" ? 0 : 1;
     });
     EXPECT_EQ(status, 0);
@@ -120,7 +120,7 @@ TEST_F(EventLogTest, LineThatDoesNotFitIsCutOffAgainAndWrittenWholeToTheFallback
             _exit(10);
         }
         EventLog log = makeLog();
-        log.WriteLog("does not fit", false, true);
+        log.report("does not fit", false, true);
         _exit(0);
     }
     int status = 0;

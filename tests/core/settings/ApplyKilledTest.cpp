@@ -37,7 +37,7 @@ void choose(SettingsWindow& window, const Choice& choice) {
 TEST(ApplyKilledTest, SettingsFileStaysWholeWhenTheProgramIsKilledDuringApply) {
     test::TempSettings s;
     SettingsWindow window{s.settings, s.reg, s.dir.path().string(), "velmora"};
-    window.LoadSettings();
+    window.loadSettings();
     choose(window, kFirst);
     window.onApplyClicked();
     const auto file = s.dir / "config" / "velmora" / "registry" / "HKEY_CURRENT_USER.reg";

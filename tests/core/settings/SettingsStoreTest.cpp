@@ -22,23 +22,22 @@ class SettingsStoreTest : public ::testing::Test {
     SettingsStore store{reg, kIntervalMinimum};
 
     void keep(const std::string& name, const std::string& text) {
-        ASSERT_TRUE(reg.RegWriteValue(kUser, SettingsStore::SettingsKeyPath(), name, text));
+        ASSERT_TRUE(reg.writeValue(kUser, SettingsStore::settingsKeyPath(), name, text));
     }
 };
 
 TEST_F(SettingsStoreTest, SettingsKeyIsSoftwareTessaloyVelmora) {
-    EXPECT_EQ(SettingsStore::SettingsKeyPath(), "Software\\Tessaloy\\Velmora");
+    EXPECT_EQ(SettingsStore::settingsKeyPath(), "Software\\Tessaloy\\Velmora");
 }
 
 TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
-    EXPECT_EQ(store.GetIUPSetting(), 0);
-    EXPECT_EQ(store.GetAutoSetting(), 0);
-    EXPECT_EQ(store.GetIntervalSetting(), kIntervalMinimum);
-    EXPECT_EQ(store.GetLogSetting(), 0);
-    EXPECT_EQ(store.GetRemoveSetting(), 0);
-    EXPECT_EQ(store.GetRunSetting(), 0);
-    EXPECT_EQ(SettingsStore(reg, 5).GetIntervalSetting(), 5)
-        << "the window's minimum is the default";
+    EXPECT_EQ(store.flavourSetting(), 0);
+    EXPECT_EQ(store.autoSetting(), 0);
+    EXPECT_EQ(store.intervalSetting(), kIntervalMinimum);
+    EXPECT_EQ(store.logSetting(), 0);
+    EXPECT_EQ(store.removeSetting(), 0);
+    EXPECT_EQ(store.runSetting(), 0);
+    EXPECT_EQ(SettingsStore(reg, 5).intervalSetting(), 5) << "the window's minimum is the default";
     EXPECT_TRUE(backend.tree()->keys.empty()) << "reading creates nothing";
 }
 
@@ -49,12 +48,12 @@ TEST_F(SettingsStoreTest, EachGetterReadsItsOwnValue) {
     keep("Log", "4");
     keep("Remove", "5");
     keep("Run", "6");
-    EXPECT_EQ(store.GetIUPSetting(), 1);
-    EXPECT_EQ(store.GetAutoSetting(), 2);
-    EXPECT_EQ(store.GetIntervalSetting(), 3);
-    EXPECT_EQ(store.GetLogSetting(), 4);
-    EXPECT_EQ(store.GetRemoveSetting(), 5);
-    EXPECT_EQ(store.GetRunSetting(), 6);
+    EXPECT_EQ(store.flavourSetting(), 1);
+    EXPECT_EQ(store.autoSetting(), 2);
+    EXPECT_EQ(store.intervalSetting(), 3);
+    EXPECT_EQ(store.logSetting(), 4);
+    EXPECT_EQ(store.removeSetting(), 5);
+    EXPECT_EQ(store.runSetting(), 6);
 }
 
 TEST_F(SettingsStoreTest, NumericTextsAreRoundedAndAnythingElseIsTheDefault) {
@@ -66,23 +65,23 @@ TEST_F(SettingsStoreTest, NumericTextsAreRoundedAndAnythingElseIsTheDefault) {
     };
     for (const auto& [text, expected] : cases) {
         keep("Interval", text);
-        EXPECT_EQ(store.GetIntervalSetting(), expected) << '"' << text << '"';
+        EXPECT_EQ(store.intervalSetting(), expected) << '"' << text << '"';
     }
     keep("Auto", "yes");
-    EXPECT_EQ(store.GetAutoSetting(), 0);
+    EXPECT_EQ(store.autoSetting(), 0);
     keep("IUP", "5");
-    EXPECT_EQ(store.GetIUPSetting(), 5) << "no range check: the window gets what is stored";
+    EXPECT_EQ(store.flavourSetting(), 5) << "no range check: the window gets what is stored";
 }
 
 TEST_F(SettingsStoreTest, ValuesTheReadBufferCannotHoldReadAsTheDefault) {
     keep("Interval", std::string(254, ' ') + "9");
-    EXPECT_EQ(store.GetIntervalSetting(), 9);
+    EXPECT_EQ(store.intervalSetting(), 9);
     keep("Interval", std::string(255, ' ') + "9");
-    EXPECT_EQ(store.GetIntervalSetting(), kIntervalMinimum);
-    ASSERT_EQ(backend.setValue(kUser, SettingsStore::SettingsKeyPath(), "Run",
+    EXPECT_EQ(store.intervalSetting(), kIntervalMinimum);
+    ASSERT_EQ(backend.setValue(kUser, SettingsStore::settingsKeyPath(), "Run",
                                {kRegDword, std::string("\1\0\0\0", 4)}),
               RegStatus::Success);
-    EXPECT_EQ(store.GetRunSetting(), 0) << "a number that is not a string reads as the default";
+    EXPECT_EQ(store.runSetting(), 0) << "a number that is not a string reads as the default";
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ class BackgroundMd5Test : public ::testing::Test, protected test::TempEventLog {
     OpenSslDigestLibrary library;
 
     std::string oneShot(const std::string& body) {
-        return MD5Bytes(ByteBuffer(body.begin(), body.end()), body.size(), library, log);
+        return md5OfBytes(ByteBuffer(body.begin(), body.end()), body.size(), library, log);
     }
 };
 

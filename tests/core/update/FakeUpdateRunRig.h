@@ -38,7 +38,7 @@ class FakeUpdateRunRig : public FakeSettings {
     }
     std::filesystem::path logFile() const { return dir / "velmora.log"; }
     std::string installed() const {
-        return GetInstalledDefinitions(test::FakeSpecialFolders(dir / "common"));
+        return findInstalledDefinitions(test::FakeSpecialFolders(dir / "common"));
     }
 
     // A package that, started with /q, installs the definitions folder `folder`; any other
@@ -47,7 +47,7 @@ class FakeUpdateRunRig : public FakeSettings {
 
     std::string digestOf(const std::string& body) {
         const ByteBuffer bytes(body.begin(), body.end());
-        return MD5Bytes(bytes, bytes.size(), digests, log);
+        return md5OfBytes(bytes, bytes.size(), digests, log);
     }
 
     static std::string packageUrl(const std::string& fileName) {
@@ -71,19 +71,19 @@ class FakeUpdateRunRig : public FakeSettings {
     // What startUp leaves: the installed version shown and the stored settings loaded.
     void startUp() {
         window.showInstalledVersion(installed());
-        window.LoadSettings();
+        window.loadSettings();
     }
 
     UpdateRunProcedures procedures() {
         return {[this](Flavour flavour, bool showBox, bool writeToLog) {
-                    return finder.FindLatestPackage(flavour, showBox, writeToLog);
+                    return finder.lookUp(flavour, showBox, writeToLog);
                 },
                 [this] { return std::make_unique<BackgroundMd5>(digests, log); },
                 [this] { return installed(); }};
     }
 
     void runByButton() {
-        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
+        run.updateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
     }
 
     // "name" or "name(index)" of every control, with its Enabled state.

@@ -21,7 +21,7 @@ class InstalledDefinitionsTest : public ::testing::Test {
     void folder(const std::string& name) { fs::create_directories(definitions / name); }
     std::string installed() { return installedUnder(root.path().string()); }
     static std::string installedUnder(const std::string& common) {
-        return GetInstalledDefinitions(LinuxSpecialFolders(common));
+        return findInstalledDefinitions(LinuxSpecialFolders(common));
     }
 };
 

@@ -25,7 +25,7 @@ class LatestPackageTest : public ::testing::Test {
     // the program shows it.
     std::string find(bool showBox = false, bool writeToLog = true) {
         const std::optional<PublishedPackage> found =
-            finder.FindLatestPackage(temp.settings.storedFlavour(), showBox, writeToLog);
+            finder.lookUp(temp.settings.storedFlavour(), showBox, writeToLog);
         if (!found) {
             return "";
         }

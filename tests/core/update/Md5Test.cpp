@@ -51,14 +51,14 @@ class Md5Test : public ::testing::Test, protected test::TempEventLog {
 
 TEST_F(Md5Test, HexIsLowercaseWithLeadingZeros) {
     const std::vector<std::uint8_t> bytes{12, 171, 0, 255, 16, 9};
-    EXPECT_EQ(MD5ToHex(bytes), "0cab00ff1009");
-    EXPECT_EQ(MD5ToHex({}), "");
+    EXPECT_EQ(md5ToHex(bytes), "0cab00ff1009");
+    EXPECT_EQ(md5ToHex({}), "");
 }
 
 TEST_F(Md5Test, WholeInputGoesToTheLibraryInOneUpdate) {
     ScriptedDigestLibrary library(ScriptedDigestLibrary::FailAt::Nothing);
     const ByteBuffer buffer(100000, 0x5a);
-    EXPECT_EQ(MD5Bytes(buffer, 70000, library, log), "0cab00ff100900000000000000000000");
+    EXPECT_EQ(md5OfBytes(buffer, 70000, library, log), "0cab00ff100900000000000000000000");
     ASSERT_EQ(library.updates.size(), 1u);
     EXPECT_EQ(library.updates[0].data, buffer.data());
     EXPECT_EQ(library.updates[0].length, 70000u);
@@ -69,7 +69,7 @@ TEST_F(Md5Test, LibraryFailingMidwayLogsOneLineAndGivesEmptyText) {
     for (const auto failAt :
          {ScriptedDigestLibrary::FailAt::Update, ScriptedDigestLibrary::FailAt::Final}) {
         ScriptedDigestLibrary library(failAt);
-        EXPECT_EQ(MD5Bytes(ByteBuffer{1, 2, 3}, 3, library, log), "");
+        EXPECT_EQ(md5OfBytes(ByteBuffer{1, 2, 3}, 3, library, log), "");
     }
     EXPECT_EQ(logged(),
               "1900/1/0 0:00:00 : ERROR #51 : Internal error\r\n"

@@ -81,7 +81,7 @@ class UpdateRunRig : public TempSettings {
     std::filesystem::path logFile() const { return dir / "velmora.log"; }
 
     std::string installed() const {
-        return GetInstalledDefinitions(LinuxSpecialFolders((dir / "common").string()));
+        return findInstalledDefinitions(LinuxSpecialFolders((dir / "common").string()));
     }
 
     // A package that, started with /q, installs the definitions folder `folder`.
@@ -93,7 +93,7 @@ class UpdateRunRig : public TempSettings {
 
     std::string digestOf(const std::string& body) {
         const ByteBuffer bytes(body.begin(), body.end());
-        return MD5Bytes(bytes, bytes.size(), digests, log);
+        return md5OfBytes(bytes, bytes.size(), digests, log);
     }
 
     // Serves the package and a hash list naming it with `listedDigest`.
@@ -113,20 +113,20 @@ class UpdateRunRig : public TempSettings {
     // What startUp leaves: the installed version shown and the stored settings loaded.
     void startUp() {
         window.showInstalledVersion(installed());
-        window.LoadSettings();
+        window.loadSettings();
     }
 
     // The procedures the program hands a run, over the parts of this rig.
     UpdateRunProcedures procedures() {
         return {[this](Flavour flavour, bool showBox, bool writeToLog) {
-                    return finder.FindLatestPackage(flavour, showBox, writeToLog);
+                    return finder.lookUp(flavour, showBox, writeToLog);
                 },
                 [this] { return std::make_unique<BackgroundMd5>(digests, log); },
                 [this] { return installed(); }};
     }
 
     void runByButton() {
-        run.UpdateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
+        run.updateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
     }
 
     // "name" or "name(index)" of every control, with its Enabled state.

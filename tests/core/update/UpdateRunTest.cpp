@@ -142,15 +142,15 @@ TEST_F(UpdateRunTest, AFlavourAppliedDuringTheRunChangesNeitherThePackageNorItsD
     rig_.publish(kPackage, i32);  // the list names the i32 package only, with its digest
     rig_.startUp();
     UpdateRunProcedures procedures = rig_.procedures();
-    procedures.FindLatestPackage = [&](Flavour flavour, bool showBox, bool writeToLog) {
-        auto found = rig_.finder.FindLatestPackage(flavour, showBox, writeToLog);
+    procedures.lookUp = [&](Flavour flavour, bool showBox, bool writeToLog) {
+        auto found = rig_.finder.lookUp(flavour, showBox, writeToLog);
         rig_.store("IUP", "1");
         return found;
     };
     UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
                   procedures);
 
-    run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
+    run.updateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
 
     EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kUpdated});
     EXPECT_EQ(rig_.fetcher.requestsFor(UpdateRunRig::packageUrl("20041114-017-x86.exe")), 0u);
@@ -329,7 +329,7 @@ TEST_F(UpdateRunTest, NoSecondRunStartsWhileThePackageRuns) {
     bool inProgressDuringWait = false;
     rig_.processes.duringWait = [&] {
         inProgressDuringWait = rig_.run.inProgress();
-        rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
+        rig_.run.updateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
         return FakeProcessControl::WaitEnd::Ends;
     };
     rig_.runByButton();
@@ -364,11 +364,11 @@ TEST_F(UpdateRunTest, AnExitDuringTheWaitLeavesTheWindowAndThePackageAlone) {
 TEST_F(UpdateRunTest, TheFlagsDecideBetweenBoxAndLogLine) {
     rig_.publish(kPackage, "", kSomeDigest);
     rig_.startUp();
-    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), false, false);
+    rig_.run.updateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), false, false);
     EXPECT_TRUE(rig_.notifier.notices.empty());
     EXPECT_FALSE(fs::exists(rig_.logFile()));
 
-    rig_.run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), false, true);
+    rig_.run.updateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), false, true);
     EXPECT_TRUE(rig_.notifier.notices.empty());
     EXPECT_TRUE(readFile(rig_.logFile()).ends_with("のダウンロードに失敗しました.\r\n"))
         << readFile(rig_.logFile());
@@ -382,9 +382,7 @@ TEST_F(UpdateRunTest, RunningOutOfMemoryEndsTheRunWithANoticeAndUnlocksTheWindow
         std::string name;
         UpdateRunProcedures procedures;
     };
-    const auto find = [this](Flavour f, bool s, bool w) {
-        return rig_.finder.FindLatestPackage(f, s, w);
-    };
+    const auto find = [this](Flavour f, bool s, bool w) { return rig_.finder.lookUp(f, s, w); };
     const auto md5 = [this] { return std::make_unique<BackgroundMd5>(rig_.digests, rig_.log); };
     const auto installed = [this] { return rig_.installed(); };
     const std::vector<Case> cases{
@@ -405,7 +403,7 @@ TEST_F(UpdateRunTest, RunningOutOfMemoryEndsTheRunWithANoticeAndUnlocksTheWindow
         rig_.notifier.notices.clear();
         UpdateRun run(rig_.observer, rig_.fetcher, rig_.packageFile, rig_.processes, rig_.log,
                       c.procedures);
-        run.UpdateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
+        run.updateDefinitions(rig_.window.updateRunInputs(), packageBaseUrl(), true, true);
         EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{outOfMemory});
         EXPECT_EQ(run.lastOutcome(), UpdateOutcome::OutOfMemory);
         EXPECT_EQ(rig_.enabledStates(), before);

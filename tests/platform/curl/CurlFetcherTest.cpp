@@ -103,7 +103,7 @@ class CurlFetcherTest : public ::testing::Test {
     ByteBuffer buffer = kUntouched;
 
     std::size_t fetch(const std::string& url, const std::string& proxy = "") {
-        return fetcher.InternetGetFile(url, buffer, proxy, kLimit);
+        return fetcher.fetchWhole(url, buffer, proxy, kLimit);
     }
 
     static double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -217,7 +217,7 @@ TEST_F(CurlFetcherTest, ABodyThatDoesNotArriveWholeIsAFailure) {
         EXPECT_GE(secondsSince(start), c.atLeastSeconds);
         EXPECT_LT(secondsSince(start), c.atLeastSeconds + 4.0);
         buffer = kUntouched;
-        EXPECT_EQ(flooredFetcher.InternetGetFile(server.url("/cut"), buffer, "", kLimit), 0u);
+        EXPECT_EQ(flooredFetcher.fetchWhole(server.url("/cut"), buffer, "", kLimit), 0u);
         EXPECT_TRUE(buffer.empty());
     }
 }

@@ -68,7 +68,7 @@ class StartUpEntryTest : public ::testing::Test {
 };
 
 TEST_F(StartUpEntryTest, RunValueIsWrittenReadBackUnquotedAndDeleted) {
-    ASSERT_TRUE(reg.RegWriteValue(kMachine, kRun, "velmora", "/opt/My Apps/velmora"));
+    ASSERT_TRUE(reg.writeValue(kMachine, kRun, "velmora", "/opt/My Apps/velmora"));
     EXPECT_EQ(readFile(autostart / "velmora.desktop"),
               "[Desktop Entry]\n"
               "Type=Application\n"
@@ -77,26 +77,26 @@ TEST_F(StartUpEntryTest, RunValueIsWrittenReadBackUnquotedAndDeleted) {
               "X-GNOME-Autostart-enabled=true\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "config/velmora/registry/HKEY_LOCAL_MACHINE.reg"));
     EXPECT_EQ(
-        reg.RegReadValue(kMachine, "software\\microsoft\\windows\\currentversion\\RUN", "VELMORA"),
+        reg.readValue(kMachine, "software\\microsoft\\windows\\currentversion\\RUN", "VELMORA"),
         "/opt/My Apps/velmora");
 
-    ASSERT_TRUE(reg.RegWriteValue(kMachine, kRun, "Velmora", "/usr/bin/velmora"));
-    EXPECT_EQ(reg.RegReadValue(kMachine, kRun, "velmora"), "/usr/bin/velmora");
+    ASSERT_TRUE(reg.writeValue(kMachine, kRun, "Velmora", "/usr/bin/velmora"));
+    EXPECT_EQ(reg.readValue(kMachine, kRun, "velmora"), "/usr/bin/velmora");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(autostart),
                             std::filesystem::directory_iterator()),
               1)
         << "the entry is replaced, not doubled, and no temporary file is left";
 
-    EXPECT_TRUE(reg.RegDeleteValue(kMachine, kRun, "velmora"));
+    EXPECT_TRUE(reg.deleteValue(kMachine, kRun, "velmora"));
     EXPECT_FALSE(std::filesystem::exists(autostart / "velmora.desktop"));
-    EXPECT_FALSE(reg.RegDeleteValue(kMachine, kRun, "velmora"));
-    EXPECT_EQ(reg.RegReadValue(kMachine, kRun, "velmora"), "");
+    EXPECT_FALSE(reg.deleteValue(kMachine, kRun, "velmora"));
+    EXPECT_EQ(reg.readValue(kMachine, kRun, "velmora"), "");
     EXPECT_TRUE(notifier.notices.empty());
 }
 
 TEST_F(StartUpEntryTest, DeleteCreatesTheFolderAsItWouldTheKey) {
     EXPECT_EQ(backend.openKey(kMachine, kRun), RegStatus::NotFound);
-    EXPECT_FALSE(reg.RegDeleteValue(kMachine, kRun, "velmora"));
+    EXPECT_FALSE(reg.deleteValue(kMachine, kRun, "velmora"));
     EXPECT_TRUE(std::filesystem::is_directory(autostart));
     EXPECT_EQ(backend.openKey(kMachine, kRun), RegStatus::Success);
 }
@@ -105,18 +105,18 @@ TEST_F(StartUpEntryTest, EntriesOfOtherProgramsAreValuesToo) {
     writeFile(autostart / "Tool.desktop", "[Desktop Entry]\nExec=tool --tray\nName=Tool\n");
     writeFile(autostart / "Broken.desktop", "[Desktop Entry]\nName=No command\n");
     writeFile(autostart / "notes.txt", "[Desktop Entry]\nExec=nothing\n");
-    EXPECT_EQ(reg.RegReadValue(kMachine, kRun, "tool"), "tool --tray");
-    EXPECT_EQ(reg.RegReadValue(kMachine, kRun, "Broken"), "");
-    EXPECT_EQ(reg.RegReadValue(kMachine, kRun, "notes"), "");
-    ASSERT_TRUE(reg.RegWriteValue(kMachine, kRun, "TOOL", "/opt/tool"));
+    EXPECT_EQ(reg.readValue(kMachine, kRun, "tool"), "tool --tray");
+    EXPECT_EQ(reg.readValue(kMachine, kRun, "Broken"), "");
+    EXPECT_EQ(reg.readValue(kMachine, kRun, "notes"), "");
+    ASSERT_TRUE(reg.writeValue(kMachine, kRun, "TOOL", "/opt/tool"));
     EXPECT_FALSE(std::filesystem::exists(autostart / "TOOL.desktop"));
     EXPECT_EQ(desktopEntryCommand(readFile(autostart / "Tool.desktop")), "/opt/tool");
 }
 
 TEST_F(StartUpEntryTest, WhatAnEntryCannotHoldIsRefusedQuietly) {
-    EXPECT_FALSE(reg.RegWriteValue(kMachine, kRun, "../escape", "/x"));
-    EXPECT_FALSE(reg.RegWriteValue(kMachine, kRun, "", "/x"));
-    EXPECT_FALSE(reg.RegWriteValue(kMachine, kRun, "nul", std::string("/x\0y", 4)));
+    EXPECT_FALSE(reg.writeValue(kMachine, kRun, "../escape", "/x"));
+    EXPECT_FALSE(reg.writeValue(kMachine, kRun, "", "/x"));
+    EXPECT_FALSE(reg.writeValue(kMachine, kRun, "nul", std::string("/x\0y", 4)));
     EXPECT_EQ(backend.setValue(kMachine, kRun, "n", {kRegDword, std::string(4, '\0')}),
               RegStatus::InvalidParameter);
     EXPECT_FALSE(std::filesystem::exists(dir / "config/escape.desktop"));
@@ -124,11 +124,10 @@ TEST_F(StartUpEntryTest, WhatAnEntryCannotHoldIsRefusedQuietly) {
 }
 
 TEST_F(StartUpEntryTest, OtherMachineKeysStayInTheMachineFile) {
-    ASSERT_TRUE(reg.RegWriteValue(kMachine, kRun + "\\Sub", "x", "1"));
-    ASSERT_TRUE(
-        reg.RegWriteValue(kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "y", "2"));
+    ASSERT_TRUE(reg.writeValue(kMachine, kRun + "\\Sub", "x", "1"));
+    ASSERT_TRUE(reg.writeValue(kMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "y", "2"));
     EXPECT_FALSE(std::filesystem::exists(autostart));
-    EXPECT_EQ(reg.RegReadValue(kMachine, kRun + "\\Sub", "x"), "1");
+    EXPECT_EQ(reg.readValue(kMachine, kRun + "\\Sub", "x"), "1");
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ TEST_F(PosixProcessControlTest, ThePackageGetsItsArgumentTheNullDeviceAndNoOther
             " ]; then echo leaked > fds.txt; else echo clean > fds.txt; fi",
         "/q;touch x");
     ASSERT_NE(pid, 0);
-    EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    EXPECT_NE(processes_.waitForProcess(pid), 0);
     close(leaked);
 
     EXPECT_EQ(readFile(dir_ / "args.txt"), "/q;touch x|");
@@ -104,7 +104,7 @@ TEST_F(PosixProcessControlTest, TheSavedFileRunsWhateverNowStandsUnderItsName) {
     std::string error;
     const std::int32_t pid = processes_.startPackage(*saved, "/q", error);
     ASSERT_NE(pid, 0) << error;
-    EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    EXPECT_NE(processes_.waitForProcess(pid), 0);
     EXPECT_EQ(readFile(dir_ / "ran.txt"), "saved\n");
 }
 
@@ -114,7 +114,7 @@ TEST_F(PosixProcessControlTest, WaitsUntilTheProcessEndsWhateverItsExitCode) {
         const std::int32_t pid = startScript("sleep 0.2\necho done > done.txt\n" + exitCommand);
         ASSERT_NE(pid, 0);
 
-        EXPECT_NE(processes_.WaitForProcess(pid), 0) << exitCommand;
+        EXPECT_NE(processes_.waitForProcess(pid), 0) << exitCommand;
         EXPECT_TRUE(fs::exists(dir_ / "done.txt")) << exitCommand;
         // The child has been reaped: nothing is left to wait for.
         EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
@@ -129,7 +129,7 @@ TEST_F(PosixProcessControlTest, TheWaitSleepsInsteadOfSpendingProcessorTime) {
     ASSERT_NE(pid, 0);
     const double cpuBefore = cpuSecondsOfThisProcess();
     const auto wallBefore = std::chrono::steady_clock::now();
-    EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    EXPECT_NE(processes_.waitForProcess(pid), 0);
     const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallBefore;
 
     EXPECT_GE(wall.count(), 0.5);
@@ -143,19 +143,19 @@ TEST_F(PosixProcessControlTest, AProcessThatIsAlreadyGoneGivesZeroWithoutALogLin
     }
     ASSERT_EQ(waitpid(child, nullptr, 0), child);
 
-    EXPECT_EQ(processes_.WaitForProcess(child), 0);
+    EXPECT_EQ(processes_.waitForProcess(child), 0);
     EXPECT_EQ(logText(), "");
     EXPECT_TRUE(notifier_.notices.empty());
 }
 
 TEST_F(PosixProcessControlTest, AFailureIsLoggedAsAnErrorLineAndNeverShown) {
-    EXPECT_EQ(processes_.WaitForProcess(-5), 0);
+    EXPECT_EQ(processes_.waitForProcess(-5), 0);
     EXPECT_NE(logText().find(" : ERROR #22 : Invalid argument\r\n"), std::string::npos)
         << logText();
 
     ScriptedEventLoopWait failing(WaitOutcome::Failed, EIO);
     PosixProcessControl processes(failing, log_);
-    EXPECT_EQ(processes.WaitForProcess(getpid()), 0);
+    EXPECT_EQ(processes.waitForProcess(getpid()), 0);
     EXPECT_NE(logText().find(" : ERROR #5 : Input/output error\r\n"), std::string::npos)
         << logText();
     EXPECT_TRUE(notifier_.notices.empty());
@@ -167,7 +167,7 @@ TEST_F(PosixProcessControlTest, AnExitDuringTheWaitLeavesThePackageRunning) {
 
     ScriptedEventLoopWait quitting(WaitOutcome::Quit, 0);
     PosixProcessControl processes(quitting, log_);
-    EXPECT_EQ(processes.WaitForProcess(pid), 0);
+    EXPECT_EQ(processes.waitForProcess(pid), 0);
     EXPECT_TRUE(processes.quitRequested());
     EXPECT_TRUE(isRunning(pid));
     EXPECT_EQ(logText(), "");

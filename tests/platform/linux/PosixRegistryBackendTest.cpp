@@ -62,8 +62,8 @@ TEST_F(PosixRegistryTest, KeepsEachRootInItsFileUnderXdgConfigHome) {
     const ScopedEnv home("XDG_CONFIG_HOME", (dir / "xdg").string());
     PosixRegistryBackend fromEnvironment(xdgConfigHome());
     Reg viaEnvironment(fromEnvironment, log);
-    ASSERT_TRUE(viaEnvironment.RegWriteValue(kUser, kPath, "IUP", "1"));
-    ASSERT_TRUE(viaEnvironment.RegWriteValue(kMachine, "SOFTWARE\\Other", "x", "2"));
+    ASSERT_TRUE(viaEnvironment.writeValue(kUser, kPath, "IUP", "1"));
+    ASSERT_TRUE(viaEnvironment.writeValue(kMachine, "SOFTWARE\\Other", "x", "2"));
     EXPECT_NE(readFile(dir / "xdg/velmora/registry/HKEY_CURRENT_USER.reg").find("\"IUP\"=\"1\""),
               std::string::npos);
     EXPECT_NE(readFile(dir / "xdg/velmora/registry/HKEY_LOCAL_MACHINE.reg").find("\"x\"=\"2\""),
@@ -71,8 +71,8 @@ TEST_F(PosixRegistryTest, KeepsEachRootInItsFileUnderXdgConfigHome) {
 }
 
 TEST_F(PosixRegistryTest, WritesTheExportLayoutWithLfLineEnds) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "IUP", "1"));
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Path", "C:\\x \"q\""));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "IUP", "1"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Path", "C:\\x \"q\""));
     ASSERT_EQ(backend.setValue(kUser, kPath, "Log", {kRegDword, std::string("\x0a\0\0\0", 4)}),
               RegStatus::Success);
     ASSERT_EQ(backend.setValue(kUser, "Other", "Lines", {kRegSz, std::string("a\nb\0", 4)}),
@@ -87,7 +87,7 @@ TEST_F(PosixRegistryTest, WritesTheExportLayoutWithLfLineEnds) {
               "\n"
               "[HKEY_CURRENT_USER\\Other]\n"
               "\"Lines\"=hex(1):61,0a,62,00\n");
-    EXPECT_EQ(reg.RegReadValue(kUser, "Other", "Lines"), "a\nb");
+    EXPECT_EQ(reg.readValue(kUser, "Other", "Lines"), "a\nb");
     struct stat status {};
     ASSERT_EQ(::stat(userFile.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
@@ -106,10 +106,10 @@ TEST_F(PosixRegistryTest, ReadsHandWrittenFilesAndWritesBackWhatItDidNotChange) 
               "\"IUP\" = \"1\"   \r\n"
               "; about Bin\r\n"
               "\"Bin\"=hex:\r\n");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "1");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, ""), "unnamed");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Log"), "");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Path"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "1");
+    EXPECT_EQ(reg.readValue(kUser, kPath, ""), "unnamed");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Log"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Path"), "");
     RegistryValue path;
     ASSERT_EQ(backend.queryValue(kUser, kPath, "Path", path), RegStatus::Success);
     EXPECT_EQ(path, (RegistryValue{2, std::string("%\0P\0A\0\0\0", 8)}));
@@ -117,7 +117,7 @@ TEST_F(PosixRegistryTest, ReadsHandWrittenFilesAndWritesBackWhatItDidNotChange) 
     ASSERT_EQ(backend.queryValue(kUser, kPath, "Log", number), RegStatus::Success);
     EXPECT_EQ(number, (RegistryValue{kRegDword, std::string("\x0a\0\0\0", 4)}));
 
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Interval", "3"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Interval", "3"));
     EXPECT_EQ(readFile(userFile),
               "Windows Registry Editor Version 5.00\n"
               "; written by hand\n"
@@ -139,17 +139,17 @@ TEST_F(PosixRegistryTest, RewriteKeepsTheFileModeAndALinkToTheFile) {
     std::filesystem::permissions(kept, std::filesystem::perms(0640));
     std::filesystem::create_directories(folder);
     std::filesystem::create_symlink(kept, userFile);
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "IUP", "1"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "IUP", "1"));
     EXPECT_TRUE(std::filesystem::is_symlink(userFile));
     EXPECT_NE(readFile(kept).find("\"IUP\"=\"1\""), std::string::npos);
     EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms(0640));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "1");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "1");
 }
 
 TEST_F(PosixRegistryTest, NewKeysAndValuesKeepTheCaseFirstWritten) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, "Software\\Tessaloy", "Interval", "1"));
-    ASSERT_TRUE(reg.RegWriteValue(kUser, "SOFTWARE\\TESSALOY\\Velmora", "INTERVAL", "2"));
-    ASSERT_TRUE(reg.RegWriteValue(kUser, "software\\tessaloy", "INTERVAL", "3"));
+    ASSERT_TRUE(reg.writeValue(kUser, "Software\\Tessaloy", "Interval", "1"));
+    ASSERT_TRUE(reg.writeValue(kUser, "SOFTWARE\\TESSALOY\\Velmora", "INTERVAL", "2"));
+    ASSERT_TRUE(reg.writeValue(kUser, "software\\tessaloy", "INTERVAL", "3"));
     const std::string text = readFile(userFile);
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n\"INTERVAL\"=\"2\""),
               std::string::npos);
@@ -176,9 +176,9 @@ TEST_F(PosixRegistryTest, UnparseableFileIsMovedAsideBeforeAnythingIsWritten) {
         SCOPED_TRACE(text);
         writeFile(userFile, text);
         const auto before = filesInFolder(".corrupt-");
-        EXPECT_EQ(reg.RegReadValue(kUser, "X", "a"), "");
+        EXPECT_EQ(reg.readValue(kUser, "X", "a"), "");
         EXPECT_EQ(readFile(userFile), text) << "a read must not change the file";
-        ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "IUP", "1"));
+        ASSERT_TRUE(reg.writeValue(kUser, kPath, "IUP", "1"));
         const auto after = filesInFolder(".corrupt-");
         ASSERT_EQ(after.size(), before.size() + 1);
         for (const auto& name : after) {
@@ -206,13 +206,13 @@ TEST_F(PosixRegistryTest, ALineThatCannotBeReadHidesOnlyItselfAndIsKeptInItsPlac
               "  01\r\n"
               "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora\r\n"
               "\"Auto\"=\"1\"\r\n");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "1");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Interval"), "24");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Log"), "");
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "Auto"), "")
+    EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "1");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Interval"), "24");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Log"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Auto"), "")
         << "a value under a key line that cannot be read belongs to no key";
 
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Remove", "1"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Remove", "1"));
     EXPECT_EQ(readFile(userFile),
               "Windows Registry Editor Version 5.00\n"
               "stray words\n"
@@ -245,24 +245,24 @@ TEST_F(PosixRegistryTest, AFileThatCannotBeReadAtAllIsReportedOnceAndKeptAside) 
         notifier.notices.clear();
         writeFile(userFile, text);
         Reg freshReg{backend, log};
-        freshReg.NoticeUnreadableStore(true);
+        freshReg.noticeUnreadableStore(true);
         EXPECT_TRUE(notifier.notices.empty()) << "nothing to show before the file is met";
         for (const char* name : {"IUP", "Log", "IUP"}) {
-            EXPECT_EQ(freshReg.RegReadValue(kUser, kPath, name), "");
+            EXPECT_EQ(freshReg.readValue(kUser, kPath, name), "");
         }
         const std::string logText = readFile(logFile);
         EXPECT_TRUE(logText.ends_with(" : " + report + "\r\n")) << logText;
         EXPECT_EQ(std::count(logText.begin(), logText.end(), '\n'), 1) << logText;
 
-        freshReg.NoticeUnreadableStore(false);
+        freshReg.noticeUnreadableStore(false);
         EXPECT_TRUE(notifier.notices.empty());
-        freshReg.NoticeUnreadableStore(true);
-        freshReg.NoticeUnreadableStore(true);
+        freshReg.noticeUnreadableStore(true);
+        freshReg.noticeUnreadableStore(true);
         EXPECT_EQ(notifier.notices, std::vector<std::string>{report});
         EXPECT_EQ(readFile(logFile), logText) << "the notice is not logged a second time";
 
         const auto before = filesInFolder(".corrupt-");
-        ASSERT_TRUE(freshReg.RegWriteValue(kUser, kPath, "IUP", "1"));
+        ASSERT_TRUE(freshReg.writeValue(kUser, kPath, "IUP", "1"));
         EXPECT_EQ(filesInFolder(".corrupt-").size(), before.size() + 1);
     }
 }
@@ -287,7 +287,7 @@ TEST_F(PosixRegistryTest, DamagedFilesNeverCrashOrChangeAReader) {
     for (const auto& text : variants) {
         writeFile(userFile, text);
         for (const char* name : {"IUP", "Log", "Path", "", "Missing"}) {
-            const std::string value = reg.RegReadValue(kUser, kPath, name);
+            const std::string value = reg.readValue(kUser, kPath, name);
             EXPECT_LE(value.size(), 255u);
         }
         ASSERT_EQ(readFile(userFile), text);
@@ -298,24 +298,24 @@ TEST_F(PosixRegistryTest, DamagedFilesNeverCrashOrChangeAReader) {
 TEST_F(PosixRegistryTest, WhatIsNotARegularFileReadsAsEmpty) {
     std::filesystem::create_directories(folder);
     ASSERT_EQ(::mkfifo(userFile.c_str(), 0600), 0);
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "") << "a pipe must not block the reader";
+    EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "") << "a pipe must not block the reader";
     std::filesystem::remove(userFile);
     writeFile(userFile, "Windows Registry Editor Version 5.00\n" + std::string(17 << 20, ';'));
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "");
-    EXPECT_TRUE(reg.RegWriteValue(kUser, kPath, "IUP", "1"));
+    EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "");
+    EXPECT_TRUE(reg.writeValue(kUser, kPath, "IUP", "1"));
     EXPECT_EQ(filesInFolder(".corrupt-").size(), 1u) << "an oversized file is kept aside";
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "1");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "1");
 }
 
 TEST_F(PosixRegistryTest, FileReplacedByADirectoryIsTrappedAndReported) {
     std::filesystem::create_directories(userFile);
-    EXPECT_FALSE(reg.RegWriteValue(kUser, kPath, "IUP", "1"));
-    EXPECT_FALSE(reg.RegDeleteValue(kUser, kPath, "IUP"));
+    EXPECT_FALSE(reg.writeValue(kUser, kPath, "IUP", "1"));
+    EXPECT_FALSE(reg.deleteValue(kUser, kPath, "IUP"));
     EXPECT_EQ(notifier.notices, (std::vector<std::string>{"ERROR #21 : Is a directory",
                                                           "ERROR #21 : Is a directory"}));
     const std::string logText = readFile(logFile);
     EXPECT_NE(logText.find(" : ERROR #21 : Is a directory\r\n"), std::string::npos) << logText;
-    EXPECT_EQ(reg.RegReadValue(kUser, kPath, "IUP"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "");
     EXPECT_EQ(notifier.notices.size(), 2u) << "a read traps and reports nothing";
     EXPECT_TRUE(filesInFolder(".tmp-").empty());
 }
@@ -323,8 +323,8 @@ TEST_F(PosixRegistryTest, FileReplacedByADirectoryIsTrappedAndReported) {
 // A child whose files may not grow beyond `limit` bytes meets EFBIG, as a full disk would
 // meet ENOSPC: the write fails part-way through the temporary file.
 TEST_F(PosixRegistryTest, WriteThatRunsOutOfSpaceIsTrappedAndLeavesTheOldFile) {
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Big", std::string(1000, 'b')));
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Small", "s"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Big", std::string(1000, 'b')));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "Small", "s"));
     const std::string before = readFile(userFile);
     const std::filesystem::path childLog = dir / "child.log";
     ChildProcess child([&] {
@@ -336,10 +336,10 @@ TEST_F(PosixRegistryTest, WriteThatRunsOutOfSpaceIsTrappedAndLeavesTheOldFile) {
         RecordingNotifier childNotifier;
         EventLog childLogger({childLog, {}}, childNotifier, test::fixedTime);
         Reg childReg(backend, childLogger);
-        if (childReg.RegWriteValue(kUser, kPath, "More", "m")) {
+        if (childReg.writeValue(kUser, kPath, "More", "m")) {
             return 11;
         }
-        if (childReg.RegDeleteValue(kUser, kPath, "Small")) {
+        if (childReg.deleteValue(kUser, kPath, "Small")) {
             return 12;
         }
         const std::vector<std::string> expected(2, "ERROR #27 : File too large");
@@ -353,9 +353,9 @@ TEST_F(PosixRegistryTest, WriteThatRunsOutOfSpaceIsTrappedAndLeavesTheOldFile) {
 
 TEST_F(PosixRegistryTest, PermissionDeniedShapesResultsSilently) {
     const std::string run = PosixRegistryBackend::kRunKeyPath;
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "IUP", "1"));
-    ASSERT_TRUE(reg.RegWriteValue(kMachine, kPath, "Shared", "yes"));
-    ASSERT_TRUE(reg.RegWriteValue(kMachine, run, "velmora", "/opt/velmora"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "IUP", "1"));
+    ASSERT_TRUE(reg.writeValue(kMachine, kPath, "Shared", "yes"));
+    ASSERT_TRUE(reg.writeValue(kMachine, run, "velmora", "/opt/velmora"));
     const std::string userBefore = readFile(userFile);
     const std::filesystem::path childLog = dir / "childlog" / "velmora.log";
     std::filesystem::create_directories(childLog.parent_path());
@@ -373,24 +373,24 @@ TEST_F(PosixRegistryTest, PermissionDeniedShapesResultsSilently) {
         RecordingNotifier childNotifier;
         EventLog childLogger({childLog, {}}, childNotifier, test::fixedTime);
         Reg childReg(backend, childLogger);
-        if (childReg.RegReadValue(kMachine, kPath, "Shared") != "yes") {
+        if (childReg.readValue(kMachine, kPath, "Shared") != "yes") {
             return 10;  // a key the user may change opens
         }
         // Keys are opened for reading and writing: one the user may only read cannot be.
-        if (!childReg.RegReadValue(kUser, kPath, "IUP").empty()) {
+        if (!childReg.readValue(kUser, kPath, "IUP").empty()) {
             return 11;
         }
-        if (childReg.RegWriteValue(kUser, kPath, "IUP", "0") ||
-            childReg.RegDeleteValue(kUser, kPath, "IUP") ||
-            childReg.RegWriteValue(kUser, "New", "x", "1")) {
+        if (childReg.writeValue(kUser, kPath, "IUP", "0") ||
+            childReg.deleteValue(kUser, kPath, "IUP") ||
+            childReg.writeValue(kUser, "New", "x", "1")) {
             return 12;
         }
-        if (childReg.RegWriteValue(kMachine, kPath, "Shared", "no")) {
+        if (childReg.writeValue(kMachine, kPath, "Shared", "no")) {
             return 13;  // the folder refuses the replacement file
         }
-        if (!childReg.RegReadValue(kMachine, run, "velmora").empty() ||
-            childReg.RegWriteValue(kMachine, run, "velmora", "/elsewhere") ||
-            childReg.RegDeleteValue(kMachine, run, "velmora")) {
+        if (!childReg.readValue(kMachine, run, "velmora").empty() ||
+            childReg.writeValue(kMachine, run, "velmora", "/elsewhere") ||
+            childReg.deleteValue(kMachine, run, "velmora")) {
             return 14;
         }
         if (!childNotifier.notices.empty() || std::filesystem::exists(childLog)) {
@@ -400,7 +400,7 @@ TEST_F(PosixRegistryTest, PermissionDeniedShapesResultsSilently) {
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(readFile(userFile), userBefore);
-    EXPECT_EQ(reg.RegReadValue(kMachine, run, "velmora"), "/opt/velmora");
+    EXPECT_EQ(reg.readValue(kMachine, run, "velmora"), "/opt/velmora");
 }
 
 TEST_F(PosixRegistryTest, TwoProcessesWritingAtOnceLoseNoUpdate) {
@@ -409,12 +409,11 @@ TEST_F(PosixRegistryTest, TwoProcessesWritingAtOnceLoseNoUpdate) {
         return [&, prefix] {
             Reg own(backend, log);
             for (int i = 0; i < kWritesEach; ++i) {
-                if (!own.RegWriteValue(kUser, kPath, prefix + std::to_string(i),
-                                       std::to_string(i))) {
+                if (!own.writeValue(kUser, kPath, prefix + std::to_string(i), std::to_string(i))) {
                     return 1;
                 }
             }
-            return own.RegDeleteValue(kUser, kPath, prefix + "0") ? 0 : 2;
+            return own.deleteValue(kUser, kPath, prefix + "0") ? 0 : 2;
         };
     };
     ChildProcess first(writer("A"));
@@ -422,9 +421,9 @@ TEST_F(PosixRegistryTest, TwoProcessesWritingAtOnceLoseNoUpdate) {
     ASSERT_EQ(first.wait(), 0);
     ASSERT_EQ(second.wait(), 0);
     for (const std::string prefix : {"A", "B"}) {
-        EXPECT_EQ(reg.RegReadValue(kUser, kPath, prefix + "0"), "");
+        EXPECT_EQ(reg.readValue(kUser, kPath, prefix + "0"), "");
         for (int i = 1; i < kWritesEach; ++i) {
-            EXPECT_EQ(reg.RegReadValue(kUser, kPath, prefix + std::to_string(i)), std::to_string(i))
+            EXPECT_EQ(reg.readValue(kUser, kPath, prefix + std::to_string(i)), std::to_string(i))
                 << prefix << i;
         }
     }
@@ -434,14 +433,14 @@ TEST_F(PosixRegistryTest, TwoProcessesWritingAtOnceLoseNoUpdate) {
 TEST_F(PosixRegistryTest, WriterKilledMidWayLeavesTheOldOrTheNewFile) {
     const std::string padding(250, 'p');
     for (int i = 0; i < 60; ++i) {
-        ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "Keep" + std::to_string(i), padding));
+        ASSERT_TRUE(reg.writeValue(kUser, kPath, "Keep" + std::to_string(i), padding));
     }
     std::mt19937 random(7);
     int lastCounter = -1;
     for (int round = 0; round < 12; ++round) {
         ChildProcess child([&] {
             for (int counter = lastCounter + 1;; ++counter) {
-                reg.RegWriteValue(kUser, kPath, "Counter", std::to_string(counter));
+                reg.writeValue(kUser, kPath, "Counter", std::to_string(counter));
             }
             return 0;
         });
@@ -451,16 +450,16 @@ TEST_F(PosixRegistryTest, WriterKilledMidWayLeavesTheOldOrTheNewFile) {
 
         ASSERT_TRUE(RegDocument::parse(readFile(userFile), "HKEY_CURRENT_USER").has_value());
         for (int i = 0; i < 60; ++i) {
-            ASSERT_EQ(reg.RegReadValue(kUser, kPath, "Keep" + std::to_string(i)), padding);
+            ASSERT_EQ(reg.readValue(kUser, kPath, "Keep" + std::to_string(i)), padding);
         }
-        const std::string counter = reg.RegReadValue(kUser, kPath, "Counter");
+        const std::string counter = reg.readValue(kUser, kPath, "Counter");
         if (!counter.empty()) {
             EXPECT_GE(std::stoi(counter), lastCounter);
             lastCounter = std::stoi(counter);
         }
     }
     EXPECT_GT(lastCounter, 0) << "the children never got to write";
-    ASSERT_TRUE(reg.RegWriteValue(kUser, kPath, "After", "1"));
+    ASSERT_TRUE(reg.writeValue(kUser, kPath, "After", "1"));
     EXPECT_TRUE(filesInFolder(".tmp-").empty()) << "leftovers of killed writers are cleared";
 }
 

@@ -36,22 +36,22 @@ TEST_F(Md5DigestTest, Rfc1321TestSuite) {
         SCOPED_TRACE(input);
         // The empty message is digested from a buffer that has an element 0.
         const ByteBuffer buffer = input.empty() ? ByteBuffer{0x00} : bytesOf(input);
-        EXPECT_EQ(MD5Bytes(buffer, input.size(), library, log), digest);
+        EXPECT_EQ(md5OfBytes(buffer, input.size(), library, log), digest);
     }
     EXPECT_EQ(logged(), "");
 }
 
 TEST_F(Md5DigestTest, OnlyTheFirstCountBytesAreDigested) {
     const ByteBuffer buffer = bytesOf("abc and whatever follows in the buffer");
-    EXPECT_EQ(MD5Bytes(buffer, 3, library, log), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(md5OfBytes(buffer, 3, library, log), "900150983cd24fb0d6963f7d28e17f72");
     // A multi-block input whose digest is known: a million times "a" (from the NIST vectors).
     const ByteBuffer millionA(1000000 + 4096, 'a');
-    EXPECT_EQ(MD5Bytes(millionA, 1000000, library, log), "7707d6ae4e027c70eea2a935c2296f21");
+    EXPECT_EQ(md5OfBytes(millionA, 1000000, library, log), "7707d6ae4e027c70eea2a935c2296f21");
 }
 
 TEST_F(Md5DigestTest, BufferWithoutElementZeroOrTooShortLogsSubscriptError) {
-    EXPECT_EQ(MD5Bytes(ByteBuffer{}, 0, library, log), "");
-    EXPECT_EQ(MD5Bytes(bytesOf("abc"), 4, library, log), "");
+    EXPECT_EQ(md5OfBytes(ByteBuffer{}, 0, library, log), "");
+    EXPECT_EQ(md5OfBytes(bytesOf("abc"), 4, library, log), "");
     EXPECT_EQ(logged(),
               "2004/11/14 9:05:07 : ERROR #9 : Subscript out of range\r\n"
               "2004/11/14 9:05:07 : ERROR #9 : Subscript out of range\r\n");
@@ -60,7 +60,7 @@ TEST_F(Md5DigestTest, BufferWithoutElementZeroOrTooShortLogsSubscriptError) {
 
 TEST_F(Md5DigestTest, LibraryThatCannotDigestLogsOneLine) {
     OpenSslDigestLibrary unavailable("fips=yes");
-    EXPECT_EQ(MD5Bytes(bytesOf("abc"), 3, unavailable, log), "");
+    EXPECT_EQ(md5OfBytes(bytesOf("abc"), 3, unavailable, log), "");
     EXPECT_EQ(logged(), "2004/11/14 9:05:07 : ERROR #48 : Error in loading digest library\r\n");
     EXPECT_TRUE(notifier.notices.empty());
 }

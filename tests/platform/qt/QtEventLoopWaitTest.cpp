@@ -49,7 +49,7 @@ TEST_F(QtEventLoopWaitTest, TimersAndEventsAreServedWhileThePackageRuns) {
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(20);
 
-    EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    EXPECT_NE(processes_.waitForProcess(pid), 0);
     EXPECT_GE(ticks, 5);
     EXPECT_FALSE(processes_.quitRequested());
     EXPECT_FALSE(fs::exists(dir_ / "velmora.log"));
@@ -59,7 +59,7 @@ TEST_F(QtEventLoopWaitTest, AnApplicationExitEndsTheWaitAndLeavesThePackageRunni
     const std::int32_t pid = startPackage("exec sleep 5");
     QTimer::singleShot(50, [] { QCoreApplication::exit(0); });
 
-    EXPECT_EQ(processes_.WaitForProcess(pid), 0);
+    EXPECT_EQ(processes_.waitForProcess(pid), 0);
     EXPECT_TRUE(processes_.quitRequested());
     EXPECT_EQ(kill(pid, 0), 0);
     EXPECT_FALSE(fs::exists(dir_ / "velmora.log"));
@@ -74,7 +74,7 @@ TEST_F(QtEventLoopWaitTest, AProcessThatEndedBeforeTheWaitIsNoticedAtOnce) {
     // Let it end but leave it unreaped, as the package may be when the wait begins.
     ASSERT_EQ(waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT), 0);
 
-    EXPECT_NE(processes_.WaitForProcess(pid), 0);
+    EXPECT_NE(processes_.waitForProcess(pid), 0);
     EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
 }
 

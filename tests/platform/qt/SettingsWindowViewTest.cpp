@@ -29,7 +29,7 @@ class SettingsWindowViewTest : public ::testing::Test {
     std::string storedSetting(const std::string& name) { return temp.stored(name); }
     // Loads the stored settings and opens the window as the tray does.
     void open() {
-        window.LoadSettings();
+        window.loadSettings();
         window.setWindowState(WindowState::Normal);
         window.setVisible(true);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&view));

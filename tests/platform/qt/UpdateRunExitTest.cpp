@@ -47,7 +47,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
         QCoreApplication::exit(0);
     });
 
-    run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
+    run.updateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
 
     EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
     EXPECT_FALSE(statesAtExit.empty());
@@ -80,7 +80,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
     bool inProgressAtTick = false;
     QTimer::singleShot(300, [&] {
         inProgressAtTick = run.inProgress();
-        run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
+        run.updateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
     });
     std::map<std::string, bool> statesAtExit;
     std::chrono::steady_clock::time_point exitAt;
@@ -90,7 +90,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
         QCoreApplication::exit(0);
     });
 
-    run.UpdateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
+    run.updateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
 
     EXPECT_LT(std::chrono::steady_clock::now() - exitAt, std::chrono::milliseconds(1200));
     EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);

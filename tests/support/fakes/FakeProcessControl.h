@@ -35,7 +35,7 @@ class FakeProcessControl final : public ProcessControl {
         return nextProcessId_++;
     }
 
-    std::int32_t WaitForProcess(const std::int32_t& processId) override {
+    std::int32_t waitForProcess(const std::int32_t& processId) override {
         waitedFor.push_back(processId);
         WaitEnd end = waitEnd;
         if (duringWait) {

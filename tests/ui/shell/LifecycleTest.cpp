@@ -148,7 +148,7 @@ TEST_F(MainFormTest, EveryOtherUnloadRemovesTheIconUnloadsTheAboutBoxAndEndsOnce
         EXPECT_TRUE(ending.unloaded());
         EXPECT_EQ(calls, (Calls{"remove", "end"})) << static_cast<int>(mode);
         EXPECT_EQ(windows.calls, (Calls{"unloadAbout"}));
-        window.LoadSettings();
+        window.loadSettings();
     }
     EXPECT_TRUE(settings.backend.tree()->keys.empty()) << "nothing stored at exit";
     EXPECT_FALSE(std::filesystem::exists(logFile)) << "nothing logged at exit";

@@ -130,7 +130,7 @@ TEST_F(UpdateSchedulerTest, TheWindowShowsLoggingOnExactlyWhenTheRunsLog) {
         SCOPED_TRACE(stored);
         fs::remove(rig_.logFile());
         rig_.store("Log", stored);
-        rig_.window.LoadSettings();
+        rig_.window.loadSettings();
         rig_.window.updateNowButton.click();
         EXPECT_EQ(rig_.window.logCheckBox.value() == 1, fs::exists(rig_.logFile()));
     }

@@ -27,22 +27,22 @@ class NotifyIconTest : public ::testing::Test {
 TEST_F(NotifyIconTest, AcceptedAndRefusedIconsReportNothing) {
     std::vector<std::string> calls;
     tray.onCall = [&](const std::string& call) { calls.push_back(call); };
-    EXPECT_TRUE(notifyIcon.AddTrayIcon(std::string(70, 'V')));
+    EXPECT_TRUE(notifyIcon.addTrayIcon(std::string(70, 'V')));
     EXPECT_EQ(calls, std::vector<std::string>{"add:" + std::string(63, 'V')});
-    EXPECT_TRUE(notifyIcon.DeleteTrayIcon());
+    EXPECT_TRUE(notifyIcon.deleteTrayIcon());
 
     tray.behaviour = ScriptedTray::Behaviour::Refuse;
-    EXPECT_FALSE(notifyIcon.AddTrayIcon("Velmora"));
-    EXPECT_FALSE(notifyIcon.DeleteTrayIcon());
+    EXPECT_FALSE(notifyIcon.addTrayIcon("Velmora"));
+    EXPECT_FALSE(notifyIcon.deleteTrayIcon());
     EXPECT_TRUE(notifier.notices.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "velmora.log"));
 }
 
 TEST_F(NotifyIconTest, RunTimeErrorsAreReportedInBoxAndLogAndGiveFalse) {
     tray.behaviour = ScriptedTray::Behaviour::ThrowSystemError;
-    EXPECT_FALSE(notifyIcon.AddTrayIcon("Velmora"));
+    EXPECT_FALSE(notifyIcon.addTrayIcon("Velmora"));
     tray.behaviour = ScriptedTray::Behaviour::ThrowOther;
-    EXPECT_FALSE(notifyIcon.DeleteTrayIcon());
+    EXPECT_FALSE(notifyIcon.deleteTrayIcon());
 
     const std::string first =
         "ERROR #" + std::to_string(ENOMEM) + " : " + std::generic_category().message(ENOMEM);

@@ -56,18 +56,18 @@ class RecordingBackend final : public RegistryBackend {
 class MainWindowTest : public ::testing::Test {
   protected:
     void storeSetting(const std::string& name, const std::string& text) {
-        reg.RegWriteValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name, text);
+        reg.writeValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name, text);
         backend.changes.clear();
     }
     std::string storedSetting(const std::string& name) {
-        return reg.RegReadValue(RootKey::CurrentUser, SettingsStore::SettingsKeyPath(), name);
+        return reg.readValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name);
     }
     std::string startupEntry(const std::string& name) {
-        return reg.RegReadValue(RootKey::LocalMachine, kRunKeyPath, name);
+        return reg.readValue(RootKey::LocalMachine, kRunKeyPath, name);
     }
     // Loaded from the store and shown, as the user sees it after opening the settings.
     void loadAndShow() {
-        window.LoadSettings();
+        window.loadSettings();
         window.setWindowState(WindowState::Normal);
         window.setVisible(true);
     }
@@ -94,7 +94,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, FirstStartWithNothingStoredShowsTheDefaults) {
-    window.LoadSettings();
+    window.loadSettings();
 
     EXPECT_TRUE(window.flavourOptions[0].value());
     EXPECT_FALSE(window.flavourOptions[1].value());
@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, StoredFlavourAndIntervalAreShownWithoutUnappliedChanges) 
     storeSetting("Interval", "24");
     storeSetting("Auto", "1");
     storeSetting("Log", "1");
-    window.LoadSettings();
+    window.loadSettings();
 
     EXPECT_TRUE(window.flavourOptions[1].value());
     EXPECT_FALSE(window.flavourOptions[0].value());
@@ -133,7 +133,7 @@ TEST_F(MainWindowTest, StoredValuesOutsideTheWindowsRangesLoadAsSoundValues) {
         {"150", "99"}, {"0", "1"}, {"-5", "1"}, {"70000", "1"}, {"-70000", "1"}, {"abc", "1"}};
     for (const auto& [stored, shown] : intervals) {
         storeSetting("Interval", stored);
-        window.LoadSettings();
+        window.loadSettings();
         EXPECT_EQ(window.intervalBox.text(), shown) << stored;
         EXPECT_EQ(window.intervalScrollBar.value(), 100 - std::stoi(shown)) << stored;
         EXPECT_FALSE(window.applyButton.enabled()) << stored;
@@ -142,7 +142,7 @@ TEST_F(MainWindowTest, StoredValuesOutsideTheWindowsRangesLoadAsSoundValues) {
     storeSetting("IUP", "2");
     storeSetting("Auto", "-1");
     storeSetting("Run", "2");
-    window.LoadSettings();
+    window.loadSettings();
     EXPECT_TRUE(window.flavourOptions[0].value());
     EXPECT_EQ(window.flavourLabel.tag(), "0");
     EXPECT_EQ(window.autoUpdateCheckBox.value(), 0);
@@ -333,7 +333,7 @@ TEST_F(MainWindowTest, AnIntervalConfirmedWithoutLeavingTheTextIsValidatedBefore
     typeInterval("150");
     window.okButton.click();  // Enter: the focus stays in the text box
     EXPECT_EQ(storedSetting("Interval"), "99");
-    window.LoadSettings();
+    window.loadSettings();
     EXPECT_EQ(window.intervalBox.text(), "99");
 
     loadAndShow();
@@ -381,7 +381,7 @@ TEST_F(MainWindowTest, ClosingWhileARunHasLockedTheWindowDiscardsEditsAndKeepsTh
 
     // Unlocking as a run ends restores the interval controls from autoUpdateCheckBox.
     window.autoUpdateCheckBox.setEnabled(true);
-    window.ApplyAutoUpdateState();
+    window.applyAutoUpdateState();
     EXPECT_TRUE(intervalControlsEnabled(true));
 }
 
@@ -391,7 +391,7 @@ TEST_F(MainWindowTest, TheStartupEntryFollowsTheExecutablesCurrentName) {
     window.applyButton.click();
 
     SettingsWindow renamed(store, reg, "/", "renamed");
-    renamed.LoadSettings();
+    renamed.loadSettings();
     renamed.logCheckBox.setValue(1);
     renamed.onApplyClicked();
     EXPECT_EQ(startupEntry("renamed"), "/renamed");
