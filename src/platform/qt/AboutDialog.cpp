@@ -33,10 +33,10 @@ AboutDialog::AboutDialog(QWidget* parent)
 
     const QIcon icon = programIcon();
     setWindowIcon(icon);
-    auto* picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(twipsRect(240, 240, 540, 540));
-    picIcon->setPixmap(icon.pixmap(picIcon->size()));
+    auto* iconLabel = new QLabel(this);
+    iconLabel->setObjectName(QStringLiteral("iconLabel"));
+    iconLabel->setGeometry(twipsRect(240, 240, 540, 540));
+    iconLabel->setPixmap(icon.pixmap(iconLabel->size()));
 
     addLabel("titleLabel", state_.titleLabel(), 960, 240);
     addLabel("versionLabel", state_.versionLabel(), 960, 600);

@@ -45,7 +45,7 @@ TEST_F(AboutDialogTest, ShowsCaptionTitleVersionAndOurOwnLines) {
     EXPECT_TRUE(labelText(box, "copyrightLabel").contains("Tessaloy"));
     EXPECT_FALSE(labelText(box, "descriptionLabel").isEmpty());
     EXPECT_FALSE(box.windowIcon().isNull());
-    const auto* picture = box.findChild<QLabel*>(QStringLiteral("picIcon"));
+    const auto* picture = box.findChild<QLabel*>(QStringLiteral("iconLabel"));
     ASSERT_NE(picture, nullptr);
     EXPECT_FALSE(picture->pixmap().isNull());
 }
@@ -59,7 +59,8 @@ TEST_F(AboutDialogTest, LaysOutTheControlsAtTheirPlacesInAFixedCentredBox) {
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(box.parentWidget(), nullptr);
 
-    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("picIcon"))->geometry(), QRect(16, 16, 36, 36));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("iconLabel"))->geometry(),
+              QRect(16, 16, 36, 36));
     EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("titleLabel"))->pos(), QPoint(64, 16));
     EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("versionLabel"))->pos(), QPoint(64, 40));
     EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("copyrightLabel"))->pos(), QPoint(64, 64));
