@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     } counter;
     velmora::CurlFetcher fetcher;
     const auto start = std::chrono::steady_clock::now();
-    const velmora::FetchStatus status = fetcher.fetch(argv[1], "", std::uint64_t{4} << 30, counter);
+    const velmora::FetchStatus status = fetcher.fetch(argv[1], std::uint64_t{4} << 30, counter);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     std::printf("bytes %zu fetch_seconds %.4f\n", counter.count, took.count());
     return status == velmora::FetchStatus::Complete && counter.count == expected ? 0 : 1;

@@ -25,7 +25,7 @@ using velmora::fuzz::check;
 class BodyFetcher final : public velmora::HttpFetcher {
   public:
     explicit BodyFetcher(std::string_view body) : body_(body) {}
-    velmora::FetchStatus fetch(const std::string&, const std::string&, std::uint64_t,
+    velmora::FetchStatus fetch(const std::string&, std::uint64_t,
                                velmora::BodyReceiver& receiver) override {
         receiver.receive({reinterpret_cast<const std::uint8_t*>(body_.data()), body_.size()});
         return velmora::FetchStatus::Complete;

@@ -35,11 +35,10 @@ class HttpFetcher {
   public:
     virtual ~HttpFetcher() = default;
 
-    // Hands the body to `receiver` as it arrives. A body announced or found to be larger
-    // than `maxBytes` is Failed. An empty `proxyServer` means the environment's proxy
-    // settings.
-    virtual FetchStatus fetch(const std::string& sourceUrl, const std::string& proxyServer,
-                              std::uint64_t maxBytes, BodyReceiver& receiver) = 0;
+    // Hands the body to `receiver` as it arrives, through the system's proxy settings. A
+    // body announced or found to be larger than `maxBytes` is Failed.
+    virtual FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                              BodyReceiver& receiver) = 0;
 
     // Ends a fetch in progress on another thread as Cancelled, within about a second, and
     // every later one at once: the program is ending. Safe to call from any thread.
@@ -49,7 +48,7 @@ class HttpFetcher {
     // The whole body in memory: its byte count when it arrived whole and is not empty,
     // with `received` holding exactly those bytes; otherwise 0 and `received` empty.
     std::size_t fetchWhole(const std::string& sourceUrl, ByteBuffer& received,
-                           const std::string& proxyServer, std::size_t maxBytes) {
+                           std::size_t maxBytes) {
         class Collector final : public BodyReceiver {
           public:
             explicit Collector(ByteBuffer& target) : target_(target) {}
@@ -63,7 +62,7 @@ class HttpFetcher {
         };
         received.clear();
         Collector collector(received);
-        if (fetch(sourceUrl, proxyServer, maxBytes, collector) != FetchStatus::Complete) {
+        if (fetch(sourceUrl, maxBytes, collector) != FetchStatus::Complete) {
             received.clear();
         }
         return received.size();

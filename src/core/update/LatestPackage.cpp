@@ -45,7 +45,7 @@ std::optional<PublishedPackage> LatestPackageFinder::lookUp(Flavour flavour, boo
                                                             bool writeToLog) {
     const std::string url = hashListUrl();
     ByteBuffer received;
-    const std::size_t length = fetcher_.fetchWhole(url, received, "", kListLimitBytes);
+    const std::size_t length = fetcher_.fetchWhole(url, received, kListLimitBytes);
     if (length == 0) {
         // Nothing is reported while the program ends.
         if (!fetcher_.cancelled()) {

@@ -151,8 +151,7 @@ UpdateOutcome UpdateRun::runSteps(const UpdateRunInputs& inputs, const std::stri
     const std::string fileName =
         latest->name + "-" + std::string(flavourText(inputs.flavour)) + ".exe";
     PackageDownload download(packageFile_, fileName, procedures_.startDigest());
-    const FetchStatus fetched =
-        fetcher_.fetch(baseUrl + fileName, "", kPackageLimitBytes, download);
+    const FetchStatus fetched = fetcher_.fetch(baseUrl + fileName, kPackageLimitBytes, download);
     if (fetched == FetchStatus::Cancelled) {
         return UpdateOutcome::Interrupted;
     }

@@ -176,21 +176,12 @@ bool set(CURL* handle, CURLoption option, Value value) {
     return curl_easy_setopt(handle, option, value) == CURLE_OK;
 }
 
-bool applyProxyChoice(CURL* handle, const std::string& proxyServer) {
-    if (proxyServer.empty()) {
-        // Left unset so that libcurl reads http_proxy and no_proxy from the environment.
-        return true;
-    }
-    // An explicit proxy has no bypass list: the empty list also overrides no_proxy.
-    return set(handle, CURLOPT_PROXY, proxyServer.c_str()) && set(handle, CURLOPT_NOPROXY, "");
-}
-
 }  // namespace
 
 CurlFetcher::CurlFetcher(FetchTimeouts timeouts) : timeouts_(timeouts) {}
 
-FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, const std::string& proxyServer,
-                               std::uint64_t maxBytes, BodyReceiver& receiver) {
+FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                               BodyReceiver& receiver) {
     if (cancelled_) {
         return FetchStatus::Cancelled;
     }
@@ -223,8 +214,8 @@ FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, const std::string& 
         set(curl, CURLOPT_PREREQFUNCTION, &TransferWatch::onConnected) &&
         set(curl, CURLOPT_PREREQDATA, &watch) &&
         set(curl, CURLOPT_XFERINFOFUNCTION, &TransferWatch::onProgress) &&
-        set(curl, CURLOPT_XFERINFODATA, &watch) && set(curl, CURLOPT_NOPROGRESS, 0L) &&
-        applyProxyChoice(curl, proxyServer);
+        set(curl, CURLOPT_XFERINFODATA, &watch) && set(curl, CURLOPT_NOPROGRESS, 0L);
+    // No proxy is set here, so that libcurl reads http_proxy and no_proxy from the environment.
     if (!configured) {
         return FetchStatus::Failed;
     }

@@ -20,15 +20,15 @@ struct FetchTimeouts {
 };
 
 // HttpFetcher over libcurl: one easy handle per call, user agent "wininet", no cache on
-// the way, redirects followed between http and https URLs only. Without an explicit proxy
-// libcurl's own environment handling applies (http_proxy, no_proxy).
+// the way, redirects followed between http and https URLs only, the proxy as the
+// environment says (http_proxy, no_proxy).
 class CurlFetcher final : public HttpFetcher {
   public:
     // The program always runs with the default time-outs; tests shorten them.
     explicit CurlFetcher(FetchTimeouts timeouts = {});
 
-    FetchStatus fetch(const std::string& sourceUrl, const std::string& proxyServer,
-                      std::uint64_t maxBytes, BodyReceiver& receiver) override;
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                      BodyReceiver& receiver) override;
     void cancel() override { cancelled_ = true; }
     bool cancelled() const override { return cancelled_; }
 

@@ -16,22 +16,22 @@ namespace velmora {
 EventLoopFetcher::EventLoopFetcher(HttpFetcher& inner, EventLoopWait& events)
     : inner_(inner), events_(events) {}
 
-FetchStatus EventLoopFetcher::fetch(const std::string& sourceUrl, const std::string& proxyServer,
-                                    std::uint64_t maxBytes, BodyReceiver& receiver) {
+FetchStatus EventLoopFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                                    BodyReceiver& receiver) {
     if (inner_.cancelled()) {
         return FetchStatus::Cancelled;
     }
     const UniqueFd done(::eventfd(0, EFD_CLOEXEC));
     if (!done) {
         // Without a descriptor to wait on, the fetch holds this thread instead.
-        return inner_.fetch(sourceUrl, proxyServer, maxBytes, receiver);
+        return inner_.fetch(sourceUrl, maxBytes, receiver);
     }
     FetchStatus status = FetchStatus::Failed;
     std::exception_ptr failure;
     {
         auto work = [&] {
             try {
-                status = inner_.fetch(sourceUrl, proxyServer, maxBytes, receiver);
+                status = inner_.fetch(sourceUrl, maxBytes, receiver);
             } catch (...) {
                 failure = std::current_exception();
             }

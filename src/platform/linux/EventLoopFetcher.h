@@ -14,8 +14,8 @@ class EventLoopFetcher final : public HttpFetcher {
   public:
     EventLoopFetcher(HttpFetcher& inner, EventLoopWait& events);
 
-    FetchStatus fetch(const std::string& sourceUrl, const std::string& proxyServer,
-                      std::uint64_t maxBytes, BodyReceiver& receiver) override;
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                      BodyReceiver& receiver) override;
     void cancel() override { inner_.cancel(); }
     bool cancelled() const override { return inner_.cancelled(); }
 

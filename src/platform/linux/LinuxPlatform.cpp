@@ -26,9 +26,9 @@ class LinuxFetcher final : public HttpFetcher {
           reported_(curl_, progressLine_),
           served_(reported_, events) {}
 
-    FetchStatus fetch(const std::string& sourceUrl, const std::string& proxyServer,
-                      std::uint64_t maxBytes, BodyReceiver& receiver) override {
-        return served_.fetch(sourceUrl, proxyServer, maxBytes, receiver);
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                      BodyReceiver& receiver) override {
+        return served_.fetch(sourceUrl, maxBytes, receiver);
     }
     void cancel() override { served_.cancel(); }
     bool cancelled() const override { return served_.cancelled(); }

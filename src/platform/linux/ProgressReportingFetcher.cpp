@@ -53,12 +53,11 @@ class ProgressScope {
 ProgressReportingFetcher::ProgressReportingFetcher(HttpFetcher& inner, TerminalProgress& progress)
     : inner_(inner), progress_(progress) {}
 
-FetchStatus ProgressReportingFetcher::fetch(const std::string& sourceUrl,
-                                            const std::string& proxyServer, std::uint64_t maxBytes,
+FetchStatus ProgressReportingFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
                                             BodyReceiver& receiver) {
     const ProgressScope shown(progress_, lastPathPart(sourceUrl));
     CountingReceiver counting(receiver, progress_);
-    return inner_.fetch(sourceUrl, proxyServer, maxBytes, counting);
+    return inner_.fetch(sourceUrl, maxBytes, counting);
 }
 
 }  // namespace velmora

@@ -31,7 +31,6 @@ struct FakeResponse {
 // A fetch as the fake saw it.
 struct FakeRequest {
     std::string url;
-    std::string proxyServer;
     std::uint64_t maxBytes = 0;
 };
 
@@ -39,9 +38,9 @@ struct FakeRequest {
 // A URL without an answer fails as an unreachable host does.
 class FakeHttpFetcher final : public HttpFetcher {
   public:
-    FetchStatus fetch(const std::string& sourceUrl, const std::string& proxyServer,
-                      std::uint64_t maxBytes, BodyReceiver& receiver) override {
-        requests.push_back({sourceUrl, proxyServer, maxBytes});
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                      BodyReceiver& receiver) override {
+        requests.push_back({sourceUrl, maxBytes});
         if (cancelled_) {
             return FetchStatus::Cancelled;
         }
