@@ -68,7 +68,7 @@ class Resident {
     EventLog log_{platform_.logDestinations(), notifier_, platform_.localClock()};
     Reg reg_{platform_.registry(), log_};
     SettingsStore store_{reg_, SettingsWindowControls::kIntervalMinimum};
-    SettingsWindow window_{store_, reg_, platform_.executable().path,
+    SettingsWindow window_{store_, reg_, platform_.autostart(), platform_.executable().path,
                            platform_.executable().exeName};
     std::unique_ptr<SettingsWindowView> view_;
     QtEventLoopWait events_;

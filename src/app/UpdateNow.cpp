@@ -39,7 +39,7 @@ int runUpdateNow(ProgressDisplay progress) {
                  platform->localClock());
     Reg reg(platform->registry(), log);
     SettingsStore store(reg, SettingsWindowControls::kIntervalMinimum);
-    SettingsWindow window(store, reg, executable.path, executable.exeName);
+    SettingsWindow window(store, reg, platform->autostart(), executable.path, executable.exeName);
 
     // A request to end stops a download or the installer wait like the tray's exit item.
     const std::unique_ptr<EndRequests> endRequests = platform->watchEndRequests();

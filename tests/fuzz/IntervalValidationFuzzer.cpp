@@ -8,6 +8,7 @@
 
 #include "FuzzCheck.h"
 #include "log/EventLog.h"
+#include "ports/Autostart.h"
 #include "ports/Notifier.h"
 #include "ports/RegistryBackend.h"
 #include "settings/NumericText.h"
@@ -45,6 +46,15 @@ class OneTextBackend final : public velmora::RegistryBackend {
     std::string stored_;
 };
 
+// Start-up entries taken and forgotten.
+class ForgettingAutostart final : public velmora::Autostart {
+  public:
+    velmora::RegStatus enable(const std::string&, const std::string&) override {
+        return velmora::RegStatus::Success;
+    }
+    velmora::RegStatus disable(const std::string&) override { return velmora::RegStatus::Success; }
+};
+
 class SilentNotifier final : public velmora::Notifier {
   public:
     void showNotice(const std::string&) override {}
@@ -72,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OneTextBackend backend(text);
     velmora::Reg reg(backend, log);
     velmora::SettingsStore store(reg, 1);
-    velmora::SettingsWindow window(store, reg, "/opt/velmora", "velmora");
+    ForgettingAutostart autostart;
+    velmora::SettingsWindow window(store, reg, autostart, "/opt/velmora", "velmora");
 
     window.loadSettings();
     checkSoundInterval(window);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "linux/DesktopAutostart.h"
 #include "linux/PosixRegistryBackend.h"
 #include "log/EventLog.h"
 #include "settings/Reg.h"
@@ -13,7 +14,8 @@
 
 namespace velmora::test {
 
-// The program's settings in a registry of their own under a temporary folder, with the log
+// The program's settings in a registry of their own under a temporary folder, the start-up
+// entries there too, with the log
 // file beside them and every notice recorded. Header-only, for targets that link the
 // platform adapters.
 struct TempSettings {
@@ -31,6 +33,7 @@ struct TempSettings {
                  test::fixedTime};
     PosixRegistryBackend backend{dir / "config"};
     Reg reg{backend, log};
+    DesktopAutostart autostart{dir / "config" / "autostart"};
     SettingsStore settings{reg, SettingsWindowControls::kIntervalMinimum};
 };
 

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "linux/DesktopAutostart.h"
 #include "linux/LocalTime.h"
 #include "linux/PosixRegistryBackend.h"
 #include "linux/StdoutNotifier.h"
@@ -57,10 +58,11 @@ int shootSettingsWindow(const QString& output) {
     for (const auto& [name, text] :
          {std::pair{"IUP", "1"}, {"Auto", "1"}, {"Interval", "24"}, {"Log", "1"}}) {
         reg.writeValue(velmora::RootKey::CurrentUser, velmora::SettingsStore::settingsKeyPath(),
-                          name, text);
+                       name, text);
     }
     velmora::SettingsStore store(reg, velmora::SettingsWindowControls::kIntervalMinimum);
-    velmora::SettingsWindow window(store, reg, "/usr/bin", "velmora");
+    velmora::DesktopAutostart autostart(root / "config" / "autostart");
+    velmora::SettingsWindow window(store, reg, autostart, "/usr/bin", "velmora");
     window.vendorFrame.setCaption(velmora::packageBaseUrl());
     window.installedVersionLabel.setCaption("2004/11/14 rev. 17");
     window.latestPackageLabel.setCaption("2004/11/20 rev. 3");

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "log/EventLog.h"
+#include "ports/Autostart.h"
 #include "ports/Clock.h"
 #include "ports/DigestLibrary.h"
 #include "ports/EndRequests.h"
@@ -36,6 +37,8 @@ class Platform {
     virtual LogDestinations logDestinations() const = 0;
     virtual LocalClock localClock() const = 0;
     virtual RegistryBackend& registry() = 0;
+    // The programs the user's session starts.
+    virtual Autostart& autostart() = 0;
     virtual const SpecialFolders& specialFolders() const = 0;
     virtual DigestLibrary& digests() = 0;
     virtual PackageFile& packageFile() = 0;

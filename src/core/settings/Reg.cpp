@@ -62,18 +62,19 @@ void Reg::reportUnreadableStore(RootKey root) {
 
 bool Reg::writeValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                      const std::string& data) {
-    try {
+    return makeChange([&] {
         const RegistryValue value{kRegSz, data + '\0'};
-        return backend_.setValue(root, keyPath, valueName, value) == RegStatus::Success;
-    } catch (...) {
-        reportRunTimeError(std::current_exception());
-        return false;
-    }
+        return backend_.setValue(root, keyPath, valueName, value);
+    });
 }
 
 bool Reg::deleteValue(RootKey root, const std::string& keyPath, const std::string& valueName) {
+    return makeChange([&] { return backend_.deleteValue(root, keyPath, valueName); });
+}
+
+bool Reg::makeChange(const std::function<RegStatus()>& change) {
     try {
-        return backend_.deleteValue(root, keyPath, valueName) == RegStatus::Success;
+        return change() == RegStatus::Success;
     } catch (...) {
         reportRunTimeError(std::current_exception());
         return false;

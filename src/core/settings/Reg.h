@@ -1,14 +1,14 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "log/EventLog.h"
+#include "ports/RegistryBackend.h"
 #include "ports/RootKey.h"
 
 namespace velmora {
-
-class RegistryBackend;
 
 // The only place the program touches the registry. Each call opens one key, does one thing
 // with one string value and closes the key again. Status answers of the store (a missing
@@ -31,6 +31,9 @@ class Reg {
                     const std::string& data);
     // True when the value existed and was deleted; a missing key path is created first.
     bool deleteValue(RootKey root, const std::string& keyPath, const std::string& valueName);
+    // Makes a change to a store that answers as the registry does, such as the session's
+    // start-up entries: true on Success, and a run-time failure is reported as a write's is.
+    bool makeChange(const std::function<RegStatus()>& change);
 
   private:
     void reportRunTimeError(const std::exception_ptr& failure);

@@ -42,7 +42,8 @@ class LinuxFetcher final : public HttpFetcher {
 
 }  // namespace
 
-LinuxPlatform::LinuxPlatform() : registry_(xdgConfigHome()) {}
+LinuxPlatform::LinuxPlatform()
+    : registry_(xdgConfigHome()), autostart_(xdgConfigHome() / "autostart") {}
 
 std::unique_ptr<SingleInstance> LinuxPlatform::claimSingleInstance() {
     return std::make_unique<InstanceLock>(instanceLockFolders());

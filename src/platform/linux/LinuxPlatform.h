@@ -1,6 +1,7 @@
 #pragma once
 
 #include "curl/CurlFetcher.h"
+#include "linux/DesktopAutostart.h"
 #include "linux/ExecutableInfo.h"
 #include "linux/LinuxSpecialFolders.h"
 #include "linux/PosixPackageFile.h"
@@ -24,6 +25,7 @@ class LinuxPlatform final : public Platform {
     LogDestinations logDestinations() const override;
     LocalClock localClock() const override;
     RegistryBackend& registry() override { return registry_; }
+    Autostart& autostart() override { return autostart_; }
     const SpecialFolders& specialFolders() const override { return folders_; }
     DigestLibrary& digests() override { return digests_; }
     PackageFile& packageFile() override { return packageFile_; }
@@ -39,6 +41,7 @@ class LinuxPlatform final : public Platform {
   private:
     ExecutableInfo executable_ = currentExecutable();
     PosixRegistryBackend registry_;
+    DesktopAutostart autostart_;
     LinuxSpecialFolders folders_;
     OpenSslDigestLibrary digests_;
     PosixPackageFile packageFile_;

@@ -2,15 +2,13 @@
 
 #include <filesystem>
 
-#include "linux/AutostartRunKey.h"
 #include "linux/RegFileStore.h"
 #include "ports/RegistryBackend.h"
 
 namespace velmora {
 
 // The registry kept in files under the user's configuration folder:
-// <config>/velmora/registry/HKEY_CURRENT_USER.reg and HKEY_LOCAL_MACHINE.reg, except the
-// machine's Run key, which is the autostart folder <config>/autostart/.
+// <config>/velmora/registry/HKEY_CURRENT_USER.reg and HKEY_LOCAL_MACHINE.reg.
 class PosixRegistryBackend final : public RegistryBackend {
   public:
     // `configHome` is normally xdgConfigHome().
@@ -25,15 +23,11 @@ class PosixRegistryBackend final : public RegistryBackend {
                           const std::string& valueName) override;
     std::string storeLocation(RootKey root) const override;
 
-    static constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
   private:
     const RegFileStore* storeFor(RootKey root) const;
-    bool isRunKey(RootKey root, const std::string& keyPath) const;
 
     RegFileStore currentUser_;
     RegFileStore localMachine_;
-    AutostartRunKey runKey_;
 };
 
 }  // namespace velmora

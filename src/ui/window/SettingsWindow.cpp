@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "ports/Autostart.h"
 #include "settings/NumericText.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
@@ -27,9 +28,13 @@ std::string checkText(const CheckBox& box) {
 
 }  // namespace
 
-SettingsWindow::SettingsWindow(SettingsStore& store, Reg& reg, std::string appPath,
-                               std::string exeName)
-    : store_(store), reg_(reg), appPath_(std::move(appPath)), exeName_(std::move(exeName)) {
+SettingsWindow::SettingsWindow(SettingsStore& store, Reg& reg, Autostart& autostart,
+                               std::string appPath, std::string exeName)
+    : store_(store),
+      reg_(reg),
+      autostart_(autostart),
+      appPath_(std::move(appPath)),
+      exeName_(std::move(exeName)) {
     autoUpdateCheckBox.onClick = [this] { onAutoUpdateClicked(); };
     logCheckBox.onClick = [this] { onLogClicked(); };
     startWithSessionCheckBox.onClick = [this] { onStartWithSessionClicked(); };
@@ -121,9 +126,9 @@ void SettingsWindow::onApplyClicked() {
     reg_.writeValue(RootKey::CurrentUser, keyPath, "Remove", checkText(keepPackagesCheckBox));
     reg_.writeValue(RootKey::CurrentUser, keyPath, "Run", checkText(startWithSessionCheckBox));
     if (startWithSessionCheckBox.value() == 1) {
-        reg_.writeValue(RootKey::LocalMachine, kRunKeyPath, exeName_, startupEntryData());
+        reg_.makeChange([this] { return autostart_.enable(exeName_, startupEntryData()); });
     } else {
-        reg_.deleteValue(RootKey::LocalMachine, kRunKeyPath, exeName_);
+        reg_.makeChange([this] { return autostart_.disable(exeName_); });
     }
     applyButton.setEnabled(false);
 }

@@ -7,11 +7,9 @@
 
 namespace velmora {
 
+class Autostart;
 class Reg;
 class SettingsStore;
-
-// The key of the machine-wide start-up entries and where the entry of this program is kept.
-inline constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // The settings window: its controls (the program's working copy of the settings) and the
 // rules that tie them together. Edits live on the controls until Apply or OK stores them;
@@ -19,8 +17,9 @@ inline constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\Curren
 class SettingsWindow : public SettingsWindowControls {
   public:
     // `appPath` and `exeName` name the running executable: the folder it lies in and its
-    // file name, which are the start-up entry's data and its value name.
-    SettingsWindow(SettingsStore& store, Reg& reg, std::string appPath, std::string exeName);
+    // file name, which are the start-up entry's command and its name in `autostart`.
+    SettingsWindow(SettingsStore& store, Reg& reg, Autostart& autostart, std::string appPath,
+                   std::string exeName);
     SettingsWindow(const SettingsWindow&) = delete;
     SettingsWindow& operator=(const SettingsWindow&) = delete;
 
@@ -52,7 +51,7 @@ class SettingsWindow : public SettingsWindowControls {
     // as it stands (applied or not) and the installed version shown.
     UpdateRunInputs updateRunInputs();
 
-    // The start-up entry's value name and data for this executable.
+    // The start-up entry's name and command for this executable.
     const std::string& startupEntryName() const { return exeName_; }
     std::string startupEntryData() const;
 
@@ -62,6 +61,7 @@ class SettingsWindow : public SettingsWindowControls {
 
     SettingsStore& store_;
     Reg& reg_;
+    Autostart& autostart_;
     std::string appPath_;
     std::string exeName_;
 };

@@ -99,7 +99,7 @@ class FakeUpdateRunRig : public FakeSettings {
         return states;
     }
 
-    SettingsWindow window{settings, reg, dir.path().string(), "velmora"};
+    SettingsWindow window{settings, reg, autostart, dir.path().string(), "velmora"};
     FakeHttpFetcher fetcher;
     FakeDigestLibrary digests;
     FakePackageFile packageFile;

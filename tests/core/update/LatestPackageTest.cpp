@@ -41,7 +41,8 @@ class LatestPackageTest : public ::testing::Test {
 
     test::FakeSettings temp;
     test::RecordingNotifier& notifier = temp.notifier;
-    SettingsWindow window{temp.settings, temp.reg, temp.dir.path().string(), "velmora"};
+    SettingsWindow window{temp.settings, temp.reg, temp.autostart, temp.dir.path().string(),
+                          "velmora"};
     test::FakeHttpFetcher fetcher;
     LatestPackageFinder finder{fetcher, temp.log};
 };

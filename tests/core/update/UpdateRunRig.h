@@ -157,7 +157,7 @@ class UpdateRunRig : public TempSettings {
     ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
     ScopedWorkingDirectory cwd{
         (std::filesystem::create_directories(dir / "downloads"), dir / "downloads")};
-    SettingsWindow window{settings, reg, dir.path().string(), "velmora"};
+    SettingsWindow window{settings, reg, autostart, dir.path().string(), "velmora"};
     CurlFetcher fetcher{{std::chrono::milliseconds(3000), std::chrono::seconds(10)}};
     OpenSslDigestLibrary digests;
     PosixPackageFile packageFile;

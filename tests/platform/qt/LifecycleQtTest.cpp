@@ -28,7 +28,8 @@ class MainFormQtTest : public ::testing::Test {
   protected:
     test::QtTestApplication app;
     test::TempSettings settings;
-    SettingsWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
+    SettingsWindow window{settings.settings, settings.reg, settings.autostart,
+                          settings.dir.path().string(), "velmora"};
     std::unique_ptr<SettingsWindowView> view;
     TrayMenu menu{[this](TrayCommand command) { trayLogic.onMenuCommand(command); }};
     QtShellWindows windows{window, [this]() -> QWidget& { return settingsView(); }, menu};
@@ -42,7 +43,7 @@ class MainFormQtTest : public ::testing::Test {
                     .installedDefinitions = [] { return std::string(); },
                     .findLatestPackage =
                         [](const bool&, const bool&) { return std::optional<PublishedPackage>(); },
-                    .endProgram = [this] { calls.push_back("end"); }}};
+                    .endProgram = [this] { calls.emplace_back("end"); }}};
     TrayIconLogic trayLogic{windows, [this] { form.unload(UnloadMode::Code); }};
 
     void SetUp() override {

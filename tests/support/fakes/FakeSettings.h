@@ -8,13 +8,14 @@
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
+#include "support/fakes/FakeAutostart.h"
 #include "support/fakes/FakeRegistryBackend.h"
 #include "window/SettingsWindowControls.h"
 
 namespace velmora::test {
 
-// The program's settings in an in-memory registry, with the log file in a temporary folder
-// and every notice recorded.
+// The program's settings in an in-memory registry and start-up entries, with the log file in a
+// temporary folder and every notice recorded.
 struct FakeSettings {
     void store(const std::string& name, const std::string& text) {
         reg.writeValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name, text);
@@ -30,6 +31,7 @@ struct FakeSettings {
                  test::fixedTime};
     FakeRegistryBackend backend;
     Reg reg{backend, log};
+    FakeAutostart autostart;
     SettingsStore settings{reg, SettingsWindowControls::kIntervalMinimum};
 };
 

@@ -22,14 +22,15 @@ class MainFormTest : public ::testing::Test {
   protected:
     test::FakeSettings settings;
     std::filesystem::path logFile = settings.dir / "velmora.log";
-    SettingsWindow window{settings.settings, settings.reg, settings.dir.path().string(), "velmora"};
+    SettingsWindow window{settings.settings, settings.reg, settings.autostart,
+                          settings.dir.path().string(), "velmora"};
     test::ScriptedTrayIcon tray;
     NotifyIcon notifyIcon{tray, settings.log};
     test::RecordingShellWindows windows;
 
     Calls calls;
-    bool showBoxSeen = 1;
-    bool writeToLogSeen = 1;
+    bool showBoxSeen = true;
+    bool writeToLogSeen = true;
     Lifecycle form{window, notifyIcon, windows, steps()};
 
     void SetUp() override {

@@ -13,6 +13,7 @@
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
+#include "support/fakes/FakeAutostart.h"
 #include "support/fakes/FakeRegistryBackend.h"
 #include "window/SettingsWindow.h"
 
@@ -62,9 +63,7 @@ class MainWindowTest : public ::testing::Test {
     std::string storedSetting(const std::string& name) {
         return reg.readValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name);
     }
-    std::string startupEntry(const std::string& name) {
-        return reg.readValue(RootKey::LocalMachine, kRunKeyPath, name);
-    }
+    std::string startupEntry(const std::string& name) { return autostart.command(name); }
     // Loaded from the store and shown, as the user sees it after opening the settings.
     void loadAndShow() {
         window.loadSettings();
@@ -90,7 +89,8 @@ class MainWindowTest : public ::testing::Test {
     RecordingBackend backend{files};
     Reg reg{backend, log};
     SettingsStore store{reg, SettingsWindowControls::kIntervalMinimum};
-    SettingsWindow window{store, reg, "/opt/tools", "velmora"};
+    test::FakeAutostart autostart;
+    SettingsWindow window{store, reg, autostart, "/opt/tools", "velmora"};
 };
 
 TEST_F(MainWindowTest, FirstStartWithNothingStoredShowsTheDefaults) {
@@ -292,19 +292,19 @@ TEST_F(MainWindowTest, ApplyWritesAllSixValuesThenTheStartupEntryInOrder) {
 
     window.applyButton.click();
 
-    EXPECT_EQ(backend.changes, (std::vector<std::string>{
-                                   "set IUP=1", "set Auto=1", "set Interval=24", "set Log=0",
-                                   "set Remove=1", "set Run=1", "set velmora=/opt/tools/velmora"}));
+    EXPECT_EQ(backend.changes,
+              (std::vector<std::string>{"set IUP=1", "set Auto=1", "set Interval=24", "set Log=0",
+                                        "set Remove=1", "set Run=1"}));
+    EXPECT_EQ(autostart.changes, std::vector<std::string>{"enable velmora=/opt/tools/velmora"});
     EXPECT_TRUE(window.visible());
     EXPECT_FALSE(window.applyButton.enabled());
     EXPECT_EQ(storedSetting("IUP"), "1");
     EXPECT_EQ(storedSetting("Log"), "0");
     EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
 
-    backend.changes.clear();
     window.startWithSessionCheckBox.setValue(0);
     window.applyButton.click();
-    EXPECT_EQ(backend.changes.back(), "delete velmora");
+    EXPECT_EQ(autostart.changes.back(), "disable velmora");
     EXPECT_EQ(startupEntry("velmora"), "");
     EXPECT_EQ(storedSetting("Run"), "0");
 
@@ -319,7 +319,8 @@ TEST_F(MainWindowTest, OkWithChangesStoresEverythingAndHides) {
     loadAndShow();
     window.startWithSessionCheckBox.setValue(1);
     window.okButton.click();
-    EXPECT_EQ(backend.changes.size(), 7u);
+    EXPECT_EQ(backend.changes.size(), 6u);
+    EXPECT_EQ(autostart.changes.size(), 1u);
     EXPECT_EQ(storedSetting("Run"), "1");
     EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
     EXPECT_FALSE(window.visible());
@@ -345,16 +346,32 @@ TEST_F(MainWindowTest, AnIntervalConfirmedWithoutLeavingTheTextIsValidatedBefore
 }
 
 TEST_F(MainWindowTest, ARefusedWriteNeitherStopsTheOthersNorKeepsApplyEnabled) {
-    backend.refused = {"IUP", "velmora"};
+    backend.refused = {"IUP"};
+    autostart.refused = {"velmora"};
     loadAndShow();
     window.startWithSessionCheckBox.setValue(1);
     window.logCheckBox.setValue(1);
     window.applyButton.click();
-    EXPECT_EQ(backend.changes.size(), 7u);
+    EXPECT_EQ(backend.changes.size(), 6u);
+    EXPECT_EQ(autostart.changes.size(), 1u);
     EXPECT_EQ(storedSetting("IUP"), "");
     EXPECT_EQ(storedSetting("Log"), "1");
     EXPECT_EQ(storedSetting("Run"), "1");
     EXPECT_EQ(startupEntry("velmora"), "");
+    EXPECT_FALSE(window.applyButton.enabled());
+}
+
+TEST_F(MainWindowTest, AStartupEntryTheSystemFailsToChangeIsReportedAsAFailedWriteIs) {
+    autostart.failure = std::errc::no_space_on_device;
+    loadAndShow();
+    window.startWithSessionCheckBox.setValue(1);
+    window.applyButton.click();
+    window.startWithSessionCheckBox.setValue(0);
+    window.applyButton.click();
+    EXPECT_EQ(notifier.notices, std::vector<std::string>(2, "ERROR #28 : No space left on device"));
+    EXPECT_NE(test::readFile(dir / "velmora.log").find("ERROR #28 : No space left on device\r\n"),
+              std::string::npos);
+    EXPECT_EQ(storedSetting("Run"), "0");
     EXPECT_FALSE(window.applyButton.enabled());
 }
 
@@ -390,7 +407,7 @@ TEST_F(MainWindowTest, TheStartupEntryFollowsTheExecutablesCurrentName) {
     window.startWithSessionCheckBox.setValue(1);
     window.applyButton.click();
 
-    SettingsWindow renamed(store, reg, "/", "renamed");
+    SettingsWindow renamed(store, reg, autostart, "/", "renamed");
     renamed.loadSettings();
     renamed.logCheckBox.setValue(1);
     renamed.onApplyClicked();

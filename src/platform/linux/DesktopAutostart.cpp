@@ -1,4 +1,4 @@
-#include "linux/AutostartRunKey.h"
+#include "linux/DesktopAutostart.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,23 +15,16 @@ namespace velmora {
 namespace {
 
 constexpr std::string_view kSuffix = ".desktop";
-constexpr std::size_t kLargestEntry = std::size_t{1024} * 1024;
 constexpr mode_t kEntryMode = 0644;
 
 bool isRefusal(const std::error_code& code) {
     return code == std::errc::permission_denied || code == std::errc::operation_not_permitted;
 }
 
-// A value name becomes a file name, so it must be one.
+// An entry's name becomes a file name, so it must be one.
 bool canBeFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." &&
            name.find_first_of(std::string_view("/\0\r\n", 4)) == std::string::npos;
-}
-
-// A string the Exec line can carry: text with its one terminating NUL.
-bool isCommandText(const RegistryValue& value) {
-    return value.type == kRegSz && !value.data.empty() && value.data.back() == '\0' &&
-           value.data.find('\0') == value.data.size() - 1;
 }
 
 bool mayChange(const std::filesystem::path& folder) {
@@ -41,54 +34,20 @@ bool mayChange(const std::filesystem::path& folder) {
 
 }  // namespace
 
-AutostartRunKey::AutostartRunKey(std::filesystem::path folder) : folder_(std::move(folder)) {}
+DesktopAutostart::DesktopAutostart(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
-RegStatus AutostartRunKey::openKey() const {
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder_, error)) {
-        return isRefusal(error) ? RegStatus::AccessDenied : RegStatus::NotFound;
-    }
-    return mayChange(folder_) ? RegStatus::Success : RegStatus::AccessDenied;
-}
-
-RegStatus AutostartRunKey::queryValue(const std::string& valueName, RegistryValue& value) const {
-    if (const RegStatus status = openKey(); status != RegStatus::Success) {
-        return status;
-    }
-    if (!canBeFileName(valueName)) {
-        return RegStatus::NotFound;
-    }
-    try {
-        const std::filesystem::path entry = findEntry(valueName);
-        const auto text = entry.empty() ? std::nullopt : readRegularFile(entry, kLargestEntry);
-        if (!text) {
-            return RegStatus::NotFound;
-        }
-        const auto command = desktopEntryCommand(*text);
-        if (!command) {
-            return RegStatus::BadDatabase;
-        }
-        value = RegistryValue{kRegSz, *command + '\0'};
-        return RegStatus::Success;
-    } catch (const std::system_error& failure) {
-        return isRefusal(failure.code()) ? RegStatus::AccessDenied : RegStatus::BadDatabase;
-    }
-}
-
-RegStatus AutostartRunKey::setValue(const std::string& valueName,
-                                    const RegistryValue& value) const {
-    if (!canBeFileName(valueName) || !isCommandText(value)) {
+RegStatus DesktopAutostart::enable(const std::string& entryName, const std::string& command) {
+    if (!canBeFileName(entryName) || command.find('\0') != std::string::npos) {
         return RegStatus::InvalidParameter;
     }
     if (const RegStatus status = createFolder(); status != RegStatus::Success) {
         return status;
     }
     try {
-        std::filesystem::path entry = findEntry(valueName);
+        std::filesystem::path entry = findEntry(entryName);
         if (entry.empty()) {
-            entry = folder_ / (valueName + std::string(kSuffix));
+            entry = folder_ / (entryName + std::string(kSuffix));
         }
-        const std::string command = value.data.substr(0, value.data.size() - 1);
         replaceFileAtomically(entry, desktopEntryText(command), kEntryMode);
         return RegStatus::Success;
     } catch (const std::system_error& failure) {
@@ -99,12 +58,12 @@ RegStatus AutostartRunKey::setValue(const std::string& valueName,
     }
 }
 
-RegStatus AutostartRunKey::deleteValue(const std::string& valueName) const {
+RegStatus DesktopAutostart::disable(const std::string& entryName) {
     if (const RegStatus status = createFolder(); status != RegStatus::Success) {
         return status;
     }
     try {
-        const std::filesystem::path entry = canBeFileName(valueName) ? findEntry(valueName) : "";
+        const std::filesystem::path entry = canBeFileName(entryName) ? findEntry(entryName) : "";
         if (entry.empty()) {
             return RegStatus::NotFound;
         }
@@ -123,13 +82,13 @@ RegStatus AutostartRunKey::deleteValue(const std::string& valueName) const {
     }
 }
 
-std::filesystem::path AutostartRunKey::findEntry(const std::string& valueName) const {
+std::filesystem::path DesktopAutostart::findEntry(const std::string& entryName) const {
     std::error_code error;
     for (const auto& item : std::filesystem::directory_iterator(folder_, error)) {
         const std::string name = item.path().filename().string();
         if (name.size() > kSuffix.size() && name.ends_with(kSuffix) &&
             equalsIgnoringAsciiCase(std::string_view(name).substr(0, name.size() - kSuffix.size()),
-                                    valueName)) {
+                                    entryName)) {
             return item.path();
         }
     }
@@ -139,8 +98,8 @@ std::filesystem::path AutostartRunKey::findEntry(const std::string& valueName) c
     return {};
 }
 
-// Writing or deleting creates the key first, as the registry does.
-RegStatus AutostartRunKey::createFolder() const {
+// Enabling and disabling both create the folder first, so it exists once a choice is applied.
+RegStatus DesktopAutostart::createFolder() const {
     try {
         std::filesystem::create_directories(folder_);
     } catch (const std::system_error& failure) {
