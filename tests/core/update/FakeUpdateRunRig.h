@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/update/RigHelpers.h"
 #include "support/fakes/FakeDigestLibrary.h"
 #include "support/fakes/FakeHttpFetcher.h"
 #include "support/fakes/FakePackageFile.h"
@@ -61,11 +62,7 @@ class FakeUpdateRunRig : public FakeSettings {
         fetcher.responses[packageUrl(fileName)] = FakeResponse::ok(body);
     }
     void publish(const std::string& fileName, const std::string& body) {
-        std::string digest = digestOf(body);
-        for (char& c : digest) {
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-        publish(fileName, body, digest);
+        publish(fileName, body, test::listedForm(digestOf(body)));
     }
 
     // What startUp leaves: the installed version shown and the stored settings loaded.
@@ -86,18 +83,7 @@ class FakeUpdateRunRig : public FakeSettings {
         run.updateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
     }
 
-    // "name" or "name(index)" of every control, with its Enabled state.
-    std::map<std::string, bool> enabledStates() {
-        std::map<std::string, bool> states;
-        for (Control* control : window.allControls()) {
-            const std::string key =
-                control->index() < 0
-                    ? control->name()
-                    : control->name() + "(" + std::to_string(control->index()) + ")";
-            states[key] = control->enabled();
-        }
-        return states;
-    }
+    std::map<std::string, bool> enabledStates() { return test::enabledStates(window); }
 
     SettingsWindow window{settings, reg, autostart, dir.path().string(), "velmora"};
     FakeHttpFetcher fetcher;

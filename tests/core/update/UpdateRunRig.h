@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "core/update/RigHelpers.h"
 #include "curl/CurlFetcher.h"
 #include "linux/LinuxSpecialFolders.h"
 #include "linux/PollEventLoopWait.h"
@@ -103,11 +104,7 @@ class UpdateRunRig : public TempSettings {
         server.on(kPackagesPath + fileName, HttpResponse::ok(body));
     }
     void publish(const std::string& fileName, const std::string& body) {
-        std::string digest = digestOf(body);
-        for (char& c : digest) {
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-        publish(fileName, body, digest);
+        publish(fileName, body, test::listedForm(digestOf(body)));
     }
 
     // What startUp leaves: the installed version shown and the stored settings loaded.
@@ -129,18 +126,7 @@ class UpdateRunRig : public TempSettings {
         run.updateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
     }
 
-    // "name" or "name(index)" of every control, with its Enabled state.
-    std::map<std::string, bool> enabledStates() {
-        std::map<std::string, bool> states;
-        for (Control* control : window.allControls()) {
-            const std::string key =
-                control->index() < 0
-                    ? control->name()
-                    : control->name() + "(" + std::to_string(control->index()) + ")";
-            states[key] = control->enabled();
-        }
-        return states;
-    }
+    std::map<std::string, bool> enabledStates() { return test::enabledStates(window); }
 
     std::size_t requestsFor(const std::string& path) const {
         std::size_t count = 0;

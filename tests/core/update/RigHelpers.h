@@ -1,0 +1,31 @@
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <string>
+
+#include "window/SettingsWindowControls.h"
+
+namespace velmora::test {
+
+// A digest as the vendor's list writes it: upper-case hexadecimal.
+inline std::string listedForm(std::string digest) {
+    std::transform(digest.begin(), digest.end(), digest.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return digest;
+}
+
+// "name" or "name(index)" of every control of the window, with its Enabled state.
+inline std::map<std::string, bool> enabledStates(SettingsWindowControls& window) {
+    std::map<std::string, bool> states;
+    for (Control* control : window.allControls()) {
+        const std::string key =
+            control->index() < 0 ? control->name()
+                                 : control->name() + "(" + std::to_string(control->index()) + ")";
+        states[key] = control->enabled();
+    }
+    return states;
+}
+
+}  // namespace velmora::test
