@@ -64,6 +64,10 @@ class MainWindowTest : public ::testing::Test {
         return reg.readValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name);
     }
     std::string startupEntry(const std::string& name) { return autostart.command(name); }
+    // The program's folder and name joined with the platform's own separator.
+    static std::string programIn(const std::string& folder, const std::string& name) {
+        return (std::filesystem::path(folder) / name).string();
+    }
     // Loaded from the store and shown, as the user sees it after opening the settings.
     void loadAndShow() {
         window.loadSettings();
@@ -295,12 +299,13 @@ TEST_F(MainWindowTest, ApplyWritesAllSixValuesThenTheStartupEntryInOrder) {
     EXPECT_EQ(backend.changes,
               (std::vector<std::string>{"set IUP=1", "set Auto=1", "set Interval=24", "set Log=0",
                                         "set Remove=1", "set Run=1"}));
-    EXPECT_EQ(autostart.changes, std::vector<std::string>{"enable velmora=/opt/tools/velmora"});
+    EXPECT_EQ(autostart.changes,
+              std::vector<std::string>{"enable velmora=" + programIn("/opt/tools", "velmora")});
     EXPECT_TRUE(window.visible());
     EXPECT_FALSE(window.applyButton.enabled());
     EXPECT_EQ(storedSetting("IUP"), "1");
     EXPECT_EQ(storedSetting("Log"), "0");
-    EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
+    EXPECT_EQ(startupEntry("velmora"), programIn("/opt/tools", "velmora"));
 
     window.startWithSessionCheckBox.setValue(0);
     window.applyButton.click();
@@ -322,7 +327,7 @@ TEST_F(MainWindowTest, OkWithChangesStoresEverythingAndHides) {
     EXPECT_EQ(backend.changes.size(), 6u);
     EXPECT_EQ(autostart.changes.size(), 1u);
     EXPECT_EQ(storedSetting("Run"), "1");
-    EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
+    EXPECT_EQ(startupEntry("velmora"), programIn("/opt/tools", "velmora"));
     EXPECT_FALSE(window.visible());
     EXPECT_FALSE(window.applyButton.enabled());
 }
@@ -411,13 +416,13 @@ TEST_F(MainWindowTest, TheStartupEntryFollowsTheExecutablesCurrentName) {
     renamed.loadSettings();
     renamed.logCheckBox.setValue(1);
     renamed.onApplyClicked();
-    EXPECT_EQ(startupEntry("renamed"), "/renamed");
-    EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
+    EXPECT_EQ(startupEntry("renamed"), programIn("/", "renamed"));
+    EXPECT_EQ(startupEntry("velmora"), programIn("/opt/tools", "velmora"));
 
     renamed.startWithSessionCheckBox.setValue(0);
     renamed.onApplyClicked();
     EXPECT_EQ(startupEntry("renamed"), "");
-    EXPECT_EQ(startupEntry("velmora"), "/opt/tools/velmora");
+    EXPECT_EQ(startupEntry("velmora"), programIn("/opt/tools", "velmora"));
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+#include "win/WinError.h"
+
+#include <windows.h>
+
+#include "win/WinText.h"
+
+namespace velmora {
+
+std::string describeWinError(std::uint32_t code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr) {
+        return "error " + std::to_string(code);
+    }
+    std::wstring text(buffer, length);
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    return narrow(text);
+}
+
+std::string describeLastWinError() {
+    return describeWinError(::GetLastError());
+}
+
+}  // namespace velmora

@@ -1,0 +1,29 @@
+# The Windows edition's tests, run under Wine through the cross-compiling emulator: the logic
+# tests on fakes, as on Linux, and the contract suites against the Win32 adapters.
+
+# GoogleTest built from Debian's source package with the cross compiler.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+add_library(velmora_test_support STATIC)
+target_include_directories(velmora_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(velmora_test_support PUBLIC velmora_ui GTest::gtest GTest::gmock)
+target_sources(velmora_test_support PRIVATE support/TempDir.cpp)
+
+# Each test program is one CTest test: a Wine start per case would cost more than the cases.
+function(velmora_add_test_executable name)
+    add_executable(${name})
+    target_link_libraries(${name} PRIVATE velmora_test_support GTest::gmock_main ${ARGN})
+    target_compile_definitions(${name} PRIVATE VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+endfunction()
+
+velmora_add_test_executable(velmora_logic_tests)
+add_subdirectory(core)
+add_subdirectory(ui)
+
+# The Win32 adapters: each port's contract suite and the adapters' own cases.
+velmora_add_test_executable(velmora_windows_tests velmora_win)
+target_include_directories(velmora_windows_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
+target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
