@@ -33,4 +33,5 @@ target_sources(velmora_windows_tests PRIVATE platform/PackageFileContractTest.cp
 add_executable(velmora_test_child platform/win/TestChild.cpp)
 target_link_libraries(velmora_test_child PRIVATE velmora_win shell32)
 add_dependencies(velmora_windows_tests velmora_test_child)
+target_sources(velmora_windows_tests PRIVATE platform/ProcessControlContractTest.cpp platform/win/WinProcessControlTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/win/NamedMutexInstanceTest.cpp)
