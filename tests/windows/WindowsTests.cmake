@@ -27,3 +27,10 @@ add_subdirectory(ui)
 velmora_add_test_executable(velmora_windows_tests velmora_win)
 target_include_directories(velmora_windows_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
 target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
+
+# The installer: built, installed, run and uninstalled in a Wine prefix of its own.
+add_test(NAME velmora_installer
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/installer-test ${PROJECT_SOURCE_DIR}
+                 ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+set_tests_properties(velmora_installer PROPERTIES LABELS installer SKIP_RETURN_CODE 77
+                     TIMEOUT 300)
