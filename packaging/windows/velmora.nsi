@@ -3,6 +3,7 @@
 ; scripts/package-windows, which defines:
 ;   VERSION   the program's version, e.g. 0.9.48
 ;   STAGE     the folder holding velmora.exe and velmora.com
+;   ICON      the program's icon (resources/velmora.ico)
 ;   OUTFILE   the installer to write
 ; Uninstalling keeps the user's settings and log: reinstalling must find them again.
 
@@ -41,6 +42,8 @@ VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ABORTWARNING
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
