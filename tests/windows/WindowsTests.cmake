@@ -27,3 +27,6 @@ add_subdirectory(ui)
 velmora_add_test_executable(velmora_windows_tests velmora_win)
 target_include_directories(velmora_windows_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
 target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
+# CNG against the digest's contract.
+target_sources(velmora_windows_tests PRIVATE
+    platform/DigestContractTest.cpp platform/win/CngDigestLibraryTest.cpp)
