@@ -27,6 +27,9 @@ add_subdirectory(ui)
 velmora_add_test_executable(velmora_windows_tests velmora_win)
 target_include_directories(velmora_windows_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
 target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
-# CNG against the digest's contract.
+# WinINet and CNG against the HTTP fetcher's and the digest's contracts, on a loopback server.
 target_sources(velmora_windows_tests PRIVATE
-    platform/DigestContractTest.cpp platform/win/CngDigestLibraryTest.cpp)
+    support/LoopbackHttpServer.cpp platform/HttpFetcherContractTest.cpp
+    platform/DigestContractTest.cpp platform/win/WinInetFetcherTest.cpp
+    platform/win/CngDigestLibraryTest.cpp)
+target_link_libraries(velmora_windows_tests PRIVATE ws2_32)
