@@ -31,5 +31,5 @@ target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
 target_sources(velmora_windows_tests PRIVATE
     support/LoopbackHttpServer.cpp platform/HttpFetcherContractTest.cpp
     platform/DigestContractTest.cpp platform/win/WinInetFetcherTest.cpp
-    platform/win/CngDigestLibraryTest.cpp)
+    platform/win/CngDigestLibraryTest.cpp platform/win/EventLoopFetcherTest.cpp)
 target_link_libraries(velmora_windows_tests PRIVATE ws2_32)
