@@ -33,23 +33,21 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WR
                                 INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT |
                                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
 
-bool setTimeout(HINTERNET session, DWORD option, DWORD milliseconds) {
-    return ::InternetSetOptionW(session, option, &milliseconds, sizeof milliseconds) != FALSE;
+bool setOption(HINTERNET handle, DWORD option, DWORD value) {
+    return ::InternetSetOptionW(handle, option, &value, sizeof value) != FALSE;
 }
 
 // WinINet's receive time-out applies to each wait for data, as libcurl's idle check does;
-// one connection attempt keeps the connect limit what it says. Set on the request itself:
-// Wine's WinINet does not pass the session's receive time-out on to its requests.
+// one connection attempt keeps the connect limit what it says.
 bool applyTimeouts(HINTERNET handle, const FetchTimeouts& timeouts) {
     const auto receive = static_cast<DWORD>(
         std::chrono::duration_cast<std::chrono::milliseconds>(timeouts.receive).count());
-    DWORD retries = 1;
-    return setTimeout(handle, INTERNET_OPTION_CONNECT_TIMEOUT,
-                      static_cast<DWORD>(timeouts.connect.count())) &&
-           setTimeout(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, receive) &&
-           setTimeout(handle, INTERNET_OPTION_SEND_TIMEOUT, receive) &&
-           ::InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries,
-                                sizeof retries) != FALSE;
+    // Each one tried, whether or not the one before it took.
+    bool applied = setOption(handle, INTERNET_OPTION_CONNECT_TIMEOUT,
+                             static_cast<DWORD>(timeouts.connect.count()));
+    applied = setOption(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, receive) && applied;
+    applied = setOption(handle, INTERNET_OPTION_SEND_TIMEOUT, receive) && applied;
+    return setOption(handle, INTERNET_OPTION_CONNECT_RETRIES, 1) && applied;
 }
 
 // What a request needs of its URL.
@@ -125,7 +123,7 @@ std::optional<std::wstring> redirectLocation(HINTERNET request) {
     return redirect ? headerText(request, HTTP_QUERY_LOCATION) : std::nullopt;
 }
 
-// `location` read against the URL that gave it (it may be relative), as it was sent.
+// `location` read against the URL that gave it (it may be relative), not encoded again.
 std::optional<std::wstring> resolve(const std::wstring& base, const std::wstring& location) {
     std::wstring combined(base.size() + location.size() + 64, L'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -385,9 +383,13 @@ HINTERNET WinInetFetcher::Transfer::sendRequest(HINTERNET session, const std::ws
     const DWORD flags = kRequestFlags | (target->secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request = ::HttpOpenRequestW(connection, L"GET", target->pathAndQuery.c_str(),
                                            nullptr, nullptr, nullptr, flags, 0);
-    if (request == nullptr || !handles_.keep(OpenHandles::Request, request) ||
-        !applyTimeouts(request, timeouts_) ||
-        !::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+    if (request == nullptr || !handles_.keep(OpenHandles::Request, request)) {
+        return nullptr;
+    }
+    // Again on the request, which Windows has from the session already but Wine's WinINet
+    // does not: where an option does not apply to a request, the session's stands.
+    applyTimeouts(request, timeouts_);
+    if (!::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
         return nullptr;
     }
     return request;
