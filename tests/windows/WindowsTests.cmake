@@ -27,3 +27,16 @@ add_subdirectory(ui)
 velmora_add_test_executable(velmora_windows_tests velmora_win)
 target_include_directories(velmora_windows_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
 target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
+
+# The Win32 views on real windows. Windows need a display, under Wine an X server: run
+# `xvfb-run -a ctest ...`; without DISPLAY the cases skip, and CTest reports them skipped.
+velmora_add_test_executable(velmora_windows_display_tests velmora_winui)
+target_include_directories(velmora_windows_display_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
+target_sources(velmora_windows_display_tests PRIVATE
+    platform/winui/DisplayTest.cpp
+    platform/winui/SettingsWindowViewTest.cpp
+    platform/winui/ShellWindowsTest.cpp
+)
+set_tests_properties(velmora_windows_display_tests PROPERTIES
+    LABELS display
+    SKIP_REGULAR_EXPRESSION "needs an X display")

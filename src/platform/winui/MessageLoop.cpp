@@ -1,0 +1,77 @@
+#include "winui/MessageLoop.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+// The UI thread's windows that take dialog keys; the program has one UI thread.
+std::vector<HWND>& dialogWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+bool takenAsDialogKey(MSG& message) {
+    for (const HWND window : dialogWindows()) {
+        if ((message.hwnd == window || ::IsChild(window, message.hwnd)) &&
+            ::IsDialogMessageW(window, &message)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+DialogKeys::DialogKeys(HWND window) : window_(window) {
+    dialogWindows().push_back(window_);
+}
+
+DialogKeys::~DialogKeys() {
+    std::erase(dialogWindows(), window_);
+}
+
+void dispatchMessage(MSG& message) {
+    if (takenAsDialogKey(message)) {
+        return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+bool serveMessagesUntil(const std::function<bool()>& done) {
+    MSG message{};
+    while (!done()) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            ::PostQuitMessage(got == 0 ? static_cast<int>(message.wParam) : 1);
+            return false;
+        }
+        dispatchMessage(message);
+    }
+    return true;
+}
+
+int runMessageLoop(HANDLE event, const std::function<void()>& onSignalled) {
+    const DWORD count = event != nullptr ? 1 : 0;
+    for (;;) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                return static_cast<int>(message.wParam);
+            }
+            dispatchMessage(message);
+        }
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, &event, INFINITE, QS_ALLINPUT,
+                                                          MWMO_INPUTAVAILABLE);
+        if (count == 1 && woken == WAIT_OBJECT_0) {
+            onSignalled();
+        } else if (woken == WAIT_FAILED) {
+            return 1;
+        }
+    }
+}
+
+}  // namespace velmora

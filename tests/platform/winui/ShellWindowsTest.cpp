@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "DisplayTest.h"
+#include "win/WinText.h"
+#include "window/WindowControls.h"
+#include "winui/AboutBoxWindow.h"
+#include "winui/HandlerWindow.h"
+#include "winui/SessionEnd.h"
+#include "winui/ShellWindows.h"
+#include "winui/TrayIcon.h"
+#include "winui/TrayMenu.h"
+
+namespace velmora {
+namespace {
+
+class WinShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override { VELMORA_SKIP_WITHOUT_DISPLAY(); }
+};
+
+TEST_F(WinShellTest, TheTrayPassesOnPressesAndTheLeftDoubleClickOnly) {
+    std::vector<TrayMessage> received;
+    WinTrayIcon icon([&](TrayMessage message) { received.push_back(message); });
+    for (const UINT mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+                             WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK}) {
+        ::SendMessageW(icon.hwnd(), WinTrayIcon::kCallbackMessage, 1, mouse);
+    }
+    EXPECT_EQ(received,
+              (std::vector<TrayMessage>{TrayMessage::LeftButtonDown, TrayMessage::LeftDoubleClick,
+                                        TrayMessage::RightButtonDown}));
+}
+
+TEST_F(WinShellTest, OnlyAnEndingSessionUnloadsTheProgram) {
+    int unloads = 0;
+    SessionEndWatcher watcher([&] { ++unloads; });
+    EXPECT_EQ(::SendMessageW(watcher.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    ::SendMessageW(watcher.hwnd(), WM_ENDSESSION, FALSE, 0);  // another program refused
+    EXPECT_EQ(unloads, 0);
+    ::SendMessageW(watcher.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(unloads, 1);
+}
+
+TEST_F(WinShellTest, TheAboutBoxClosesWithEnterEscOrTheProgramsEnd) {
+    for (const UINT key : {VK_RETURN, VK_ESCAPE}) {
+        AboutBoxWindow box;
+        wchar_t caption[64]{};
+        ::GetWindowTextW(box.hwnd(), caption, 64);
+        EXPECT_EQ(narrow(caption), "Velmoraについて");
+        ::PostMessageW(::GetDlgItem(box.hwnd(), IDOK), WM_KEYDOWN, key, 1);
+        EXPECT_TRUE(box.showModal());
+        EXPECT_FALSE(box.visible()) << key;
+    }
+
+    // The program's end unloads a box that is open, from an event served by its loop.
+    Form settings("settings", "Velmora", 100, 100);
+    WinTrayIcon icon([](TrayMessage) {});
+    WinTrayMenu menu(icon.hwnd(), [](TrayCommand) {});
+    WinShellWindows windows(
+        settings, [] { return HWND{}; }, menu);
+    bool visibleWhileOpen = false;
+    HandlerWindow programEnd(
+        [&](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+            if (message != WM_APP) {
+                return std::nullopt;
+            }
+            visibleWhileOpen = windows.aboutBoxVisible();
+            windows.unloadAboutBox();
+            return 0;
+        },
+        {.style = 0, .exStyle = 0, .parent = HWND_MESSAGE, .title = {}});
+    ::PostMessageW(programEnd.hwnd(), WM_APP, 0, 0);
+    windows.showAboutBoxModal();
+    EXPECT_TRUE(visibleWhileOpen);
+    EXPECT_FALSE(windows.aboutBoxVisible());
+}
+
+}  // namespace
+}  // namespace velmora
