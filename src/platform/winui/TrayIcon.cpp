@@ -62,7 +62,7 @@ bool WinTrayIcon::remove() {
     return notify(NIM_DELETE);
 }
 
-bool WinTrayIcon::notify(DWORD change) const {
+bool WinTrayIcon::notify(DWORD change) {
     NOTIFYICONDATAW icon{};
     icon.cbSize = sizeof(icon);
     icon.hWnd = window_.hwnd();
@@ -71,7 +71,9 @@ bool WinTrayIcon::notify(DWORD change) const {
     icon.uCallbackMessage = kCallbackMessage;
     icon.hIcon = programIcon(IconSize::Small);
     ::lstrcpynW(icon.szTip, tip_.c_str(), static_cast<int>(std::size(icon.szTip)));
-    return ::Shell_NotifyIconW(change, &icon) != FALSE;
+    const bool done = ::Shell_NotifyIconW(change, &icon) != FALSE;
+    shown_ = change == NIM_ADD ? done : shown_ && !done;
+    return done;
 }
 
 std::optional<LRESULT> WinTrayIcon::handleMessage(UINT message, WPARAM, LPARAM lParam) {

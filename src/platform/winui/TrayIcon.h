@@ -29,18 +29,22 @@ class WinTrayIcon final : public TrayIcon {
     bool add(const std::string& tip) override;
     bool remove() override;
 
+    // Whether the notification area holds the icon now.
+    bool shown() const { return shown_; }
+
     // The window the icon's messages go to; the tray menu is owned by it.
     HWND hwnd() const { return window_.hwnd(); }
     static constexpr UINT kCallbackMessage = WM_APP + 1;
 
   private:
     std::optional<LRESULT> handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    bool notify(DWORD change) const;
+    bool notify(DWORD change);
 
     std::function<void(TrayMessage)> onMessage_;
     UINT taskbarCreated_;
     std::wstring tip_;
     bool added_ = false;
+    bool shown_ = false;
     HandlerWindow window_;
 };
 
