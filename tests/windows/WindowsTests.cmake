@@ -37,6 +37,16 @@ target_sources(velmora_windows_display_tests PRIVATE
     platform/winui/SettingsWindowViewTest.cpp
     platform/winui/ShellWindowsTest.cpp
 )
+# They run in a Wine virtual desktop: it has a notification area for the tray icon, and
+# its windows come and go without waiting for a window manager that Xvfb does not have.
+set(velmora_desktop_key "HKCU\\Software\\Wine\\AppDefaults\\velmora_windows_display_tests.exe\\Explorer")
+add_test(NAME velmora_windows_display_desktop
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run reg add ${velmora_desktop_key} /v Desktop /d Velmora /f)
+add_test(NAME velmora_windows_display_desktop_size
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Velmora /d 1024x768 /f)
+set_tests_properties(velmora_windows_display_desktop velmora_windows_display_desktop_size
+    PROPERTIES LABELS display FIXTURES_SETUP velmora_virtual_desktop RUN_SERIAL ON)
 set_tests_properties(velmora_windows_display_tests PROPERTIES
     LABELS display
+    FIXTURES_REQUIRED velmora_virtual_desktop
     SKIP_REGULAR_EXPRESSION "needs an X display")

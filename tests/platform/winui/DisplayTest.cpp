@@ -11,6 +11,22 @@ void serveQueuedMessages() {
     }
 }
 
+bool serveMessagesFor(int limitMs, const std::function<bool()>& done) {
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(limitMs);
+    for (;;) {
+        serveQueuedMessages();
+        if (done()) {
+            return true;
+        }
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) {
+            return false;
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
+                                    QS_ALLINPUT);
+    }
+}
+
 void pressKey(UINT virtualKey) {
     HWND target = ::GetFocus();
     const bool alt = (::GetKeyState(VK_MENU) & 0x8000) != 0;

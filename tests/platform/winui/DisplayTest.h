@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
+
 namespace velmora::test {
 
 // Windows need a display: under Wine an X server (xvfb-run -a). Without one the tests that
@@ -20,6 +22,10 @@ inline bool hasDisplay() {
 
 // Serves what is queued for the thread's windows, dialog keys included.
 void serveQueuedMessages();
+
+// Serves messages until `done` is true or `limitMs` milliseconds have passed; whether
+// `done` became true.
+bool serveMessagesFor(int limitMs, const std::function<bool()>& done);
 
 // A key pressed and released on the window that has the focus, through the program's own
 // message handling (dialog keys first).

@@ -1,5 +1,9 @@
-#include <gtest/gtest.h>
+// shellapi.h needs windows.h before it.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +15,7 @@
 #include "winui/HandlerWindow.h"
 #include "winui/SessionEnd.h"
 #include "winui/ShellWindows.h"
+#include "winui/TimerDriver.h"
 #include "winui/TrayIcon.h"
 #include "winui/TrayMenu.h"
 
@@ -34,6 +39,37 @@ TEST_F(WinShellTest, TheTrayPassesOnPressesAndTheLeftDoubleClickOnly) {
                                         TrayMessage::RightButtonDown}));
 }
 
+// Whether the notification area holds an icon of `window`: only such an icon can be
+// changed.
+bool trayHoldsIconOf(HWND window) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = window;
+    icon.uID = 1;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+}
+
+TEST_F(WinShellTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
+    WinTrayIcon icon([](TrayMessage) {});
+    ASSERT_TRUE(icon.add("Velmora")) << "the virtual desktop has a notification area";
+    EXPECT_TRUE(trayHoldsIconOf(icon.hwnd()));
+
+    // Explorer ended and started again: its new taskbar has none of the old icons.
+    NOTIFYICONDATAW lost{};
+    lost.cbSize = sizeof(lost);
+    lost.hWnd = icon.hwnd();
+    lost.uID = 1;
+    ::Shell_NotifyIconW(NIM_DELETE, &lost);
+    ASSERT_FALSE(trayHoldsIconOf(icon.hwnd()));
+    ::SendMessageW(icon.hwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(trayHoldsIconOf(icon.hwnd()));
+
+    EXPECT_TRUE(icon.remove());
+    EXPECT_FALSE(trayHoldsIconOf(icon.hwnd()));
+    ::SendMessageW(icon.hwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(trayHoldsIconOf(icon.hwnd())) << "a removed icon stays away";
+}
+
 TEST_F(WinShellTest, OnlyAnEndingSessionUnloadsTheProgram) {
     int unloads = 0;
     SessionEndWatcher watcher([&] { ++unloads; });
@@ -42,6 +78,21 @@ TEST_F(WinShellTest, OnlyAnEndingSessionUnloadsTheProgram) {
     EXPECT_EQ(unloads, 0);
     ::SendMessageW(watcher.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(unloads, 1);
+}
+
+TEST_F(WinShellTest, TheTimerTicksWhileItIsEnabled) {
+    Timer timer({.name = "timer", .caption = "", .rect = {}}, 10);
+    int ticks = 0;
+    timer.onTimer = [&] { ++ticks; };
+    const WinTimerDriver driver(timer);
+    EXPECT_TRUE(test::serveMessagesFor(2000, [&] { return ticks >= 2; }));
+
+    timer.setEnabled(false);
+    ticks = 0;
+    test::serveMessagesFor(100, [] { return false; });
+    EXPECT_EQ(ticks, 0);
+    timer.setEnabled(true);
+    EXPECT_TRUE(test::serveMessagesFor(2000, [&] { return ticks >= 1; }));
 }
 
 TEST_F(WinShellTest, TheAboutBoxClosesWithEnterEscOrTheProgramsEnd) {
