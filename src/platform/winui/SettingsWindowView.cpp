@@ -95,9 +95,7 @@ void SettingsWindowView::createChildren() {
         if (auto* box = dynamic_cast<CheckBox*>(control)) {
             bindCheckBox(*box, createChild(*box, WC_BUTTONW, BS_AUTOCHECKBOX));
         } else if (auto* option = dynamic_cast<OptionButton*>(control)) {
-            // The first option of the group starts it; the next control starts another.
-            const DWORD group = option->index() == 0 ? WS_GROUP : 0;
-            bindOption(*option, createChild(*option, WC_BUTTONW, BS_AUTORADIOBUTTON | group));
+            bindOption(*option, createChild(*option, WC_BUTTONW, BS_AUTORADIOBUTTON));
         } else if (auto* button = dynamic_cast<CommandButton*>(control)) {
             const DWORD kind =
                 button->role() == CommandButton::Role::Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
@@ -131,9 +129,12 @@ HWND SettingsWindowView::createChild(Control& control, const wchar_t* className,
     }();
     if (control.takesFocus()) {
         style |= WS_TABSTOP;
-        if (dynamic_cast<OptionButton*>(&control) == nullptr) {
-            style |= WS_GROUP;
-        }
+    }
+    // Every control is a group of its own but the flavour options, which the arrow keys
+    // move between; the first of them carries the group's start.
+    if (const auto* option = dynamic_cast<OptionButton*>(&control);
+        option == nullptr || option->index() == 0) {
+        style |= WS_GROUP;
     }
     const PixelRect place = twipsToPixels(control.rect(), dotsPerInch_);
     HWND child = ::CreateWindowExW(0, className, widen(control.caption()).c_str(), WS_CHILD | style,

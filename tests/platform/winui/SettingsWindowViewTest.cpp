@@ -110,6 +110,13 @@ TEST_F(WinSettingsWindowViewTest, TabVisitsTheControlsInOrderWithTheKeepBoxLast)
                            "intervalBox-1", "intervalScrollBar-1", "startWithSessionCheckBox-1",
                            "logCheckBox-1", "okButton-1", "cancelButton-1", "applyButton-1",
                            "keepPackagesCheckBox-1", "flavourOptions0"}));
+
+    // The arrow keys move between the flavour options, choosing as they go.
+    test::pressKey(VK_RIGHT);
+    EXPECT_EQ(focusedName(), "flavourOptions1");
+    EXPECT_EQ(window.flavourLabel.tag(), "1");
+    test::pressKey(VK_RIGHT);
+    EXPECT_EQ(focusedName(), "flavourOptions0");
 }
 
 TEST_F(WinSettingsWindowViewTest, ClicksAndTypingReachTheStoreAfterTheIntervalIsChecked) {

@@ -70,6 +70,26 @@ TEST_F(WinShellTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
     EXPECT_FALSE(trayHoldsIconOf(icon.hwnd())) << "a removed icon stays away";
 }
 
+TEST_F(WinShellTest, TheMenuHoldsTheItemsInOrderEachWithItsCommand) {
+    WinTrayIcon icon([](TrayMessage) {});
+    WinTrayMenu menu(icon.hwnd(), [](TrayCommand) {});
+    ASSERT_EQ(::GetMenuItemCount(menu.menu()), static_cast<int>(kTrayMenuItems.size()));
+    for (std::size_t i = 0; i < kTrayMenuItems.size(); ++i) {
+        const TrayMenuItem& item = kTrayMenuItems[i];
+        const auto position = static_cast<UINT>(i);
+        if (item.command == TrayCommand::Separator) {
+            EXPECT_TRUE(::GetMenuState(menu.menu(), position, MF_BYPOSITION) & MF_SEPARATOR);
+            continue;
+        }
+        wchar_t caption[64]{};
+        ::GetMenuStringW(menu.menu(), position, caption, 64, MF_BYPOSITION);
+        EXPECT_EQ(narrow(caption), item.caption);
+        EXPECT_EQ(WinTrayMenu::commandOf(::GetMenuItemID(menu.menu(), static_cast<int>(i))),
+                  item.command);
+    }
+    EXPECT_EQ(WinTrayMenu::commandOf(0), std::nullopt) << "nothing picked";
+}
+
 TEST_F(WinShellTest, OnlyAnEndingSessionUnloadsTheProgram) {
     int unloads = 0;
     SessionEndWatcher watcher([&] { ++unloads; });
