@@ -47,7 +47,10 @@ bool isChecked(HWND button) {
 }  // namespace
 
 SettingsWindowView::SettingsWindowView(SettingsWindow& window)
-    : window_(window), dotsPerInch_(screenDotsPerInch()), font_(createWindowFont(dotsPerInch_)) {
+    : window_(window),
+      systemDotsPerInch_(screenDotsPerInch()),
+      dotsPerInch_(systemDotsPerInch_),
+      font_(createWindowFont(dotsPerInch_)) {
     onUserClose = [this] { window_.onCancelClicked(); };
     RECT frame{0, 0, twipsToPixels(window_.clientWidth(), dotsPerInch_),
                twipsToPixels(window_.clientHeight(), dotsPerInch_)};
@@ -93,31 +96,35 @@ void SettingsWindowView::createChildren() {
     std::ranges::stable_sort(controls, {}, &Control::tabIndex);
     for (Control* control : controls) {
         if (auto* box = dynamic_cast<CheckBox*>(control)) {
-            bindCheckBox(*box, createChild(*box, WC_BUTTONW, BS_AUTOCHECKBOX));
+            bindCheckBox(*box, createChild(*box, WC_BUTTONW, BS_AUTOCHECKBOX, Fit::CheckMark));
         } else if (auto* option = dynamic_cast<OptionButton*>(control)) {
-            bindOption(*option, createChild(*option, WC_BUTTONW, BS_AUTORADIOBUTTON));
+            bindOption(*option,
+                       createChild(*option, WC_BUTTONW, BS_AUTORADIOBUTTON, Fit::CheckMark));
         } else if (auto* button = dynamic_cast<CommandButton*>(control)) {
             const DWORD kind =
                 button->role() == CommandButton::Role::Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-            bindCommon(*button, createChild(*button, WC_BUTTONW, kind));
-            bindCaption(*button, windowFor(*button), -1);
+            HWND push = createChild(*button, WC_BUTTONW, kind, Fit::Fixed);
+            bindCommon(*button, push);
+            bindCaption(*button, push);
         } else if (auto* text = dynamic_cast<TextBox*>(control)) {
-            bindTextBox(*text, createChild(*text, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER));
+            bindTextBox(*text,
+                        createChild(*text, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER, Fit::Fixed));
         } else if (auto* bar = dynamic_cast<ScrollBar*>(control)) {
-            bindScrollBar(*bar, createChild(*bar, WC_SCROLLBARW, SBS_VERT));
+            bindScrollBar(*bar, createChild(*bar, WC_SCROLLBARW, SBS_VERT, Fit::Fixed));
         } else if (dynamic_cast<Frame*>(control) != nullptr) {
-            HWND frame = createChild(*control, WC_BUTTONW, BS_GROUPBOX);
+            HWND frame = createChild(*control, WC_BUTTONW, BS_GROUPBOX, Fit::Fixed);
             bindCommon(*control, frame);
-            bindCaption(*control, frame, -1);
+            bindCaption(*control, frame);
         } else {
-            HWND label = createChild(*control, WC_STATICW, SS_LEFT);
+            HWND label = createChild(*control, WC_STATICW, SS_LEFT, Fit::Text);
             bindCommon(*control, label);
-            bindCaption(*control, label, 0);
+            bindCaption(*control, label);
         }
     }
 }
 
-HWND SettingsWindowView::createChild(Control& control, const wchar_t* className, DWORD style) {
+HWND SettingsWindowView::createChild(Control& control, const wchar_t* className, DWORD style,
+                                     Fit fit) {
     const WORD id = [&]() -> WORD {
         if (&control == &window_.okButton) {
             return IDOK;  // what Enter presses
@@ -136,15 +143,15 @@ HWND SettingsWindowView::createChild(Control& control, const wchar_t* className,
         option == nullptr || option->index() == 0) {
         style |= WS_GROUP;
     }
-    const PixelRect place = twipsToPixels(control.rect(), dotsPerInch_);
     HWND child = ::CreateWindowExW(0, className, widen(control.caption()).c_str(), WS_CHILD | style,
-                                   place.left, place.top, place.width, place.height, hwnd(),
-                                   reinterpret_cast<HMENU>(UINT_PTR{id}),
+                                   0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(UINT_PTR{id}),
                                    ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     ids_[id] = &control;
     children_[&control] = child;
     controls_[child] = &control;
+    fits_[child] = fit;
+    place(child);
     ::SetWindowSubclass(child, &childProc, kChildSubclass, reinterpret_cast<DWORD_PTR>(this));
     return child;
 }
@@ -197,33 +204,45 @@ void SettingsWindowView::bindCommon(Control& control, HWND child) {
     }));
 }
 
-void SettingsWindowView::bindCaption(Control& control, HWND child, int boxWidth) {
-    if (boxWidth >= 0) {
-        placeCaption(control, child, boxWidth);
-    }
-    subscriptions_.push_back(
-        control.observe([this, &control, child, boxWidth](ControlProperty property) {
-            if (property != ControlProperty::Caption) {
-                return;
-            }
+void SettingsWindowView::bindCaption(Control& control, HWND child) {
+    subscriptions_.push_back(control.observe([this, &control, child](ControlProperty property) {
+        if (property == ControlProperty::Caption) {
             ::SetWindowTextW(child, widen(control.caption()).c_str());
-            if (boxWidth >= 0) {
-                placeCaption(control, child, boxWidth);
-            }
-        }));
+            place(child);
+        }
+    }));
 }
 
-void SettingsWindowView::placeCaption(const Control& control, HWND child, int boxWidth) {
-    const SIZE text = captionExtent(font_.get(), widen(control.caption()));
-    const PixelRect place = fitCaption(twipsToPixels(control.rect(), dotsPerInch_),
-                                       text.cx + boxWidth, static_cast<int>(text.cy));
-    ::MoveWindow(child, place.left, place.top, place.width, place.height, TRUE);
+void SettingsWindowView::place(HWND child) {
+    const Control& control = *controls_.at(child);
+    PixelRect area = twipsToPixels(control.rect(), dotsPerInch_);
+    if (const Fit fit = fits_.at(child); fit != Fit::Fixed) {
+        // The check mark and the gap before the caption, as the system draws them.
+        const int mark = fit == Fit::CheckMark ? ::MulDiv(::GetSystemMetrics(SM_CXMENUCHECK) + 4,
+                                                          dotsPerInch_, systemDotsPerInch_)
+                                               : 0;
+        const SIZE text = captionExtent(font_.get(), widen(control.caption()));
+        area = fitCaption(area, text.cx + mark, static_cast<int>(text.cy));
+    }
+    ::MoveWindow(child, area.left, area.top, area.width, area.height, TRUE);
+}
+
+void SettingsWindowView::onDpiChanged(int dotsPerInch, const RECT& suggested) {
+    // Moved to a screen of another density: the layout is laid out again at it.
+    dotsPerInch_ = dotsPerInch;
+    font_ = createWindowFont(dotsPerInch_);
+    for (const auto& [child, control] : controls_) {
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        place(child);
+    }
+    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void SettingsWindowView::bindCheckBox(CheckBox& box, HWND child) {
     bindCommon(box, child);
-    // The box and the gap before its caption.
-    bindCaption(box, child, ::GetSystemMetrics(SM_CXMENUCHECK) + 4);
+    bindCaption(box, child);
     setCheck(child, box.value() == 1);
     subscriptions_.push_back(box.observe([&box, child](ControlProperty property) {
         if (property == ControlProperty::Value) {
@@ -234,7 +253,7 @@ void SettingsWindowView::bindCheckBox(CheckBox& box, HWND child) {
 
 void SettingsWindowView::bindOption(OptionButton& option, HWND child) {
     bindCommon(option, child);
-    bindCaption(option, child, ::GetSystemMetrics(SM_CXMENUCHECK) + 4);
+    bindCaption(option, child);
     setCheck(child, option.value());
     subscriptions_.push_back(option.observe([&option, child](ControlProperty property) {
         if (property == ControlProperty::Value) {
@@ -295,6 +314,9 @@ std::optional<LRESULT> SettingsWindowView::handleMessage(UINT message, WPARAM wP
             if (onUserClose) {
                 onUserClose();
             }
+            return 0;
+        case WM_DPICHANGED:
+            onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_ACTIVATE:
             onActivated(LOWORD(wParam) != WA_INACTIVE);

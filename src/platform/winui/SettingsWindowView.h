@@ -45,16 +45,21 @@ class SettingsWindowView {
     void moveFocus(WPARAM wParam, LPARAM lParam);
     void onActivated(bool active);
 
+    // How a child's place follows its caption: not at all, the text's size, or the text
+    // after a check mark.
+    enum class Fit { Fixed, Text, CheckMark };
+
     void createChildren();
-    HWND createChild(Control& control, const wchar_t* className, DWORD style);
+    HWND createChild(Control& control, const wchar_t* className, DWORD style, Fit fit);
     void bindForm();
     void bindCommon(Control& control, HWND child);
-    void bindCaption(Control& control, HWND child, int boxWidth);
+    void bindCaption(Control& control, HWND child);
     void bindCheckBox(CheckBox& box, HWND child);
     void bindOption(OptionButton& option, HWND child);
     void bindTextBox(TextBox& text, HWND child);
     void bindScrollBar(ScrollBar& bar, HWND child);
-    void placeCaption(const Control& control, HWND child, int boxWidth);
+    void place(HWND child);
+    void onDpiChanged(int dotsPerInch, const RECT& suggested);
     void showCentred();
     void focusMoved(HWND child);
 
@@ -62,6 +67,7 @@ class SettingsWindowView {
                                       UINT_PTR id, DWORD_PTR self);
 
     SettingsWindow& window_;
+    int systemDotsPerInch_;
     int dotsPerInch_;
     UniqueGdiObject<HFONT> font_;
     std::unique_ptr<HandlerWindow> frame_;
@@ -69,6 +75,7 @@ class SettingsWindowView {
     std::map<const Control*, HWND> children_;
     std::map<HWND, Control*> controls_;
     std::map<WORD, Control*> ids_;
+    std::map<HWND, Fit> fits_;
     std::vector<Subscription> subscriptions_;
     HWND lastFocus_ = nullptr;
     bool placed_ = false;

@@ -49,6 +49,13 @@ class WinSettingsWindowViewTest : public ::testing::Test {
         ::SendMessageW(child(control), BM_CLICK, 0, 0);
         test::serveQueuedMessages();
     }
+    // Where a control's window stands in the client area.
+    PixelRect placeOf(const Control& control) {
+        RECT place{};
+        ::GetWindowRect(child(control), &place);
+        ::MapWindowPoints(nullptr, view->hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+    }
     std::string focusedName() {
         const Control* focused = window.focused();
         return focused == nullptr ? "" : focused->name() + std::to_string(focused->index());
@@ -78,11 +85,7 @@ TEST_F(WinSettingsWindowViewTest, BuildsEveryControlWithItsCaptionAtItsPlace) {
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
 
-    RECT ok{};
-    ::GetWindowRect(child(window.okButton), &ok);
-    ::MapWindowPoints(nullptr, view->hwnd(), reinterpret_cast<POINT*>(&ok), 2);
-    EXPECT_EQ((PixelRect{ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top}),
-              twipsToPixels(window.okButton.rect(), dpi));
+    EXPECT_EQ(placeOf(window.okButton), twipsToPixels(window.okButton.rect(), dpi));
     EXPECT_EQ(::GetWindowLongW(child(window.okButton), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_EQ(::GetDlgCtrlID(child(window.okButton)), IDOK);
     EXPECT_EQ(::GetDlgCtrlID(child(window.cancelButton)), IDCANCEL);
@@ -92,6 +95,24 @@ TEST_F(WinSettingsWindowViewTest, BuildsEveryControlWithItsCaptionAtItsPlace) {
     RECT latest{};
     ::GetWindowRect(child(window.latestPackageLabel), &latest);
     EXPECT_GT(latest.right - latest.left, twipsToPixels(1560, dpi));
+}
+
+TEST_F(WinSettingsWindowViewTest, ALayoutMovedToADenserScreenIsLaidOutAgain) {
+    const int dpi = screenDotsPerInch() * 3 / 2;
+    RECT suggested{100, 100, 700, 800};
+    ::SendMessageW(view->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+
+    EXPECT_EQ(placeOf(window.okButton), twipsToPixels(window.okButton.rect(), dpi));
+    EXPECT_EQ(placeOf(window.intervalBox), twipsToPixels(window.intervalBox.rect(), dpi));
+    const auto font =
+        reinterpret_cast<HFONT>(::SendMessageW(child(window.logCheckBox), WM_GETFONT, 0, 0));
+    LOGFONTW shown{};
+    ::GetObjectW(font, sizeof(shown), &shown);
+    EXPECT_EQ(shown.lfHeight, -::MulDiv(kLayoutFontPixels, dpi, 96));
+    RECT frame{};
+    ::GetWindowRect(view->hwnd(), &frame);
+    EXPECT_EQ(frame.right - frame.left, 600);
 }
 
 TEST_F(WinSettingsWindowViewTest, TabVisitsTheControlsInOrderWithTheKeepBoxLast) {
