@@ -32,8 +32,9 @@ namespace velmora {
 
 namespace {
 
-// Written once the message loop runs, so that the file also marks the moment the program
-// has become resident; replaced whole, so that a reader never sees half of it.
+// Written when the start-up is over, just before the message loop, so that the file also
+// marks the moment the program has become resident; replaced whole, so that a reader never
+// sees half of it.
 void writeStartupReportWhenAsked(const SettingsWindowControls& window, bool trayIconShown) {
     const wchar_t* file = ::_wgetenv(L"VELMORA_STARTUP_REPORT");
     if (file == nullptr || *file == L'\0') {

@@ -453,7 +453,8 @@ void SettingsWindowView::focusMoved(HWND child) {
 }
 
 LRESULT CALLBACK SettingsWindowView::childProc(HWND child, UINT message, WPARAM wParam,
-                                               LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+                                               LPARAM lParam, UINT_PTR /*subclass*/,
+                                               DWORD_PTR self) {
     auto* view = reinterpret_cast<SettingsWindowView*>(self);
     if (message == WM_CHAR && !view->closing_ && isUnclaimedCommandChord(typedKey(wParam))) {
         const auto found = view->controls_.find(child);
