@@ -21,6 +21,8 @@ namespace velmora::test {
 struct RegistryBackendMaker {
     std::string name;
     std::function<std::unique_ptr<RegistryBackend>(const std::filesystem::path& scratch)> make;
+    // The Windows registry folds the case of every letter, not only of ASCII ones.
+    bool foldsOnlyAsciiCase = true;
 };
 
 inline std::ostream& operator<<(std::ostream& out, const RegistryBackendMaker& maker) {

@@ -79,6 +79,9 @@ TEST_P(RegistryContract, KeyPathsAndValueNamesIgnoreAsciiCase) {
     EXPECT_EQ(reg.readValue(kUser, kPath, "Interval"), "5");
     EXPECT_TRUE(reg.deleteValue(kUser, kPath, "iNtErVaL"));
     EXPECT_EQ(reg.readValue(kUser, kPath, "Interval"), "");
+    if (!GetParam().foldsOnlyAsciiCase) {
+        GTEST_SKIP() << "this store folds the case of every letter";
+    }
     // Only ASCII letters fold: these are different names.
     ASSERT_TRUE(reg.writeValue(kUser, kPath, "É", "upper"));
     EXPECT_EQ(reg.readValue(kUser, kPath, "é"), "");

@@ -27,6 +27,15 @@ add_subdirectory(ui)
 velmora_add_test_executable(velmora_windows_tests velmora_win)
 target_include_directories(velmora_windows_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
 target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
+target_sources(velmora_windows_tests PRIVATE platform/RegistryContractTest.cpp platform/win/WinRegistryBackendTest.cpp platform/win/RunKeyAutostartTest.cpp)
+target_sources(velmora_windows_tests PRIVATE platform/win/MessageLoopWaitTest.cpp)
+target_sources(velmora_windows_tests PRIVATE platform/PackageFileContractTest.cpp platform/win/WinPackageFileTest.cpp)
+# A stand-in package for the process and single-instance tests, built beside the tests.
+add_executable(velmora_test_child platform/win/TestChild.cpp)
+target_link_libraries(velmora_test_child PRIVATE velmora_win shell32)
+add_dependencies(velmora_windows_tests velmora_test_child)
+target_sources(velmora_windows_tests PRIVATE platform/ProcessControlContractTest.cpp platform/win/WinProcessControlTest.cpp)
+target_sources(velmora_windows_tests PRIVATE platform/win/NamedMutexInstanceTest.cpp)
 
 # The Win32 views on real windows. Windows need a display, under Wine an X server: run
 # `xvfb-run -a ctest ...`; without DISPLAY the cases skip, and CTest reports them skipped.

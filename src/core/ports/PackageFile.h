@@ -13,8 +13,9 @@ class SavedPackage {
   public:
     virtual ~SavedPackage() = default;
     virtual const std::string& fileName() const = 0;
-    // The platform's handle of the open file (a file descriptor on POSIX).
-    virtual int handle() const = 0;
+    // The platform's handle of the open file: a file descriptor on POSIX, a HANDLE on
+    // Windows.
+    virtual std::intptr_t handle() const = 0;
 };
 
 // A package file being written as the download delivers it. One that goes without being

@@ -43,7 +43,7 @@ class PosixSavedPackage final : public SavedPackage {
     PosixSavedPackage(std::string fileName, UniqueFd readable)
         : fileName_(std::move(fileName)), readable_(std::move(readable)) {}
     const std::string& fileName() const override { return fileName_; }
-    int handle() const override { return readable_.get(); }
+    std::intptr_t handle() const override { return readable_.get(); }
 
   private:
     std::string fileName_;

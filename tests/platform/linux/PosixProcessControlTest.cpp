@@ -8,9 +8,12 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
+#include "ProcessControlContract.h"
 #include "linux/PollEventLoopWait.h"
+#include "linux/PosixPackageFile.h"
 #include "linux/PosixProcessControl.h"
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
@@ -19,6 +22,108 @@
 #include "support/TempDir.h"
 
 namespace velmora {
+
+namespace test {
+namespace {
+
+// A saved package that holds no open file.
+class UnopenedPackage final : public SavedPackage {
+  public:
+    const std::string& fileName() const override { return name_; }
+    std::intptr_t handle() const override { return -1; }
+
+  private:
+    std::string name_ = "pkg.exe";
+};
+
+namespace fs = std::filesystem;
+
+// The pipe a termination signal writes to, as TerminationSignals makes it.
+struct EndRequestPipe {
+    EndRequestPipe() {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) {
+            throw std::runtime_error("cannot make the end-request pipe");
+        }
+        readEnd = ends[0];
+        writeEnd = ends[1];
+    }
+    ~EndRequestPipe() {
+        ::close(readEnd);
+        ::close(writeEnd);
+    }
+    EndRequestPipe(const EndRequestPipe&) = delete;
+    EndRequestPipe& operator=(const EndRequestPipe&) = delete;
+
+    int readEnd = -1;
+    int writeEnd = -1;
+};
+
+std::string shellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+class PosixProcessControlSubject final : public ProcessControlSubject {
+  public:
+    ProcessControl& processes() override { return processes_; }
+    std::unique_ptr<SavedPackage> saveRecordingPackage(const fs::path& record,
+                                                       std::chrono::milliseconds linger) override {
+        const std::string file = shellQuoted(record.string());
+        return saveScript("pkg.exe", "printf '%s\\n' \"$@\" > " + file + "\nsleep " +
+                                         std::to_string(linger.count() / 1000.0) +
+                                         "\necho done >> " + file);
+    }
+    std::unique_ptr<SavedPackage> saveNonProgram() override {
+        PosixPackageFile files;
+        std::string error;
+        auto writer = files.create("text.exe", error);
+        const std::string text = "not a program\n";
+        if (!writer ||
+            !writer->append({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
+                            error)) {
+            throw std::runtime_error("cannot write text.exe: " + error);
+        }
+        return writer->finish(error);
+    }
+    std::unique_ptr<SavedPackage> unopenedPackage() override {
+        return std::make_unique<UnopenedPackage>();
+    }
+    void requestEnd() override {
+        const char request = 1;
+        static_cast<void>(::write(endRequests_.writeEnd, &request, 1));
+    }
+    bool isRunning(std::int32_t processId) override { return ::kill(processId, 0) == 0; }
+    void kill(std::int32_t processId) override {
+        ::kill(processId, SIGKILL);
+        ::waitpid(processId, nullptr, 0);
+    }
+    std::string logText() override {
+        return fs::exists(dir_ / "velmora.log") ? readFile(dir_ / "velmora.log") : "";
+    }
+    const fs::path& folder() const override { return dir_.path(); }
+
+  private:
+    TempDir dir_;
+    ScopedWorkingDirectory cwd_{dir_.path()};
+    EndRequestPipe endRequests_;
+    PollEventLoopWait events_{endRequests_.readEnd};
+    RecordingNotifier notifier_;
+    EventLog log_{{dir_ / "velmora.log", dir_ / "fallback.log"}, notifier_, fixedTime};
+    PosixProcessControl processes_{events_, log_};
+};
+
+INSTANTIATE_TEST_SUITE_P(Posix, ProcessControlContract,
+                         ::testing::Values(ProcessControlMaker{
+                             "Posix",
+                             [] { return std::make_unique<PosixProcessControlSubject>(); }}));
+
+}  // namespace
+}  // namespace test
+
 namespace {
 
 namespace fs = std::filesystem;

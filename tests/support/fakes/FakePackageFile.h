@@ -16,7 +16,7 @@ class FakeSavedPackage final : public SavedPackage {
     FakeSavedPackage(std::string fileName, std::string contents)
         : fileName_(std::move(fileName)), contents_(std::move(contents)) {}
     const std::string& fileName() const override { return fileName_; }
-    int handle() const override { return -1; }
+    std::intptr_t handle() const override { return -1; }
     const std::string& contents() const { return contents_; }
 
   private:

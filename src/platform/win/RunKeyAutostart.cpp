@@ -1,0 +1,55 @@
+#include "win/RunKeyAutostart.h"
+
+namespace velmora {
+
+namespace {
+
+// The command line Windows runs at logon. Quoted, since an unquoted path with a blank, such
+// as one under "C:\Program Files", would be tried as "C:\Program.exe" first.
+std::string commandLineOf(const std::string& program) {
+    return "\"" + program + ".exe\"" + '\0';
+}
+
+// No file name holds a double quote, and nothing after a NUL would be run.
+bool canBeCommandLine(const std::string& program) {
+    return !program.empty() && program.find_first_of(std::string("\"\0", 2)) == std::string::npos;
+}
+
+}  // namespace
+
+RunKeyAutostart::RunKeyAutostart(RegistryBackend& registry) : registry_(registry) {}
+
+RegStatus RunKeyAutostart::enable(const std::string& entryName, const std::string& program) {
+    // The unnamed value is no entry Windows starts.
+    if (entryName.empty() || !canBeCommandLine(program)) {
+        return RegStatus::InvalidParameter;
+    }
+    const RegistryValue command{kRegSz, commandLineOf(program)};
+    const RegStatus machine =
+        registry_.setValue(RootKey::LocalMachine, kRunKeyPath, entryName, command);
+    if (machine == RegStatus::AccessDenied) {
+        return registry_.setValue(RootKey::CurrentUser, kRunKeyPath, entryName, command);
+    }
+    if (machine == RegStatus::Success) {
+        // An entry left in the user's key by an earlier, unprivileged enable would start the
+        // program a second time, perhaps from where it used to be.
+        registry_.deleteValue(RootKey::CurrentUser, kRunKeyPath, entryName);
+    }
+    return machine;
+}
+
+RegStatus RunKeyAutostart::disable(const std::string& entryName) {
+    if (entryName.empty()) {
+        return RegStatus::InvalidParameter;
+    }
+    const RegStatus machine = registry_.deleteValue(RootKey::LocalMachine, kRunKeyPath, entryName);
+    const RegStatus user = registry_.deleteValue(RootKey::CurrentUser, kRunKeyPath, entryName);
+    if (machine == RegStatus::Success || user == RegStatus::Success) {
+        return RegStatus::Success;
+    }
+    // A refused machine key may still hold the entry: only when both were looked at is
+    // there certainly none.
+    return machine != RegStatus::NotFound ? machine : user;
+}
+
+}  // namespace velmora
