@@ -7,8 +7,11 @@
 
 #include "DisplayTest.h"
 #include "support/fakes/FakeSettings.h"
+#include "win/MessageLoopWait.h"
+#include "win/UniqueHandle.h"
 #include "win/WinText.h"
 #include "window/SettingsWindow.h"
+#include "winui/HandlerWindow.h"
 #include "winui/SettingsWindowView.h"
 #include "winui/WindowFont.h"
 
@@ -138,6 +141,28 @@ TEST_F(WinSettingsWindowViewTest, TabVisitsTheControlsInOrderWithTheKeepBoxLast)
     EXPECT_EQ(window.flavourLabel.tag(), "1");
     test::pressKey(VK_RIGHT);
     EXPECT_EQ(focusedName(), "flavourOptions0");
+}
+
+TEST_F(WinSettingsWindowViewTest, TheDialogKeysWorkWhileTheInstallerIsWaitedFor) {
+    open();
+    focus(window.updateNowButton);
+    const UniqueHandle installerEnded(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HandlerWindow installer(
+        [&](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+            if (message != WM_APP) {
+                return std::nullopt;
+            }
+            ::SetEvent(installerEnded.get());
+            return 0;
+        },
+        {.style = 0, .exStyle = 0, .parent = HWND_MESSAGE, .title = {}});
+    ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    ::PostMessageW(installer.hwnd(), WM_APP, 0, 0);
+
+    MessageLoopWait wait;
+    EXPECT_EQ(wait.waitFor(WaitHandle(reinterpret_cast<WaitHandle::Native>(installerEnded.get()))),
+              WaitOutcome::Ready);
+    EXPECT_EQ(focusedName(), "autoUpdateCheckBox-1");
 }
 
 TEST_F(WinSettingsWindowViewTest, ClicksAndTypingReachTheStoreAfterTheIntervalIsChecked) {
