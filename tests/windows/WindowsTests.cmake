@@ -67,6 +67,12 @@ if(NOT TARGET velmora OR NOT TARGET velmora_console)
     # Shown as not run until the build makes both programs the installer ships.
     set_tests_properties(velmora_installer PROPERTIES DISABLED TRUE)
 endif()
+# WinINet and CNG against the HTTP fetcher's and the digest's contracts, on a loopback server.
+target_sources(velmora_windows_tests PRIVATE
+    support/LoopbackHttpServer.cpp platform/HttpFetcherContractTest.cpp
+    platform/DigestContractTest.cpp platform/win/WinInetFetcherTest.cpp
+    platform/win/CngDigestLibraryTest.cpp platform/win/EventLoopFetcherTest.cpp)
+target_link_libraries(velmora_windows_tests PRIVATE ws2_32)
 
 # The Win32 views on real windows. Windows need a display, under Wine an X server: run
 # `xvfb-run -a ctest ...`; without DISPLAY the cases skip, and CTest reports them skipped.
