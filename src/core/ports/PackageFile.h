@@ -43,7 +43,8 @@ class PackageFile {
     virtual std::unique_ptr<PackageWriter> create(const std::string& fileName,
                                                   std::string& error) = 0;
 
-    // Deletes the file; a file that is already gone counts as deleted.
+    // Deletes the file; a file that is already gone counts as deleted. Its SavedPackage
+    // must be gone first: on Windows the open file cannot be deleted.
     virtual bool remove(const std::string& fileName, std::string& error) = 0;
 };
 

@@ -161,7 +161,7 @@ UpdateOutcome UpdateRun::runSteps(const UpdateRunInputs& inputs, const std::stri
         return UpdateOutcome::DownloadFailed;
     }
     // A write that failed stopped the transfer: what follows would have nowhere to go.
-    const std::unique_ptr<SavedPackage> saved =
+    std::unique_ptr<SavedPackage> saved =
         fetched == FetchStatus::Complete ? download.save() : nullptr;
     if (!saved) {
         log_.report(packageNotice(fileName, "を保存できませんでした" + becauseOf(download.error())),
@@ -179,9 +179,12 @@ UpdateOutcome UpdateRun::runSteps(const UpdateRunInputs& inputs, const std::stri
         }
     } catch (const std::bad_alloc&) {
         // The package goes as after any other failure, unless the user keeps packages.
+        saved.reset();
         cleanUp(inputs, fileName, showBox, writeToLog);
         throw;
     }
+    // Closed before it is removed: Windows deletes no file while a handle denies it.
+    saved.reset();
     if (outcome != UpdateOutcome::Interrupted) {
         cleanUp(inputs, fileName, showBox, writeToLog);
     }

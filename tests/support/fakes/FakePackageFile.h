@@ -10,11 +10,17 @@
 
 namespace velmora::test {
 
-// The package as the fake kept it: the bytes as they stood when the writing finished.
+// The package as the fake kept it: the bytes as they stood when the writing finished. It
+// counts itself in `openCount` while it exists.
 class FakeSavedPackage final : public SavedPackage {
   public:
-    FakeSavedPackage(std::string fileName, std::string contents)
-        : fileName_(std::move(fileName)), contents_(std::move(contents)) {}
+    FakeSavedPackage(std::string fileName, std::string contents, int& openCount)
+        : fileName_(std::move(fileName)), contents_(std::move(contents)), openCount_(openCount) {
+        ++openCount_;
+    }
+    ~FakeSavedPackage() override { --openCount_; }
+    FakeSavedPackage(const FakeSavedPackage&) = delete;
+    FakeSavedPackage& operator=(const FakeSavedPackage&) = delete;
     const std::string& fileName() const override { return fileName_; }
     std::intptr_t handle() const override { return -1; }
     const std::string& contents() const { return contents_; }
@@ -22,6 +28,7 @@ class FakeSavedPackage final : public SavedPackage {
   private:
     std::string fileName_;
     std::string contents_;
+    int& openCount_;
 };
 
 // Package files in memory, by name. Each step can be made to fail with a given reason.
@@ -42,6 +49,11 @@ class FakePackageFile final : public PackageFile {
             error = removeError;
             return false;
         }
+        // As on Windows, where the saved package's handle denies deletion.
+        if (openSaved[fileName] > 0) {
+            error = "Sharing violation.";
+            return false;
+        }
         files.erase(fileName);
         return true;
     }
@@ -49,6 +61,8 @@ class FakePackageFile final : public PackageFile {
     bool holds(const std::string& fileName) const { return files.contains(fileName); }
 
     std::map<std::string, std::string> files;
+    // How many saved packages of each name are open.
+    std::map<std::string, int> openSaved;
     std::string createError;
     std::string appendError;
     std::string finishError;
@@ -82,7 +96,8 @@ class FakePackageFile final : public PackageFile {
                 return nullptr;
             }
             finished_ = true;
-            return std::make_unique<FakeSavedPackage>(fileName_, owner_.files[fileName_]);
+            return std::make_unique<FakeSavedPackage>(fileName_, owner_.files[fileName_],
+                                                      owner_.openSaved[fileName_]);
         }
 
       private:
