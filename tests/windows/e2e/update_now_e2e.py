@@ -23,6 +23,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.parse
 
 VENDOR_HOST = "update.corvane.example"
 SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\Tessaloy\Velmora"
@@ -109,6 +110,17 @@ class SampleMirror:
         """The logged request lines: "GET <url> <status> <bytes> user-agent=<agent>"."""
         return self.log.read_text().splitlines() if self.log.exists() else []
 
+    def vendor_requests(self):
+        """(method, path, status) of each request for the vendor host, which WinINet names
+        with its port (http://host:80/path)."""
+        answered = []
+        for line in self.requests():
+            method, url, status = line.split(" ")[:3]
+            target = urllib.parse.urlsplit(url)
+            answered.append((method, target.path, status) if target.hostname == VENDOR_HOST
+                            else line)
+        return answered
+
     def stop(self):
         self.process.terminate()
         self.process.wait()
@@ -149,6 +161,13 @@ class UpdateNowE2ETest(unittest.TestCase):
     def setUpClass(cls):
         if not config.program:
             raise RuntimeError("these cases need --program")
+        # Where the program saves packages: %LOCALAPPDATA%\Velmora\Packages, on drive C:,
+        # which is the prefix's drive_c.
+        local = run_wine("cmd", "/c", "echo %LOCALAPPDATA%").stdout.decode().strip()
+        if not local.upper().startswith("C:\\"):
+            raise RuntimeError(f"LOCALAPPDATA is not on drive C: {local!r}")
+        cls.packages = pathlib.Path(config.prefix, "drive_c", *local[3:].split("\\"),
+                                    "Velmora", "Packages")
 
     def setUp(self):
         folder = self.enterContext(tempfile.TemporaryDirectory())
@@ -158,6 +177,8 @@ class UpdateNowE2ETest(unittest.TestCase):
         shutil.copyfile(config.program, self.program)
         self.definitions = self.dir / "common" / "Corvane Shared" / "Definitions"
         self.definitions.mkdir(parents=True)
+        # A package an earlier failed case left would be taken for one this case left.
+        shutil.rmtree(self.packages, ignore_errors=True)
         self.mirrors = []
         self.addCleanup(lambda: [mirror.stop() for mirror in self.mirrors])
 
@@ -186,6 +207,9 @@ class UpdateNowE2ETest(unittest.TestCase):
     def installed(self):
         return sorted(os.listdir(self.definitions))
 
+    def saved_packages(self):
+        return os.listdir(self.packages) if self.packages.exists() else []
+
     def log(self):
         return (self.dir / "bin" / "velmora.log").read_bytes().decode("utf-8")
 
@@ -196,20 +220,19 @@ class UpdateNowE2ETest(unittest.TestCase):
 
         first = self.update_now(mirror)
         self.assertEqual(first.returncode, 0, first.stderr.decode(errors="replace"))
-        self.assertEqual(first.stdout, (UPDATED + "\n").encode())
+        self.assertEqual(first.stdout.decode(), UPDATED + "\n")
         self.assertEqual(self.installed(), ["20041110.003", "20041114.017"])
         self.assertEqual((self.definitions / "20041114.017" / "flavour").read_bytes(), b"x86\n")
+        self.assertEqual(self.saved_packages(), [], "the package is deleted after it ran")
 
         second = self.update_now(mirror)
         self.assertEqual(second.returncode, 0, second.stderr.decode(errors="replace"))
         self.assertEqual(second.stdout, (UP_TO_DATE + "\n").encode())
 
-        base = f"GET http://{VENDOR_HOST}/defs/download/"
-        requests = mirror.requests()
-        self.assertEqual([line.split(" ")[:3] for line in requests], [
-            (base + "md5-hash.txt 200").split(" "),
-            (base + "packages/20041114-017-x86.exe 200").split(" "),
-            (base + "md5-hash.txt 200").split(" ")], requests)
+        self.assertEqual(mirror.vendor_requests(), [
+            ("GET", "/defs/download/md5-hash.txt", "200"),
+            ("GET", "/defs/download/packages/20041114-017-x86.exe", "200"),
+            ("GET", "/defs/download/md5-hash.txt", "200")])
         log = self.log()
         self.assertIn(f" : {UPDATED}\r\n", log)
         self.assertTrue(log.endswith(f" : {UP_TO_DATE}\r\n"), log)
@@ -221,6 +244,7 @@ class UpdateNowE2ETest(unittest.TestCase):
         self.assertEqual(result.returncode, 1, result.stderr.decode(errors="replace"))
         self.assertEqual(result.stdout, (WRONG_DIGEST + "\n").encode())
         self.assertEqual(self.installed(), [])
+        self.assertEqual(self.saved_packages(), [])
         self.assertEqual(len(mirror.requests()), 2, mirror.requests())
 
     def test_version_help_and_usage(self):
