@@ -7,6 +7,8 @@
 #include <system_error>
 #include <utility>
 
+#include "ports/Utf8Path.h"
+
 namespace velmora {
 
 namespace {
@@ -82,7 +84,7 @@ void EventLog::appendLine(const std::string& line) {
 }
 
 std::filesystem::path logFileBeside(const std::string& appPath, const std::string& exeName) {
-    return std::filesystem::path(appPath) / (exeName + ".log");
+    return utf8Path(appPath) / utf8Path(exeName + ".log");
 }
 
 }  // namespace velmora

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "ports/Utf8Path.h"
+
 namespace velmora {
 
 namespace {
@@ -25,8 +27,8 @@ bool qualifies(const std::string& name, const std::string& best) {
 }  // namespace
 
 std::string findInstalledDefinitions(const SpecialFolders& folders) {
-    const std::filesystem::path folder(folders.commonProgramFiles() +
-                                       "/Corvane Shared/Definitions/");
+    const std::filesystem::path folder =
+        utf8Path(folders.commonProgramFiles() + "/Corvane Shared/Definitions/");
     std::string best;
     for (const std::string& name : folders.visibleSubfolders(folder)) {
         if (qualifies(name, best)) {

@@ -72,7 +72,9 @@ std::string WinSpecialFolders::commonProgramFiles() const {
                !configured.empty()) {
         folder = narrow(configured);
     } else {
-        folder = narrow(knownFolderPath(FOLDERID_ProgramFilesCommon).wstring());
+        // The 32-bit common files folder: the product is a 32-bit program, and a 32-bit
+        // program that asks for the common files folder is given this one.
+        folder = narrow(knownFolderPath(FOLDERID_ProgramFilesCommonX86).wstring());
     }
     while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) {
         folder.pop_back();

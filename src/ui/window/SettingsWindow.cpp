@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ports/Autostart.h"
+#include "ports/Utf8Path.h"
 #include "settings/NumericText.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
@@ -172,7 +173,7 @@ UpdateRunInputs SettingsWindow::updateRunInputs() {
 
 std::string SettingsWindow::startupEntryData() const {
     // Joined with the platform's own separator, and none added after one already there.
-    return (std::filesystem::path(appPath_) / exeName_).string();
+    return utf8Text(utf8Path(appPath_) / utf8Path(exeName_));
 }
 
 void SettingsWindow::markChanged() {

@@ -141,6 +141,9 @@ TEST_F(EventLogTest, LineThatDoesNotFitIsCutOffAgainAndWrittenWholeToTheFallback
 TEST(LogFileBesideTest, JoinsFolderBaseNameAndSuffixAsTheyAre) {
     EXPECT_EQ(logFileBeside("/usr/bin", "velmora"), "/usr/bin/velmora.log");
     EXPECT_EQ(logFileBeside("/opt/tools", "renamed"), "/opt/tools/renamed.log");
+    // The folder's name is UTF-8 on every system, also where the code page is another.
+    EXPECT_EQ(logFileBeside("/opt/\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB", "velmora").u8string(),
+              (std::filesystem::path(u8"/opt/ツール") / u8"velmora.log").u8string());
 }
 
 }  // namespace

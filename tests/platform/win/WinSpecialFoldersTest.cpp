@@ -52,6 +52,8 @@ TEST(WinSpecialFoldersTest, CommonFilesComesFromTheVariableElseTheKnownFolder) {
     const std::string known = WinSpecialFolders().commonProgramFiles();
     EXPECT_TRUE(fs::is_directory(widen(known))) << known;
     EXPECT_NE(known.back(), '\\');
+    // Where a 32-bit product keeps its shared files on 64-bit Windows.
+    EXPECT_NE(known.find("Program Files (x86)"), std::string::npos) << known;
 }
 
 TEST(WinSpecialFoldersTest, VisibleSubfoldersLeaveOutHiddenSystemFilesAndDanglingLinks) {
