@@ -36,7 +36,27 @@ target_link_libraries(velmora_test_child PRIVATE velmora_win shell32)
 add_dependencies(velmora_windows_tests velmora_test_child)
 target_sources(velmora_windows_tests PRIVATE platform/ProcessControlContractTest.cpp platform/win/WinProcessControlTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/win/NamedMutexInstanceTest.cpp)
+target_sources(velmora_windows_tests PRIVATE platform/win/WinSpecialFoldersTest.cpp)
 
+# End to end under Wine: the sample mirror (python, run on the host, not through the
+# emulator) serves the stand-in package, and velmora.com --update-now runs against it. One at
+# a time, as the cases share the build's prefix: its registry and its instance mutex.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(velmora_windows_e2e_command
+    ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e/update_now_e2e.py
+    --wine-run ${PROJECT_SOURCE_DIR}/scripts/wine-run
+    --prefix ${CMAKE_BINARY_DIR}/wineprefix
+    --mirror ${PROJECT_SOURCE_DIR}/tools/sample-mirror
+    --standin $<TARGET_FILE:velmora_standin_package>)
+add_test(NAME WindowsStandinPackage COMMAND ${velmora_windows_e2e_command} StandinPackageTest)
+set(velmora_windows_e2e_tests WindowsStandinPackage)
+if(TARGET velmora_console)
+    add_test(NAME WindowsUpdateNowE2E
+        COMMAND ${velmora_windows_e2e_command} --program $<TARGET_FILE:velmora_console>
+            UpdateNowE2ETest)
+    list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E)
+endif()
+set_tests_properties(${velmora_windows_e2e_tests} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
 # The installer: built, installed, run and uninstalled in a Wine prefix of its own.
 add_test(NAME velmora_installer
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/installer-test ${PROJECT_SOURCE_DIR}

@@ -69,7 +69,8 @@ std::int32_t PosixProcessControl::startPackage(const SavedPackage& package,
                                                const std::string& argument, std::string& error) {
     // Above the descriptors the child's file actions fill, so that none of them closes it
     // and the duplicate in the child loses its close-on-exec flag.
-    const UniqueFd source(::fcntl(static_cast<int>(package.handle()), F_DUPFD_CLOEXEC, kPackageDescriptor + 1));
+    const UniqueFd source(
+        ::fcntl(static_cast<int>(package.handle()), F_DUPFD_CLOEXEC, kPackageDescriptor + 1));
     if (!source) {
         error = std::strerror(errno);
         return 0;

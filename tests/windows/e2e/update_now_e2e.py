@@ -1,0 +1,272 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the Windows edition under Wine, against the sample mirror.
+
+The mirror serves the stand-in package (tools/standin-package) as the vendor host, used as
+the HTTP proxy, which WinINet follows under Wine. Every case has a folder of its own for the
+program's copy (its log is written beside it) and the common program files; the Wine prefix
+is the build's, shared, so each case starts from an emptied settings key. CTest runs these
+one at a time (RUN_SERIAL): the prefix's registry and the instance mutex are shared.
+
+Usage: update_now_e2e.py --wine-run scripts/wine-run --prefix BUILD/wineprefix
+           --mirror tools/sample-mirror --standin BUILD/.../standin-package.exe
+           [--program BUILD/src/app/velmora.com] [unittest arguments]
+The cases of UpdateNowE2ETest need --program; StandinPackageTest checks the package alone.
+"""
+
+import argparse
+import hashlib
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+VENDOR_HOST = "update.corvane.example"
+SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\Tessaloy\Velmora"
+UPDATED = "ウィルス定義を 2004/11/14 rev. 17 に更新しました."
+UP_TO_DATE = "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです."
+WRONG_DIGEST = ("ウィルス定義ファイル(20041114-017-i32.exe)が不正のため、更新を中止しました."
+                "(MD5hashエラー).")
+# A Wine start is about a second; a run that takes many times that has hung.
+RUN_TIMEOUT = 60
+
+config = None
+
+
+def windows_path(path):
+    """The Wine path of a host path: Wine's drive Z: is the host's root."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def wine_environment(extra=None):
+    environment = {name: value for name, value in os.environ.items()
+                   if name not in ("http_proxy", "HTTP_PROXY", "no_proxy", "NO_PROXY",
+                                   "DISPLAY", "WAYLAND_DISPLAY", "VELMORA_COMMON_FILES")}
+    environment.update(WINEPREFIX=config.prefix, WINEDEBUG="-all")
+    environment.update(extra or {})
+    return environment
+
+
+def wine_command(program, *arguments):
+    return [config.wine_run, str(program), *arguments]
+
+
+class WineProcess:
+    """A Windows program started under Wine, its standard output and error kept in files:
+    the Wine server and services a first program starts inherit its handles, so a pipe would
+    stay open, and a reader wait, until they end seconds later."""
+
+    def __init__(self, program, *arguments, extra_environment=None):
+        self.stdout_file = tempfile.TemporaryFile()
+        self.stderr_file = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(wine_command(program, *arguments),
+                                        env=wine_environment(extra_environment),
+                                        stdin=subprocess.DEVNULL, stdout=self.stdout_file,
+                                        stderr=self.stderr_file)
+
+    def wait(self):
+        """Waits for the program's end: (exit status, standard output, standard error)."""
+        try:
+            self.process.wait(timeout=RUN_TIMEOUT)
+        finally:
+            self.process.kill()
+        outputs = []
+        for file in (self.stdout_file, self.stderr_file):
+            file.seek(0)
+            outputs.append(file.read())
+            file.close()
+        return subprocess.CompletedProcess(self.process.args, self.process.returncode,
+                                           *outputs)
+
+
+def run_wine(program, *arguments, extra_environment=None):
+    return WineProcess(program, *arguments, extra_environment=extra_environment).wait()
+
+
+class SampleMirror:
+    """tools/sample-mirror serving the stand-in package, on a free port of 127.0.0.1."""
+
+    def __init__(self, folder, *options):
+        self.folder = pathlib.Path(tempfile.mkdtemp(prefix="mirror-", dir=folder))
+        self.log = self.folder / "requests.log"
+        port_file = self.folder / "port"
+        self.process = subprocess.Popen(
+            [sys.executable, config.mirror, "--windows-package", config.standin,
+             "--host", VENDOR_HOST, "--port-file", str(port_file), "--log", str(self.log),
+             *options], stdout=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while not port_file.exists():
+            if self.process.poll() is not None or time.monotonic() > deadline:
+                self.stop()
+                raise RuntimeError("the sample mirror did not start")
+            time.sleep(0.02)
+        self.proxy = f"http://127.0.0.1:{port_file.read_text().strip()}"
+
+    def requests(self):
+        """The logged request lines: "GET <url> <status> <bytes> user-agent=<agent>"."""
+        return self.log.read_text().splitlines() if self.log.exists() else []
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait()
+
+
+class StandinPackageTest(unittest.TestCase):
+    def test_the_served_package_installs_its_version_only_when_started_with_q(self):
+        with tempfile.TemporaryDirectory() as folder:
+            folder = pathlib.Path(folder)
+            common = folder / "common"
+            subprocess.run([sys.executable, config.mirror, "--windows-package", config.standin,
+                            "--package-size", "3000000", "--package-seconds", "0.5",
+                            "--export", str(folder / "site")], check=True)
+            site = folder / "site" / "defs" / "download"
+            listed = (site / "md5-hash.txt").read_bytes().decode()
+            package = site / "packages" / "20041114-017-x86.exe"
+            self.assertEqual(package.stat().st_size, 3000000)
+            digest = hashlib.md5(package.read_bytes()).hexdigest().upper()
+            self.assertIn(f"{digest} 20041114-017-x86.exe\r\n", listed)
+
+            environment = {"VELMORA_COMMON_FILES": windows_path(common)}
+            for arguments in ([], ["/q", "/q"], ["/Q"]):
+                result = run_wine(package, *arguments, extra_environment=environment)
+                self.assertEqual(result.returncode, 2, arguments)
+            self.assertFalse(common.exists())
+
+            started = time.monotonic()
+            result = run_wine(package, "/q", extra_environment=environment)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertGreaterEqual(time.monotonic() - started, 0.5, "the delay was skipped")
+            definitions = common / "Corvane Shared" / "Definitions"
+            self.assertEqual(os.listdir(definitions), ["20041114.017"])
+            self.assertEqual((definitions / "20041114.017" / "flavour").read_bytes(), b"x86\n")
+
+
+class UpdateNowE2ETest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not config.program:
+            raise RuntimeError("these cases need --program")
+
+    def setUp(self):
+        folder = self.enterContext(tempfile.TemporaryDirectory())
+        self.dir = pathlib.Path(folder)
+        (self.dir / "bin").mkdir()
+        self.program = self.dir / "bin" / "velmora.com"
+        shutil.copyfile(config.program, self.program)
+        self.definitions = self.dir / "common" / "Corvane Shared" / "Definitions"
+        self.definitions.mkdir(parents=True)
+        self.mirrors = []
+        self.addCleanup(lambda: [mirror.stop() for mirror in self.mirrors])
+
+    def mirror(self, *options):
+        mirror = SampleMirror(self.dir, *options)
+        self.mirrors.append(mirror)
+        return mirror
+
+    def store_settings(self, **values):
+        """Empties the settings key and stores the given string values in it."""
+        lines = ["Windows Registry Editor Version 5.00", "", f"[-{SETTINGS_KEY}]", "",
+                 f"[{SETTINGS_KEY}]"] + [f'"{name}"="{value}"' for name, value in values.items()]
+        reg_file = self.dir / "settings.reg"
+        reg_file.write_text("\r\n".join(lines) + "\r\n", encoding="ascii")
+        result = run_wine("regedit", "/S", windows_path(reg_file))
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def environment(self, mirror):
+        return {"http_proxy": mirror.proxy,
+                "VELMORA_COMMON_FILES": windows_path(self.dir / "common")}
+
+    def update_now(self, mirror):
+        return run_wine(self.program, "--update-now",
+                        extra_environment=self.environment(mirror))
+
+    def installed(self):
+        return sorted(os.listdir(self.definitions))
+
+    def log(self):
+        return (self.dir / "bin" / "velmora.log").read_bytes().decode("utf-8")
+
+    def test_a_newer_package_is_installed_then_found_up_to_date(self):
+        (self.definitions / "20041110.003").mkdir()
+        self.store_settings(IUP="1", Log="1")
+        mirror = self.mirror()
+
+        first = self.update_now(mirror)
+        self.assertEqual(first.returncode, 0, first.stderr.decode(errors="replace"))
+        self.assertEqual(first.stdout, (UPDATED + "\n").encode())
+        self.assertEqual(self.installed(), ["20041110.003", "20041114.017"])
+        self.assertEqual((self.definitions / "20041114.017" / "flavour").read_bytes(), b"x86\n")
+
+        second = self.update_now(mirror)
+        self.assertEqual(second.returncode, 0, second.stderr.decode(errors="replace"))
+        self.assertEqual(second.stdout, (UP_TO_DATE + "\n").encode())
+
+        base = f"GET http://{VENDOR_HOST}/defs/download/"
+        requests = mirror.requests()
+        self.assertEqual([line.split(" ")[:3] for line in requests], [
+            (base + "md5-hash.txt 200").split(" "),
+            (base + "packages/20041114-017-x86.exe 200").split(" "),
+            (base + "md5-hash.txt 200").split(" ")], requests)
+        log = self.log()
+        self.assertIn(f" : {UPDATED}\r\n", log)
+        self.assertTrue(log.endswith(f" : {UP_TO_DATE}\r\n"), log)
+
+    def test_a_package_that_fails_its_digest_is_refused_and_never_run(self):
+        self.store_settings()
+        mirror = self.mirror("--fault", "wrong-digest")
+        result = self.update_now(mirror)
+        self.assertEqual(result.returncode, 1, result.stderr.decode(errors="replace"))
+        self.assertEqual(result.stdout, (WRONG_DIGEST + "\n").encode())
+        self.assertEqual(self.installed(), [])
+        self.assertEqual(len(mirror.requests()), 2, mirror.requests())
+
+    def test_version_help_and_usage(self):
+        version = run_wine(self.program, "--version")
+        self.assertEqual((version.returncode, version.stdout), (0, b"Velmora 0.9.48\n"))
+        usage = run_wine(self.program, "--frobnicate")
+        self.assertEqual(usage.returncode, 2)
+        self.assertEqual(usage.stdout, b"")
+        self.assertIn(b"--update-now", usage.stderr)
+
+    def test_a_second_velmora_is_left_alone_with_status_three(self):
+        self.store_settings()
+        mirror = self.mirror("--package-seconds", "4")
+        first = WineProcess(self.program, "--update-now",
+                            extra_environment=self.environment(mirror))
+        self.addCleanup(first.process.kill)
+        # The first holds the instance mutex from before its first request to its end; the
+        # package it runs keeps it busy for seconds.
+        deadline = time.monotonic() + 30
+        while len(mirror.requests()) < 2 and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(len(mirror.requests()), 2, "the first run fetched no package")
+
+        second = self.update_now(mirror)
+        self.assertEqual(second.returncode, 3, second.stderr.decode(errors="replace"))
+        self.assertEqual(second.stdout, b"")
+        self.assertEqual(second.stderr.count(b"\n"), 1, second.stderr)
+
+        first = first.wait()
+        self.assertEqual(first.returncode, 0, first.stderr.decode(errors="replace"))
+        self.assertEqual(first.stdout, (UPDATED + "\n").encode())
+        self.assertEqual(len(mirror.requests()), 2, "the second run fetched something")
+        self.assertEqual(self.installed(), ["20041114.017"])
+
+
+def main():
+    global config
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--wine-run", required=True)
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--mirror", required=True)
+    parser.add_argument("--standin", required=True)
+    parser.add_argument("--program")
+    config, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
