@@ -63,7 +63,8 @@ int startDesktopProgram() {
 
 int wmain(int argc, wchar_t* argv[]) {
     std::vector<std::string> arguments = utf8Arguments(argc, argv);
-    const std::string programName = arguments.empty() ? "velmora" : arguments.front();
+    // The name people type, whichever of the two files (and whatever path) started.
+    const std::string programName = "velmora";
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());
     }

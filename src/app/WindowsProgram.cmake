@@ -10,7 +10,7 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/windows/velmora.rc.in
 
 add_library(velmora_program OBJECT UpdateMachinery.cpp UpdateNow.cpp
             ${CMAKE_CURRENT_BINARY_DIR}/velmora.rc)
-target_link_libraries(velmora_program PUBLIC velmora_platform)
+target_link_libraries(velmora_program PUBLIC velmora_ui velmora_platform)
 target_include_directories(velmora_program PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 add_executable(velmora_console WindowsMain.cpp)

@@ -1,6 +1,11 @@
 #include "support/LoopbackHttpServer.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -8,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -20,11 +26,126 @@ namespace velmora::test {
 
 namespace {
 
-constexpr std::size_t kMaxRequestHead = 64 * 1024;
+// The few places where Winsock and POSIX sockets differ.
+#ifdef _WIN32
+using Transferred = int;
+constexpr SocketHandle kNoSocket = INVALID_SOCKET;
+constexpr int kShutdownSend = SD_SEND;
+
+int socketError() {
+    return ::WSAGetLastError();
+}
+
+[[noreturn]] void throwSystemError(const char* what) {
+    throw std::system_error(socketError(), std::system_category(), what);
+}
+
+bool isTransient(int error) {
+    return error == WSAEWOULDBLOCK || error == WSAEINTR;
+}
+
+bool connectIsPending(int error) {
+    return error == WSAEWOULDBLOCK;
+}
+
+void closeSocket(SocketHandle socket) {
+    ::closesocket(socket);
+}
+
+int pollSockets(pollfd* sockets, unsigned long count, int timeoutMs) {
+    return ::WSAPoll(sockets, count, timeoutMs);
+}
+
+void makeNonBlocking(SocketHandle socket) {
+    u_long on = 1;
+    ::ioctlsocket(socket, FIONBIO, &on);
+}
+
+SocketHandle newTcpSocket() {
+    static const bool started = [] {
+        WSADATA data;
+        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    static_cast<void>(started);
+    return ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+}
+
+// Without SO_REUSEADDR, which on Windows would let another socket share the port.
+void allowAddressReuse(SocketHandle /*socket*/) {}
+
+SocketHandle acceptConnection(SocketHandle listener) {
+    const SocketHandle connection = ::accept(listener, nullptr, nullptr);
+    if (connection != kNoSocket) {
+        makeNonBlocking(connection);
+    }
+    return connection;
+}
+
+Transferred sendSome(SocketHandle socket, std::string_view bytes) {
+    const auto size = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20));
+    return ::send(socket, bytes.data(), size, 0);
+}
+
+Transferred receiveSome(SocketHandle socket, char* buffer, std::size_t size) {
+    return ::recv(socket, buffer, static_cast<int>(size), 0);
+}
+
+#else
+using Transferred = ssize_t;
+constexpr SocketHandle kNoSocket = -1;
+constexpr int kShutdownSend = SHUT_WR;
+
+int socketError() {
+    return errno;
+}
 
 [[noreturn]] void throwSystemError(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
 }
+
+bool isTransient(int error) {
+    return error == EAGAIN || error == EINTR;
+}
+
+bool connectIsPending(int error) {
+    return error == EINPROGRESS;
+}
+
+void closeSocket(SocketHandle socket) {
+    ::close(socket);
+}
+
+int pollSockets(pollfd* sockets, nfds_t count, int timeoutMs) {
+    return ::poll(sockets, count, timeoutMs);
+}
+
+void makeNonBlocking(SocketHandle socket) {
+    ::fcntl(socket, F_SETFL, ::fcntl(socket, F_GETFL) | O_NONBLOCK);
+}
+
+SocketHandle newTcpSocket() {
+    return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
+void allowAddressReuse(SocketHandle socket) {
+    const int on = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+}
+
+SocketHandle acceptConnection(SocketHandle listener) {
+    return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+}
+
+Transferred sendSome(SocketHandle socket, std::string_view bytes) {
+    return ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+Transferred receiveSome(SocketHandle socket, char* buffer, std::size_t size) {
+    return ::recv(socket, buffer, size, MSG_DONTWAIT);
+}
+#endif
+
+constexpr std::size_t kMaxRequestHead = 64 * 1024;
 
 sockaddr_in loopbackAddress(std::uint16_t port) {
     sockaddr_in address{};
@@ -35,29 +156,28 @@ sockaddr_in loopbackAddress(std::uint16_t port) {
 }
 
 // A socket bound to 127.0.0.1 and an ephemeral port; returns the socket and its port.
-std::pair<int, std::uint16_t> bindLoopback() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+std::pair<SocketHandle, std::uint16_t> bindLoopback() {
+    const SocketHandle fd = newTcpSocket();
+    if (fd == kNoSocket) {
         throwSystemError("socket");
     }
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    allowAddressReuse(fd);
     sockaddr_in address = loopbackAddress(0);
     socklen_t length = sizeof address;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
+        closeSocket(fd);
         throwSystemError("bind");
     }
     return {fd, ntohs(address.sin_port)};
 }
 
 // Waits until `fd` is ready for `events`; false when the server is stopping or on error.
-bool waitFor(int fd, short events, int stopEvent, int timeoutMs = -1) {
+bool waitFor(SocketHandle fd, short events, SocketHandle stopEvent, int timeoutMs = -1) {
     pollfd fds[2] = {{fd, events, 0}, {stopEvent, POLLIN, 0}};
     for (;;) {
-        const int ready = ::poll(fds, 2, timeoutMs);
-        if (ready < 0 && errno == EINTR) {
+        const int ready = pollSockets(fds, 2, timeoutMs);
+        if (ready < 0 && socketError() == EINTR) {
             continue;
         }
         if (ready <= 0 || (fds[1].revents & POLLIN) != 0) {
@@ -67,14 +187,14 @@ bool waitFor(int fd, short events, int stopEvent, int timeoutMs = -1) {
     }
 }
 
-bool sendAll(int fd, std::string_view bytes, int stopEvent) {
+bool sendAll(SocketHandle fd, std::string_view bytes, SocketHandle stopEvent) {
     while (!bytes.empty()) {
         if (!waitFor(fd, POLLOUT, stopEvent)) {
             return false;
         }
-        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        const Transferred sent = sendSome(fd, bytes);
         if (sent < 0) {
-            if (errno == EAGAIN || errno == EINTR) {
+            if (isTransient(socketError())) {
                 continue;
             }
             return false;
@@ -85,11 +205,11 @@ bool sendAll(int fd, std::string_view bytes, int stopEvent) {
 }
 
 // Reads and throws away whatever comes until the client closes or the server stops.
-void drainUntilClosed(int fd, int stopEvent, int timeoutMs = -1) {
+void drainUntilClosed(SocketHandle fd, SocketHandle stopEvent, int timeoutMs = -1) {
     char scratch[4096];
     while (waitFor(fd, POLLIN, stopEvent, timeoutMs)) {
-        const ssize_t got = ::recv(fd, scratch, sizeof scratch, MSG_DONTWAIT);
-        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+        const Transferred got = receiveSome(fd, scratch, sizeof scratch);
+        if (got == 0 || (got < 0 && !isTransient(socketError()))) {
             return;
         }
     }
@@ -133,7 +253,7 @@ RecordedRequest parseRequestHead(std::string_view head) {
 }
 
 // Reads one request head (and any request body it announces).
-std::optional<RecordedRequest> readRequest(int fd, int stopEvent) {
+std::optional<RecordedRequest> readRequest(SocketHandle fd, SocketHandle stopEvent) {
     std::string received;
     char chunk[4096];
     std::size_t headEnd = std::string::npos;
@@ -141,8 +261,8 @@ std::optional<RecordedRequest> readRequest(int fd, int stopEvent) {
         if (received.size() > kMaxRequestHead || !waitFor(fd, POLLIN, stopEvent)) {
             return std::nullopt;
         }
-        const ssize_t got = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
-        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+        const Transferred got = receiveSome(fd, chunk, sizeof chunk);
+        if (got == 0 || (got < 0 && !isTransient(socketError()))) {
             return std::nullopt;
         }
         if (got > 0) {
@@ -154,11 +274,11 @@ std::optional<RecordedRequest> readRequest(int fd, int stopEvent) {
     std::size_t bodyLeft = length ? std::stoul(*length) : 0;
     bodyLeft -= std::min(bodyLeft, received.size() - headEnd - 4);
     while (bodyLeft > 0 && waitFor(fd, POLLIN, stopEvent)) {
-        const ssize_t got = ::recv(fd, chunk, std::min(sizeof chunk, bodyLeft), MSG_DONTWAIT);
-        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+        const Transferred got = receiveSome(fd, chunk, std::min(sizeof chunk, bodyLeft));
+        if (got == 0 || (got < 0 && !isTransient(socketError()))) {
             break;
         }
-        bodyLeft -= static_cast<std::size_t>(std::max<ssize_t>(got, 0));
+        bodyLeft -= static_cast<std::size_t>(std::max<Transferred>(got, 0));
     }
     return request;
 }
@@ -200,14 +320,19 @@ std::string responseHead(const HttpResponse& response) {
 }
 
 // Sleeps up to `waitMs`; true when the server is stopping.
-bool stopRequested(int stopEvent, int waitMs) {
+bool stopRequested(SocketHandle stopEvent, int waitMs) {
     pollfd stop{stopEvent, POLLIN, 0};
-    return ::poll(&stop, 1, waitMs) > 0;
+    return pollSockets(&stop, 1, waitMs) > 0;
 }
 
 // Waits until the peer's kernel has acknowledged everything sent, so that a reset that
 // follows cannot overtake the data, and gives the client a moment to read it.
-void waitUntilAcknowledged(int fd, int stopEvent) {
+void waitUntilAcknowledged(SocketHandle fd, SocketHandle stopEvent) {
+#ifdef _WIN32
+    // Winsock cannot tell what the peer has acknowledged: on loopback a moment is plenty.
+    static_cast<void>(fd);
+    stopRequested(stopEvent, 200);
+#else
     for (int tries = 0; tries < 500; ++tries) {
         int unacknowledged = 0;
         if (::ioctl(fd, SIOCOUTQ, &unacknowledged) != 0 || unacknowledged == 0) {
@@ -218,12 +343,47 @@ void waitUntilAcknowledged(int fd, int stopEvent) {
         }
     }
     stopRequested(stopEvent, 50);
+#endif
 }
 
-void resetConnection(int fd) {
+void resetConnection(SocketHandle fd) {
     const linger abortive{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive),
+                 sizeof abortive);
 }
+
+#ifdef _WIN32
+// Winsock has no eventfd: a datagram socket connected to itself turns readable once it has
+// sent itself a byte.
+SocketHandle newStopEvent() {
+    const SocketHandle event = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in address = loopbackAddress(0);
+    int length = sizeof address;
+    if (event == kNoSocket ||
+        ::bind(event, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(event, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        ::connect(event, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (event != kNoSocket) {
+            closeSocket(event);
+        }
+        return kNoSocket;
+    }
+    return event;
+}
+
+void raiseStopEvent(SocketHandle event) {
+    ::send(event, "!", 1, 0);
+}
+#else
+SocketHandle newStopEvent() {
+    return ::eventfd(0, EFD_CLOEXEC);
+}
+
+void raiseStopEvent(SocketHandle event) {
+    const std::uint64_t stop = 1;
+    [[maybe_unused]] const ssize_t written = ::write(event, &stop, sizeof stop);
+}
+#endif
 
 }  // namespace
 
@@ -306,17 +466,16 @@ std::string RecordedRequest::path() const {
 
 LoopbackHttpServer::LoopbackHttpServer() {
     std::tie(listener_, port_) = bindLoopback();
-    stopEvent_ = ::eventfd(0, EFD_CLOEXEC);
-    if (stopEvent_ < 0 || ::listen(listener_, SOMAXCONN) != 0) {
-        ::close(listener_);
+    stopEvent_ = newStopEvent();
+    if (stopEvent_ == kNoSocket || ::listen(listener_, SOMAXCONN) != 0) {
+        closeSocket(listener_);
         throwSystemError("listen");
     }
     acceptor_ = std::thread([this] { acceptLoop(); });
 }
 
 LoopbackHttpServer::~LoopbackHttpServer() {
-    const std::uint64_t stop = 1;
-    [[maybe_unused]] const ssize_t written = ::write(stopEvent_, &stop, sizeof stop);
+    raiseStopEvent(stopEvent_);
     acceptor_.join();
     std::vector<std::thread> workers;
     {
@@ -326,8 +485,8 @@ LoopbackHttpServer::~LoopbackHttpServer() {
     for (std::thread& worker : workers) {
         worker.join();
     }
-    ::close(listener_);
-    ::close(stopEvent_);
+    closeSocket(listener_);
+    closeSocket(stopEvent_);
 }
 
 std::string LoopbackHttpServer::authority() const {
@@ -355,8 +514,8 @@ std::size_t LoopbackHttpServer::connectionCount() const {
 
 void LoopbackHttpServer::acceptLoop() {
     while (waitFor(listener_, POLLIN, stopEvent_)) {
-        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0) {
+        const SocketHandle connection = acceptConnection(listener_);
+        if (connection == kNoSocket) {
             continue;
         }
         std::lock_guard lock(mutex_);
@@ -374,7 +533,7 @@ HttpResponse LoopbackHttpServer::responseFor(const std::string& path) const {
     return HttpResponse::status(404, "<html><body><h1>404 Not Found</h1></body></html>");
 }
 
-void LoopbackHttpServer::serve(int connection) {
+void LoopbackHttpServer::serve(SocketHandle connection) {
     const std::optional<RecordedRequest> request = readRequest(connection, stopEvent_);
     if (request) {
         {
@@ -401,51 +560,52 @@ void LoopbackHttpServer::serve(int connection) {
                 }
                 rest.remove_prefix(step);
             }
-            ::shutdown(connection, SHUT_WR);
+            ::shutdown(connection, kShutdownSend);
         } else if (sent && response.ending == HttpResponse::Ending::Stall) {
             drainUntilClosed(connection, stopEvent_);
         } else if (sent) {
-            ::shutdown(connection, SHUT_WR);
+            ::shutdown(connection, kShutdownSend);
             drainUntilClosed(connection, stopEvent_, 5000);
         }
     }
-    ::close(connection);
+    closeSocket(connection);
 }
 
 UnansweringPeer::UnansweringPeer() {
     std::tie(listener_, port_) = bindLoopback();
     if (::listen(listener_, 0) != 0) {
-        ::close(listener_);
+        closeSocket(listener_);
         throwSystemError("listen");
     }
     const sockaddr_in address = loopbackAddress(port_);
     // Connect until one attempt is left hanging: from then on the backlog is full.
     for (int attempt = 0; attempt < 64; ++attempt) {
-        const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (filler < 0) {
+        const SocketHandle filler = newTcpSocket();
+        if (filler == kNoSocket) {
             break;
         }
         fillers_.push_back(filler);
+        makeNonBlocking(filler);
         if (::connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
             continue;
         }
         pollfd pending{filler, POLLOUT, 0};
-        if (errno != EINPROGRESS || ::poll(&pending, 1, 300) == 0) {
+        if (!connectIsPending(socketError()) || pollSockets(&pending, 1, 300) == 0) {
             return;
         }
     }
-    for (const int filler : fillers_) {
-        ::close(filler);
+    for (const SocketHandle filler : fillers_) {
+        closeSocket(filler);
     }
-    ::close(listener_);
+    closeSocket(listener_);
     throw std::runtime_error("the backlog of the unanswering peer never filled");
 }
 
 UnansweringPeer::~UnansweringPeer() {
-    for (const int filler : fillers_) {
-        ::close(filler);
+    for (const SocketHandle filler : fillers_) {
+        closeSocket(filler);
     }
-    ::close(listener_);
+    closeSocket(listener_);
 }
 
 std::string UnansweringPeer::url(const std::string& path) const {
@@ -454,7 +614,7 @@ std::string UnansweringPeer::url(const std::string& path) const {
 
 std::uint16_t closedLoopbackPort() {
     const auto [fd, port] = bindLoopback();
-    ::close(fd);
+    closeSocket(fd);
     return port;
 }
 

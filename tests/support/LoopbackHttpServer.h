@@ -12,6 +12,13 @@
 
 namespace velmora::test {
 
+// A socket as the system names it: SOCKET on Windows, a descriptor elsewhere.
+#ifdef _WIN32
+using SocketHandle = std::uintptr_t;
+#else
+using SocketHandle = int;
+#endif
+
 // What the server does with one request, built fluently:
 //   HttpResponse::ok("body").header("X-A", "1").declaredLength(10)
 //   HttpResponse::redirect(302, url)
@@ -92,11 +99,12 @@ class LoopbackHttpServer {
 
   private:
     void acceptLoop();
-    void serve(int connection);
+    void serve(SocketHandle connection);
     HttpResponse responseFor(const std::string& path) const;
 
-    int listener_ = -1;
-    int stopEvent_ = -1;
+    SocketHandle listener_;
+    // Readable once the server is stopping.
+    SocketHandle stopEvent_;
     std::uint16_t port_ = 0;
     mutable std::mutex mutex_;
     std::map<std::string, HttpResponse> routes_;
@@ -118,9 +126,9 @@ class UnansweringPeer {
     std::string url(const std::string& path) const;
 
   private:
-    int listener_ = -1;
+    SocketHandle listener_;
     std::uint16_t port_ = 0;
-    std::vector<int> fillers_;
+    std::vector<SocketHandle> fillers_;
 };
 
 // A port on 127.0.0.1 where nobody listens (bound once, then released).

@@ -67,3 +67,32 @@ if(NOT TARGET velmora OR NOT TARGET velmora_console)
     # Shown as not run until the build makes both programs the installer ships.
     set_tests_properties(velmora_installer PROPERTIES DISABLED TRUE)
 endif()
+# WinINet and CNG against the HTTP fetcher's and the digest's contracts, on a loopback server.
+target_sources(velmora_windows_tests PRIVATE
+    support/LoopbackHttpServer.cpp platform/HttpFetcherContractTest.cpp
+    platform/DigestContractTest.cpp platform/win/WinInetFetcherTest.cpp
+    platform/win/CngDigestLibraryTest.cpp platform/win/EventLoopFetcherTest.cpp)
+target_link_libraries(velmora_windows_tests PRIVATE ws2_32)
+
+# The Win32 views on real windows. Windows need a display, under Wine an X server: run
+# `xvfb-run -a ctest ...`; without DISPLAY the cases skip, and CTest reports them skipped.
+velmora_add_test_executable(velmora_windows_display_tests velmora_winui)
+target_include_directories(velmora_windows_display_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
+target_sources(velmora_windows_display_tests PRIVATE
+    platform/winui/DisplayTest.cpp
+    platform/winui/SettingsWindowViewTest.cpp
+    platform/winui/ShellWindowsTest.cpp
+)
+# They run in a Wine virtual desktop: it has a notification area for the tray icon, and
+# its windows come and go without waiting for a window manager that Xvfb does not have.
+set(velmora_desktop_key "HKCU\\Software\\Wine\\AppDefaults\\velmora_windows_display_tests.exe\\Explorer")
+add_test(NAME velmora_windows_display_desktop
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run reg add ${velmora_desktop_key} /v Desktop /d Velmora /f)
+add_test(NAME velmora_windows_display_desktop_size
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Velmora /d 1024x768 /f)
+set_tests_properties(velmora_windows_display_desktop velmora_windows_display_desktop_size
+    PROPERTIES LABELS display FIXTURES_SETUP velmora_virtual_desktop RUN_SERIAL ON)
+set_tests_properties(velmora_windows_display_tests PROPERTIES
+    LABELS display
+    FIXTURES_REQUIRED velmora_virtual_desktop
+    SKIP_REGULAR_EXPRESSION "needs an X display")

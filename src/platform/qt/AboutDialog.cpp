@@ -11,14 +11,13 @@ namespace velmora {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
-constexpr int pixels(int twips) {
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+int pixels(int twips) {
+    return twipsToPixels(twips);
 }
 
-QRect twipsRect(int left, int top, int width, int height) {
-    return {pixels(left), pixels(top), pixels(width), pixels(height)};
+QRect pixelRect(const TwipsRect& rect) {
+    const PixelRect pixels = twipsToPixels(rect);
+    return {pixels.left, pixels.top, pixels.width, pixels.height};
 }
 
 }  // namespace
@@ -29,23 +28,22 @@ AboutDialog::AboutDialog(QWidget* parent)
     setObjectName(QStringLiteral("AboutBox"));
     state_.startUp();
     setWindowTitle(QString::fromStdString(state_.caption()));
-    setFixedSize(pixels(6195), pixels(1980));
+    setFixedSize(pixels(AboutBox::kClientWidth), pixels(AboutBox::kClientHeight));
 
     const QIcon icon = programIcon();
     setWindowIcon(icon);
     auto* iconLabel = new QLabel(this);
     iconLabel->setObjectName(QStringLiteral("iconLabel"));
-    iconLabel->setGeometry(twipsRect(240, 240, 540, 540));
+    iconLabel->setGeometry(pixelRect(AboutBox::kIconRect));
     iconLabel->setPixmap(icon.pixmap(iconLabel->size()));
 
-    addLabel("titleLabel", state_.titleLabel(), 960, 240);
-    addLabel("versionLabel", state_.versionLabel(), 960, 600);
-    addLabel("copyrightLabel", state_.copyrightLabel(), 960, 960);
-    addLabel("descriptionLabel", state_.descriptionLabel(), 960, 1320);
+    for (const AboutBox::PlacedLabel& label : state_.placedLabels()) {
+        addLabel(label.name, label.text, label.left, label.top);
+    }
 
-    auto* okButton = new QPushButton(QStringLiteral("OK"), this);
+    auto* okButton = new QPushButton(QString::fromLatin1(AboutBox::kOkCaption), this);
     okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setGeometry(twipsRect(4560, 360, 1422, 348));
+    okButton->setGeometry(pixelRect(AboutBox::kOkButtonRect));
     okButton->setDefault(true);
     // Esc rejects the dialog, the OK button accepts it: either way the box is unloaded.
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -26,42 +26,42 @@ QString qText(const std::string& text) {
 }
 
 int pixels(int twips) {
-    return twips / kTwipsPerPixel;
+    return twipsToPixels(twips);
+}
+
+QRect qRect(const PixelRect& rect) {
+    return {rect.left, rect.top, rect.width, rect.height};
 }
 
 QRect pixelRect(const TwipsRect& rect) {
-    return {pixels(rect.left), pixels(rect.top), pixels(rect.width), pixels(rect.height)};
+    return qRect(twipsToPixels(rect));
 }
 
-// The window's text size in pixels, as the layout was drawn for. Japanese text comes first
-// from a font made for it; the layout's widths assume its narrow Latin letters.
-constexpr int kFontPixels = 11;
-
+// Japanese text comes first from a font made for it.
 QFont windowFont(QFont font) {
     font.setFamilies({QStringLiteral("Noto Sans CJK JP"), font.family()});
-    font.setPixelSize(kFontPixels);
+    font.setPixelSize(kLayoutFontPixels);
     return font;
 }
 
-// A caption keeps its place; where the screen font needs more room than the layout gives,
-// it grows to the right and about its middle rather than cutting its text off.
 void fitCaption(QWidget* widget, const TwipsRect& rect) {
-    QRect area = pixelRect(rect);
     const QSize needed = widget->sizeHint();
-    const int extra = std::max(0, needed.height() - area.height());
-    area.adjust(0, -extra / 2, std::max(0, needed.width() - area.width()), extra - extra / 2);
-    widget->setGeometry(area);
+    widget->setGeometry(
+        qRect(velmora::fitCaption(twipsToPixels(rect), needed.width(), needed.height())));
 }
 
-// A key held with Alt or Meta is a command. One that no enabled access key took (Alt+A while
-// Apply is disabled) reaches the text box, which would type its letter; it types nothing.
-// AltGr is neither: X11 reports it as the group switch, Wayland as no modifier at all. Ctrl
-// chords are left to QLineEdit, which types nothing for them and keeps paste and its other
-// editing keys.
+// Alt and Meta as the rule knows them. AltGr is neither: X11 reports it as the group switch,
+// Wayland as no modifier at all. Ctrl chords are left to QLineEdit, which types nothing for
+// them and keeps paste and its other editing keys.
 bool isUnclaimedCommandChord(const QKeyEvent& event) {
     const QString typed = event.text();
-    return (event.modifiers() & (Qt::AltModifier | Qt::MetaModifier)) && !typed.isEmpty() &&
-           typed.front().isPrint();
+    if (typed.isEmpty()) {
+        return false;
+    }
+    return velmora::isUnclaimedCommandChord(
+        {.character = typed.toUcs4().value(0),
+         .altHeld = event.modifiers().testFlag(Qt::AltModifier),
+         .metaHeld = event.modifiers().testFlag(Qt::MetaModifier)});
 }
 
 class TextBoxEdit final : public QLineEdit {

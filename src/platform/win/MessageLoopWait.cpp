@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "win/DialogKeys.h"
+
 namespace velmora {
 
 namespace {
@@ -27,8 +29,7 @@ bool dispatchQueuedMessages() {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return false;
         }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
+        dispatchMessage(message);  // the settings window's dialog keys included
     }
     return true;
 }

@@ -20,6 +20,13 @@ void AboutBox::startUp() {
     titleLabel_ = kAppTitle;
 }
 
+std::vector<AboutBox::PlacedLabel> AboutBox::placedLabels() const {
+    return {{"titleLabel", titleLabel_, 960, 240},
+            {"versionLabel", versionLabel_, 960, 600},
+            {"copyrightLabel", copyrightLabel_, 960, 960},
+            {"descriptionLabel", descriptionLabel_, 960, 1320}};
+}
+
 std::string versionLine(int major, int minor, int revision) {
     return "Version " + std::to_string(major) + "." + std::to_string(minor) + "." +
            std::to_string(revision);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "window/WindowControls.h"
 
 namespace velmora {
 
@@ -9,6 +12,22 @@ namespace velmora {
 // program, every time the box is loaded.
 class AboutBox {
   public:
+    // The fixed layout, in twips: client area, the program's icon and the one button, which
+    // Enter and Esc both press.
+    static constexpr int kClientWidth = 6195;
+    static constexpr int kClientHeight = 1980;
+    static constexpr TwipsRect kIconRect{240, 240, 540, 540};
+    static constexpr TwipsRect kOkButtonRect{4560, 360, 1422, 348};
+    static constexpr const char* kOkCaption = "OK";
+
+    // A label sized to its text, its top-left corner in twips.
+    struct PlacedLabel {
+        const char* name;
+        std::string text;
+        int left;
+        int top;
+    };
+
     AboutBox();
 
     // Caption "Velmoraについて", versionLabel "Version 0.9.48", titleLabel "Velmora".
@@ -19,6 +38,8 @@ class AboutBox {
     const std::string& versionLabel() const { return versionLabel_; }
     const std::string& copyrightLabel() const { return copyrightLabel_; }
     const std::string& descriptionLabel() const { return descriptionLabel_; }
+    // The four labels with their places: title, version, copyright, description.
+    std::vector<PlacedLabel> placedLabels() const;
 
   private:
     std::string caption_;

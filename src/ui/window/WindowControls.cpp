@@ -5,6 +5,25 @@
 
 namespace velmora {
 
+PixelRect twipsToPixels(const TwipsRect& rect, int dotsPerInch) {
+    return {twipsToPixels(rect.left, dotsPerInch), twipsToPixels(rect.top, dotsPerInch),
+            twipsToPixels(rect.width, dotsPerInch), twipsToPixels(rect.height, dotsPerInch)};
+}
+
+PixelRect fitCaption(const PixelRect& place, int neededWidth, int neededHeight) {
+    const int extraHeight = std::max(0, neededHeight - place.height);
+    return {place.left, place.top - extraHeight / 2, std::max(place.width, neededWidth),
+            place.height + extraHeight};
+}
+
+bool isUnclaimedCommandChord(const TypedKey& key) {
+    // Control characters (Backspace, Enter, Esc, and the C1 range) are editing keys, not
+    // text.
+    const char32_t c = key.character;
+    const bool printable = c >= 0x20 && c != 0x7F && (c < 0x80 || c >= 0xA0);
+    return (key.altHeld || key.metaHeld) && printable;
+}
+
 Control::Control(Design design) : design_(std::move(design)), caption_(design_.caption) {}
 
 void Control::setCaption(const std::string& caption) {

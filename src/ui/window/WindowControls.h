@@ -23,6 +23,47 @@ struct TwipsRect {
     int height = 0;
 };
 
+inline constexpr int kTwipsPerInch = 1440;
+// The layouts' text size in pixels at 96 dots per inch, the screen they were drawn for;
+// their widths assume a font with narrow Latin letters at that size.
+inline constexpr int kLayoutFontPixels = 11;
+
+// A length in twips on a screen of `dotsPerInch`, to the nearest pixel.
+constexpr int twipsToPixels(int twips, int dotsPerInch = kTwipsPerInch / kTwipsPerPixel) {
+    const long long scaled = static_cast<long long>(twips) * dotsPerInch;
+    const long long half = kTwipsPerInch / 2;
+    return static_cast<int>((scaled >= 0 ? scaled + half : scaled - half) / kTwipsPerInch);
+}
+
+// A rectangle in pixels, as a view places a control.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+
+    bool operator==(const PixelRect&) const = default;
+};
+
+PixelRect twipsToPixels(const TwipsRect& rect, int dotsPerInch = kTwipsPerInch / kTwipsPerPixel);
+
+// Where a caption goes whose text needs `neededWidth` by `neededHeight` pixels: it keeps
+// its place, and where the screen font needs more room than the layout gives it grows to
+// the right and about its middle rather than cutting its text off.
+PixelRect fitCaption(const PixelRect& place, int neededWidth, int neededHeight);
+
+// A key that typed `character` while Alt or Meta (the Windows or Super key) was held is a
+// command. One that no enabled access key took (Alt+A while Apply is disabled) would
+// reach a text box, which would type its letter: it types nothing. AltGr, with which some
+// keyboard layouts type characters, is neither; each view tells it apart as its toolkit
+// reports it.
+struct TypedKey {
+    char32_t character = 0;
+    bool altHeld = false;
+    bool metaHeld = false;
+};
+bool isUnclaimedCommandChord(const TypedKey& key);
+
 // The observable properties. A view redraws the matching part of its widget.
 enum class ControlProperty {
     Caption,

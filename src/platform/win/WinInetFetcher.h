@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ports/FetchTimeouts.h"
+#include "ports/HttpFetcher.h"
+
+namespace velmora {
+
+// HttpFetcher over WinINet: one session per call, user agent "wininet", the system's proxy
+// settings, always from the server and never into the cache, redirects followed between
+// http and https URLs only.
+//
+// The transfer runs on a thread of its own while fetch() waits for it. cancel() closes its
+// handles, which is how Windows ends a blocking WinINet call; where that does not end the
+// call at once (Wine's WinINet finishes it first), fetch() still returns Cancelled at once
+// and leaves the thread to end by itself at the next time-out, never to touch the receiver
+// again.
+class WinInetFetcher final : public HttpFetcher {
+  public:
+    // The program always runs with the default time-outs; tests shorten them.
+    explicit WinInetFetcher(FetchTimeouts timeouts = {});
+    ~WinInetFetcher() override;
+    WinInetFetcher(const WinInetFetcher&) = delete;
+    WinInetFetcher& operator=(const WinInetFetcher&) = delete;
+
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                      BodyReceiver& receiver) override;
+    void cancel() override;
+    bool cancelled() const override { return cancelled_; }
+
+  private:
+    class Transfer;
+
+    FetchTimeouts timeouts_;
+    std::atomic<bool> cancelled_ = false;
+    std::mutex mutex_;
+    std::shared_ptr<Transfer> current_;
+};
+
+}  // namespace velmora

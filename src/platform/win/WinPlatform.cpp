@@ -1,0 +1,92 @@
+#include "win/WinPlatform.h"
+
+#include <shlobj.h>
+
+#include <system_error>
+
+#include "win/ConsoleEndRequests.h"
+#include "win/EventLoopFetcher.h"
+#include "win/MessageLoopWait.h"
+#include "win/NamedMutexInstance.h"
+#include "win/WinInetFetcher.h"
+#include "win/WinKnownFolder.h"
+#include "win/WinProcessControl.h"
+
+namespace velmora {
+
+namespace {
+
+// WinINet's blocking fetch, run on a worker thread while the caller's messages are served.
+class WinFetcher final : public HttpFetcher {
+  public:
+    explicit WinFetcher(EventLoopWait& events) : served_(wininet_, events) {}
+
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
+                      BodyReceiver& receiver) override {
+        return served_.fetch(sourceUrl, maxBytes, receiver);
+    }
+    void cancel() override { served_.cancel(); }
+    bool cancelled() const override { return served_.cancelled(); }
+
+  private:
+    WinInetFetcher wininet_;
+    EventLoopFetcher served_;
+};
+
+// Made when the platform is, so that the package file has its folder; a folder that cannot
+// be made shows as the package's failed save, with Windows' reason.
+std::filesystem::path madePackageFolder() {
+    const std::filesystem::path folder = packageFolder();
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return folder;
+}
+
+}  // namespace
+
+std::filesystem::path packageFolder() {
+    std::filesystem::path localAppData = knownFolderPath(FOLDERID_LocalAppData);
+    if (localAppData.empty()) {
+        localAppData = std::filesystem::temp_directory_path();
+    }
+    return localAppData / "Velmora" / "Packages";
+}
+
+WinPlatform::WinPlatform() : packageFile_(madePackageFolder()) {}
+
+std::unique_ptr<SingleInstance> WinPlatform::claimSingleInstance() {
+    return std::make_unique<NamedMutexInstance>();
+}
+
+std::unique_ptr<EndRequests> WinPlatform::watchEndRequests() {
+    return std::make_unique<ConsoleEndRequests>();
+}
+
+LogDestinations WinPlatform::logDestinations() const {
+    return programLogDestinations(executable_);
+}
+
+LocalClock WinPlatform::localClock() const {
+    return localTimeNow;
+}
+
+std::unique_ptr<EventLoopWait> WinPlatform::commandLineWait(const EndRequests& endRequests) {
+    return std::make_unique<MessageLoopWait>(endRequests.handle());
+}
+
+// Windows shows no progress line yet: `progress` is accepted and has no effect.
+std::unique_ptr<HttpFetcher> WinPlatform::makeFetcher(EventLoopWait& events,
+                                                      ProgressDisplay /*progress*/) {
+    return std::make_unique<WinFetcher>(events);
+}
+
+std::unique_ptr<ProcessControl> WinPlatform::makeProcessControl(EventLoopWait& events,
+                                                                EventLog& log) {
+    return std::make_unique<WinProcessControl>(events, log);
+}
+
+std::unique_ptr<Platform> createPlatform() {
+    return std::make_unique<WinPlatform>();
+}
+
+}  // namespace velmora
