@@ -96,3 +96,30 @@ set_tests_properties(velmora_windows_display_tests PROPERTIES
     LABELS display
     FIXTURES_REQUIRED velmora_virtual_desktop
     SKIP_REGULAR_EXPRESSION "needs an X display")
+
+# velmora.exe end to end on the virtual desktop, driven through its windows' messages. One
+# at a time with the other end-to-end cases: they share the prefix's registry and the
+# program's instance mutex. Wine's Z: drive is the host's root, where the build put the exe.
+if(TARGET velmora)
+    velmora_add_test_executable(velmora_windows_resident_tests velmora_win ws2_32)
+    target_sources(velmora_windows_resident_tests PRIVATE
+        windows/resident/ResidentProgramTest.cpp support/LoopbackHttpServer.cpp)
+    target_compile_definitions(velmora_windows_resident_tests PRIVATE
+        VELMORA_RESIDENT_PROGRAM=L"Z:$<TARGET_FILE:velmora>")
+    add_dependencies(velmora_windows_resident_tests velmora)
+    add_test(NAME velmora_windows_resident_desktop
+        COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run reg add
+            "HKCU\\Software\\Wine\\AppDefaults\\velmora_windows_resident_tests.exe\\Explorer"
+            /v Desktop /d Velmora /f)
+    add_test(NAME velmora_windows_resident_program_desktop
+        COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run reg add
+            "HKCU\\Software\\Wine\\AppDefaults\\velmora.exe\\Explorer" /v Desktop /d Velmora /f)
+    set_tests_properties(velmora_windows_resident_desktop velmora_windows_resident_program_desktop
+        PROPERTIES LABELS display FIXTURES_SETUP velmora_resident_desktop RUN_SERIAL ON)
+    set_tests_properties(velmora_windows_resident_tests PROPERTIES
+        LABELS display
+        FIXTURES_REQUIRED "velmora_virtual_desktop;velmora_resident_desktop"
+        RUN_SERIAL TRUE
+        TIMEOUT 120
+        SKIP_REGULAR_EXPRESSION "needs an X display")
+endif()
