@@ -93,6 +93,9 @@ int printWhere(const wchar_t* className) {
         RECT frame{};
         if (windows.size() == 1 && ::GetWindowRect(windows.front(), &frame) &&
             frame.right > frame.left) {
+            // The pointer rests out of the way, so that the icon's tip does not cover the
+            // menu and no item is highlighted.
+            ::SetCursorPos(0, 0);
             // Let it finish painting before anyone takes its picture.
             ::Sleep(500);
             ::GetWindowRect(windows.front(), &frame);
