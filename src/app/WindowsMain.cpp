@@ -19,6 +19,7 @@ namespace {
 
 std::vector<std::string> utf8Arguments(int argc, wchar_t* argv[]) {
     std::vector<std::string> arguments;
+    arguments.reserve(static_cast<std::size_t>(argc));
     for (int i = 0; i < argc; ++i) {
         arguments.push_back(velmora::narrow(argv[i]));
     }

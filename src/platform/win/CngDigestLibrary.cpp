@@ -24,7 +24,10 @@ class CngDigestContext final : public DigestContext {
     bool MD5Update(const std::uint8_t* data, std::size_t length) override {
         while (length > 0) {
             const auto step = static_cast<ULONG>(std::min<std::size_t>(length, ULONG_MAX));
-            if (!succeeded(::BCryptHashData(hash_.get(), const_cast<PUCHAR>(data), step, 0))) {
+            // BCryptHashData only reads its input; its parameter merely lacks the const.
+            auto* input =
+                const_cast<PUCHAR>(data);  // NOLINT(cppcoreguidelines-pro-type-const-cast)
+            if (!succeeded(::BCryptHashData(hash_.get(), input, step, 0))) {
                 return false;
             }
             data += step;

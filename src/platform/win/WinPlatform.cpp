@@ -36,7 +36,7 @@ class WinFetcher final : public HttpFetcher {
 // Made when the platform is, so that the package file has its folder; a folder that cannot
 // be made shows as the package's failed save, with Windows' reason.
 std::filesystem::path madePackageFolder() {
-    const std::filesystem::path folder = packageFolder();
+    std::filesystem::path folder = packageFolder();
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     return folder;

@@ -76,7 +76,8 @@ void AboutBoxWindow::close() {
     ::ShowWindow(hwnd(), SW_HIDE);
 }
 
-std::optional<LRESULT> AboutBoxWindow::handleMessage(UINT message, WPARAM wParam, LPARAM) {
+std::optional<LRESULT> AboutBoxWindow::handleMessage(UINT message, WPARAM wParam,
+                                                     LPARAM /*lParam*/) {
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {

@@ -76,7 +76,7 @@ bool WinTrayIcon::notify(DWORD change) {
     return done;
 }
 
-std::optional<LRESULT> WinTrayIcon::handleMessage(UINT message, WPARAM, LPARAM lParam) {
+std::optional<LRESULT> WinTrayIcon::handleMessage(UINT message, WPARAM /*wParam*/, LPARAM lParam) {
     if (message == kCallbackMessage) {
         if (const auto tray = trayMessageFor(static_cast<UINT>(lParam)); tray && onMessage_) {
             onMessage_(*tray);

@@ -21,7 +21,8 @@ class ScreenDc {
     HDC dc_;
 };
 
-int CALLBACK noteFamilyFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+int CALLBACK noteFamilyFound(const LOGFONTW* /*font*/, const TEXTMETRICW* /*metrics*/,
+                             DWORD /*type*/, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
