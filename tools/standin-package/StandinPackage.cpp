@@ -5,8 +5,8 @@
 // which the program reads from the end of its own file (Windows runs a PE file with data
 // appended). Started with exactly "/q" it waits `seconds`, then, when `installs` is 1, creates
 // the definitions folder of its version (20041114.017) with a "flavour" file in it under
-// %VELMORA_COMMON_FILES%\Corvane Shared\Definitions\, else under the common program files
-// folder. Exit status: 0 done, 1 no trailer or nothing could be made, 2 any other arguments.
+// %VELMORA_COMMON_FILES%\Corvane Shared\Definitions\, else under the 32-bit common program
+// files folder. Exit status: 0 done, 1 no trailer or nothing could be made, 2 any other arguments.
 #include <shlobj.h>
 #include <windows.h>
 
@@ -116,7 +116,9 @@ std::optional<fs::path> commonFilesFolder() {
         return fs::path(overridden);
     }
     wchar_t* found = nullptr;
-    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_ProgramFilesCommon, 0, nullptr, &found);
+    // Where the vendor's 32-bit packages install, and where Velmora looks.
+    const HRESULT result =
+        ::SHGetKnownFolderPath(FOLDERID_ProgramFilesCommonX86, 0, nullptr, &found);
     const std::unique_ptr<wchar_t, CoTaskMemFreer> owned(found);
     if (FAILED(result)) {
         return std::nullopt;
