@@ -53,12 +53,13 @@ std::vector<HWND> topLevelWindows(const wchar_t* className, bool visibleOnly) {
     return search.found;
 }
 
-// The tray menu pops up at the pointer: put it where the user's click would be.
+// The tray menu pops up at the pointer: put it where the user's click would be, just above
+// the icon rather than on it, whose tip would come up over the menu.
 void pointAtNotificationArea() {
     RECT taskbar{};
     if (HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr);
         tray != nullptr && ::GetWindowRect(tray, &taskbar)) {
-        ::SetCursorPos(taskbar.right - 12, (taskbar.top + taskbar.bottom) / 2);
+        ::SetCursorPos(taskbar.right - 12, taskbar.top - 1);
     }
 }
 
