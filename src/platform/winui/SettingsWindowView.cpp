@@ -223,8 +223,42 @@ void SettingsWindowView::place(HWND child) {
                                                : 0;
         const SIZE text = captionExtent(font_.get(), widen(control.caption()));
         area = fitCaption(area, text.cx + mark, static_cast<int>(text.cy));
+        // A caption wider in this font than its place must not run under the control after
+        // it on its row: that one moves along, keeping the gap the layout gives them.
+        if (HWND before = rowNeighbour(child, true)) {
+            const PixelRect& left = places_.at(before);
+            const TwipsRect& design = controls_.at(before)->rect();
+            const int gap = twipsToPixels(
+                std::max(0, control.rect().left - design.left - design.width), dotsPerInch_);
+            area.left = std::max(area.left, left.left + left.width + gap);
+        }
     }
+    places_[child] = area;
     ::MoveWindow(child, area.left, area.top, area.width, area.height, TRUE);
+    if (HWND after = fits_.at(child) != Fit::Fixed ? rowNeighbour(child, false) : nullptr) {
+        place(after);
+    }
+}
+
+HWND SettingsWindowView::rowNeighbour(HWND child, bool before) const {
+    // The nearest control on the same row, on the given side, whose place follows its
+    // caption; fixed ones (the interval box and its arrows) keep theirs.
+    const TwipsRect& row = controls_.at(child)->rect();
+    HWND nearest = nullptr;
+    int nearestDistance = 0;
+    for (const auto& [other, control] : controls_) {
+        const int distance =
+            before ? row.left - control->rect().left : control->rect().left - row.left;
+        if (other == child || control->rect().top != row.top || distance <= 0 ||
+            fits_.at(other) == Fit::Fixed || (before && !places_.contains(other))) {
+            continue;
+        }
+        if (nearest == nullptr || distance < nearestDistance) {
+            nearest = other;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
 }
 
 void SettingsWindowView::onDpiChanged(int dotsPerInch, const RECT& suggested) {

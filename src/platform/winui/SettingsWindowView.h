@@ -59,6 +59,7 @@ class SettingsWindowView {
     void bindTextBox(TextBox& text, HWND child);
     void bindScrollBar(ScrollBar& bar, HWND child);
     void place(HWND child);
+    HWND rowNeighbour(HWND child, bool before) const;
     void onDpiChanged(int dotsPerInch, const RECT& suggested);
     void showCentred();
     void focusMoved(HWND child);
@@ -76,6 +77,7 @@ class SettingsWindowView {
     std::map<HWND, Control*> controls_;
     std::map<WORD, Control*> ids_;
     std::map<HWND, Fit> fits_;
+    std::map<HWND, PixelRect> places_;
     std::vector<Subscription> subscriptions_;
     HWND lastFocus_ = nullptr;
     bool placed_ = false;

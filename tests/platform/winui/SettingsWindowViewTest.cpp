@@ -100,6 +100,26 @@ TEST_F(WinSettingsWindowViewTest, BuildsEveryControlWithItsCaptionAtItsPlace) {
     EXPECT_GT(latest.right - latest.left, twipsToPixels(1560, dpi));
 }
 
+TEST_F(WinSettingsWindowViewTest, ACaptionWiderThanItsPlaceMovesTheOptionsAfterItAlong) {
+    const auto rightOf = [](const PixelRect& place) { return place.left + place.width; };
+    const auto expectClearOfTheLabel = [&] {
+        const PixelRect label = placeOf(window.flavourLabel);
+        const PixelRect i32 = placeOf(window.flavourOptions[0]);
+        const PixelRect x86 = placeOf(window.flavourOptions[1]);
+        EXPECT_GT(i32.left, rightOf(label));
+        EXPECT_GT(x86.left, rightOf(i32));
+        EXPECT_GE(i32.left,
+                  twipsToPixels(window.flavourOptions[0].rect().left, screenDotsPerInch()));
+    };
+    expectClearOfTheLabel();
+
+    window.flavourLabel.setCaption("Standalone Updater パッケージの種類を選んでください:");
+    expectClearOfTheLabel();
+    // The interval box and its arrows keep their places, wherever the labels go.
+    EXPECT_EQ(placeOf(window.intervalBox),
+              twipsToPixels(window.intervalBox.rect(), screenDotsPerInch()));
+}
+
 TEST_F(WinSettingsWindowViewTest, ALayoutMovedToADenserScreenIsLaidOutAgain) {
     const int dpi = screenDotsPerInch() * 3 / 2;
     RECT suggested{100, 100, 700, 800};
