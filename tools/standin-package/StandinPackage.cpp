@@ -7,19 +7,27 @@
 // the definitions folder of its version (20041114.017) with a "flavour" file in it under
 // %VELMORA_COMMON_FILES%\Corvane Shared\Definitions\, else under the 32-bit common program
 // files folder. Exit status: 0 done, 1 no trailer or nothing could be made, 2 any other arguments.
+//
+// With VELMORA_PARENT_CPU_PROBE naming a file, the package appends the line "start" to it when
+// it starts and "end" before it ends, and each time waits (up to 10 s) until a watcher outside
+// has appended a line of its own: the watcher reads the waiting program's CPU time then, while
+// the package still runs (bench/update-run-windows does).
 #include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -145,6 +153,32 @@ bool install(const Trailer& trailer) {
     return !flavour.fail();
 }
 
+std::size_t countLines(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Notes a moment for the watcher and waits for its answer line; without one after 10 s the
+// package goes on, so that a missing watcher only loses the reading.
+void markMoment(const fs::path& probe, std::string_view moment) {
+    const std::size_t before = countLines(probe);
+    {
+        std::ofstream out(probe, std::ios::binary | std::ios::app);
+        out << moment << '\n';
+    }
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (countLines(probe) < before + 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+}
+
+std::optional<fs::path> cpuProbe() {
+    const wchar_t* probe = ::_wgetenv(L"VELMORA_PARENT_CPU_PROBE");
+    return probe && *probe ? std::optional<fs::path>(probe) : std::nullopt;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -156,8 +190,15 @@ int wmain(int argc, wchar_t** argv) {
     if (!trailer) {
         return 1;
     }
+    const auto probe = cpuProbe();
+    if (probe) {
+        markMoment(*probe, "start");
+    }
     if (trailer->seconds > 0) {
         ::Sleep(static_cast<DWORD>(std::lround(trailer->seconds * 1000)));
+    }
+    if (probe) {
+        markMoment(*probe, "end");
     }
     if (trailer->installs && !install(*trailer)) {
         return 1;
