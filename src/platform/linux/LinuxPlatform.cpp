@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "linux/EventLoopFetcher.h"
+#include "linux/EventFdSignal.h"
 #include "linux/InstanceLock.h"
 #include "linux/LocalTime.h"
 #include "linux/PollEventLoopWait.h"
@@ -12,6 +12,7 @@
 #include "linux/TerminalProgress.h"
 #include "linux/TerminationSignals.h"
 #include "linux/XdgDirectories.h"
+#include "update/EventLoopFetcher.h"
 
 namespace velmora {
 
@@ -24,7 +25,7 @@ class LinuxFetcher final : public HttpFetcher {
     LinuxFetcher(EventLoopWait& events, ProgressDisplay progress)
         : progressLine_(STDERR_FILENO, progress),
           reported_(curl_, progressLine_),
-          served_(reported_, events) {}
+          served_(reported_, events, makeEventFdSignal) {}
 
     FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
                       BodyReceiver& receiver) override {

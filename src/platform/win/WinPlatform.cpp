@@ -4,8 +4,9 @@
 
 #include <system_error>
 
+#include "update/EventLoopFetcher.h"
 #include "win/ConsoleEndRequests.h"
-#include "win/EventLoopFetcher.h"
+#include "win/EventSignal.h"
 #include "win/MessageLoopWait.h"
 #include "win/NamedMutexInstance.h"
 #include "win/WinInetFetcher.h"
@@ -19,7 +20,7 @@ namespace {
 // WinINet's blocking fetch, run on a worker thread while the caller's messages are served.
 class WinFetcher final : public HttpFetcher {
   public:
-    explicit WinFetcher(EventLoopWait& events) : served_(wininet_, events) {}
+    explicit WinFetcher(EventLoopWait& events) : served_(wininet_, events, makeEventSignal) {}
 
     FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
                       BodyReceiver& receiver) override {

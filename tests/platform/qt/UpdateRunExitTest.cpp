@@ -9,9 +9,10 @@
 #include <fstream>
 
 #include "core/update/UpdateRunRig.h"
-#include "linux/EventLoopFetcher.h"
+#include "linux/EventFdSignal.h"
 #include "qt/QtEventLoopWait.h"
 #include "support/QtTestApplication.h"
+#include "update/EventLoopFetcher.h"
 
 namespace velmora {
 namespace {
@@ -69,7 +70,7 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) 
     test::QtTestApplication app;
     UpdateRunRig rig;
     QtEventLoopWait events;
-    EventLoopFetcher fetcher(rig.fetcher, events);
+    EventLoopFetcher fetcher(rig.fetcher, events, makeEventFdSignal);
     UpdateRun run(rig.observer, fetcher, rig.packageFile, rig.processes, rig.log, rig.procedures());
     const std::string body =
         UpdateRunRig::installingPackage("20041114.017") + std::string(100000, '#');

@@ -6,7 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "win/EventLoopFetcher.h"
+#include "update/EventLoopFetcher.h"
+#include "win/EventSignal.h"
 
 namespace velmora {
 namespace {
@@ -71,7 +72,7 @@ class NoBody final : public BodyReceiver {
 TEST(WinEventLoopFetcherTest, TheFetchRunsOnAWorkerThatSignalsTheEventTheLoopWaitsOn) {
     HoldingFetcher inner;
     RecordingEventLoopWait events;
-    EventLoopFetcher fetcher(inner, events);
+    EventLoopFetcher fetcher(inner, events, makeEventSignal);
     NoBody receiver;
     EXPECT_EQ(fetcher.fetch("http://127.0.0.1/x", 1, receiver), FetchStatus::Complete);
     EXPECT_TRUE(events.signalled);
@@ -83,7 +84,7 @@ TEST(WinEventLoopFetcherTest, AnEndRequestDuringTheWaitCancelsTheFetch) {
     inner.holds = true;
     RecordingEventLoopWait events;
     events.quitAtOnce = true;
-    EventLoopFetcher fetcher(inner, events);
+    EventLoopFetcher fetcher(inner, events, makeEventSignal);
     NoBody receiver;
     EXPECT_EQ(fetcher.fetch("http://127.0.0.1/x", 1, receiver), FetchStatus::Cancelled);
     EXPECT_TRUE(fetcher.cancelled());

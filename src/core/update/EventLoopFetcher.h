@@ -1,18 +1,20 @@
 #pragma once
 
+#include "ports/DoneSignal.h"
 #include "ports/EventLoopWait.h"
 #include "ports/HttpFetcher.h"
 
 namespace velmora {
 
 // Runs each fetch of another fetcher on a worker thread while the calling thread waits in
-// the event loop for an event the worker sets when it is done, so that the window, the tray
-// menu and the timer are served during a download as during the installer wait. When the
-// program is asked to end meanwhile, the fetch is cancelled and the call returns Cancelled
-// once the worker has stopped. The receiver is called on the worker thread.
+// the event loop, so that the window, the tray menu and the timer are served during a
+// download as during the installer wait. When the program is asked to end meanwhile, the
+// fetch is cancelled and the call returns Cancelled once the worker has stopped. The
+// receiver is called on the worker thread.
 class EventLoopFetcher final : public HttpFetcher {
   public:
-    EventLoopFetcher(HttpFetcher& inner, EventLoopWait& events);
+    // `makeSignal` gives the signal the worker raises when its fetch is done.
+    EventLoopFetcher(HttpFetcher& inner, EventLoopWait& events, DoneSignalMaker makeSignal);
 
     FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
                       BodyReceiver& receiver) override;
@@ -22,6 +24,7 @@ class EventLoopFetcher final : public HttpFetcher {
   private:
     HttpFetcher& inner_;
     EventLoopWait& events_;
+    DoneSignalMaker makeSignal_;
 };
 
 }  // namespace velmora

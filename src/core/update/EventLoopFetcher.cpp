@@ -1,29 +1,26 @@
-#include "win/EventLoopFetcher.h"
-
-#include <windows.h>
+#include "update/EventLoopFetcher.h"
 
 #include <cstdint>
 #include <exception>
 #include <optional>
 #include <system_error>
 #include <thread>
-
-#include "win/UniqueHandle.h"
+#include <utility>
 
 namespace velmora {
 
-EventLoopFetcher::EventLoopFetcher(HttpFetcher& inner, EventLoopWait& events)
-    : inner_(inner), events_(events) {}
+EventLoopFetcher::EventLoopFetcher(HttpFetcher& inner, EventLoopWait& events,
+                                   DoneSignalMaker makeSignal)
+    : inner_(inner), events_(events), makeSignal_(std::move(makeSignal)) {}
 
 FetchStatus EventLoopFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
                                     BodyReceiver& receiver) {
     if (inner_.cancelled()) {
         return FetchStatus::Cancelled;
     }
-    // Manual reset: once done, it stays signalled for however the wait looks at it.
-    const UniqueHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const std::unique_ptr<DoneSignal> done = makeSignal_();
     if (!done) {
-        // Without an event to wait on, the fetch holds this thread instead.
+        // Without a signal to wait on, the fetch holds this thread instead.
         return inner_.fetch(sourceUrl, maxBytes, receiver);
     }
     FetchStatus status = FetchStatus::Failed;
@@ -35,7 +32,7 @@ FetchStatus EventLoopFetcher::fetch(const std::string& sourceUrl, std::uint64_t 
             } catch (...) {
                 failure = std::current_exception();
             }
-            ::SetEvent(done.get());
+            done->raise();
         };
         // Joined on every way out, so that it never outlives what it works on.
         std::optional<std::jthread> worker;
@@ -46,8 +43,7 @@ FetchStatus EventLoopFetcher::fetch(const std::string& sourceUrl, std::uint64_t 
             work();
         }
         // A wait that fails cannot tell an end request: the worker is then simply joined.
-        const WaitHandle handle{reinterpret_cast<std::intptr_t>(done.get())};
-        if (worker && events_.waitFor(handle) == WaitOutcome::Quit) {
+        if (worker && events_.waitFor(done->handle()) == WaitOutcome::Quit) {
             inner_.cancel();
         }
     }
