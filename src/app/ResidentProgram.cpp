@@ -6,8 +6,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
+#include <optional>
 
 #include "UpdateMachinery.h"
 #include "log/EventLog.h"
@@ -115,18 +115,10 @@ QWidget& Resident::settingsView() {
     return *view_;
 }
 
+// exit() rather than quit(): quit() asks every window to close first, and the settings
+// window refuses a close, which it takes for the user's close box.
 LifecycleSteps Resident::startUpSteps() {
-    return {
-        .resetTickCounter = [this] { update_.scheduler.resetTickCounter(); },
-        .installedDefinitions = [this] { return update_.installedDefinitions(); },
-        .findLatestPackage =
-            [this](bool showBox, bool writeToLog) {
-                return update_.lookUpLatestPackage(store_.storedFlavour(), showBox, writeToLog);
-            },
-        // exit() rather than quit(): quit() asks every window to close first, and the
-        // settings window refuses a close, which it takes for the user's close box.
-        .endProgram = [] { QCoreApplication::exit(0); },
-    };
+    return update_.startUpSteps(store_, [] { QCoreApplication::exit(0); });
 }
 
 }  // namespace
@@ -134,14 +126,8 @@ LifecycleSteps Resident::startUpSteps() {
 int runResident(int& argc, char** argv) {
     const std::unique_ptr<Platform> platform = createPlatform();
     const std::unique_ptr<SingleInstance> instance = platform->claimSingleInstance();
-    if (instance->outcome() == SingleInstance::Outcome::HeldElsewhere) {
-        return 0;
-    }
-    if (instance->outcome() == SingleInstance::Outcome::Unavailable) {
-        // Two resident programs would run their timers' updates at the same time.
-        std::cerr << "velmora: cannot tell whether another Velmora is running ("
-                  << instance->problem() << "); not started\n";
-        return 3;
+    if (const std::optional<int> status = UpdateMachinery::exitStatusUnlessAlone(*instance)) {
+        return *status;
     }
     // Before anything else, so that a request to end during the start-up is not lost.
     const std::unique_ptr<EndRequests> endRequests = platform->watchEndRequests();

@@ -1,6 +1,8 @@
 #include "UpdateMachinery.h"
 
+#include <iostream>
 #include <new>
+#include <utility>
 
 #include "update/BackgroundMd5.h"
 #include "update/InstalledDefinitions.h"
@@ -36,6 +38,33 @@ std::optional<PublishedPackage> UpdateMachinery::lookUpLatestPackage(Flavour fla
         reportMemoryShortage(eventLog, showBox, writeToLog);
         return std::nullopt;
     }
+}
+
+LifecycleSteps UpdateMachinery::startUpSteps(SettingsStore& store,
+                                             std::function<void()> endProgram) {
+    return {
+        .resetTickCounter = [this] { scheduler.resetTickCounter(); },
+        .installedDefinitions = [this] { return installedDefinitions(); },
+        .findLatestPackage =
+            [this, &store](bool showBox, bool writeToLog) {
+                return lookUpLatestPackage(store.storedFlavour(), showBox, writeToLog);
+            },
+        .endProgram = std::move(endProgram),
+    };
+}
+
+std::optional<int> UpdateMachinery::exitStatusUnlessAlone(const SingleInstance& instance) {
+    switch (instance.outcome()) {
+        case SingleInstance::Outcome::Acquired:
+            return std::nullopt;
+        case SingleInstance::Outcome::HeldElsewhere:
+            return 0;
+        case SingleInstance::Outcome::Unavailable:
+            break;
+    }
+    std::cerr << "velmora: cannot tell whether another Velmora is running (" << instance.problem()
+              << "); not started\n";
+    return 3;
 }
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 #include "log/EventLog.h"
 #include "ports/Platform.h"
 #include "settings/SettingsStore.h"
+#include "shell/Lifecycle.h"
 #include "shell/UpdateScheduler.h"
 #include "update/LatestPackage.h"
 #include "update/UpdateRun.h"
@@ -33,6 +35,16 @@ struct UpdateMachinery {
     // look-up's other failures instead of ending the program.
     std::optional<PublishedPackage> lookUpLatestPackage(Flavour flavour, bool showBox,
                                                         bool writeToLog);
+
+    // What the resident program's start-up does through this machinery, the newest package
+    // looked up for the flavour `store` holds; `endProgram` ends the system's event loop.
+    LifecycleSteps startUpSteps(SettingsStore& store, std::function<void()> endProgram);
+
+    // Whether a resident program may go on: nothing when it is the only Velmora of the
+    // user, else its exit status: 0 when another runs (it ends silently), 3 when that
+    // cannot be told (said on standard error), since two resident programs would run their
+    // timers' updates at the same time.
+    static std::optional<int> exitStatusUnlessAlone(const SingleInstance& instance);
 
     const SpecialFolders& folders;
     EventLog& eventLog;

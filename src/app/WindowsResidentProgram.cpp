@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "ResidentProgram.h"
@@ -124,15 +124,7 @@ HWND Resident::settingsView() {
 }
 
 LifecycleSteps Resident::startUpSteps() {
-    return {
-        .resetTickCounter = [this] { update_.scheduler.resetTickCounter(); },
-        .installedDefinitions = [this] { return update_.installedDefinitions(); },
-        .findLatestPackage =
-            [this](bool showBox, bool writeToLog) {
-                return update_.lookUpLatestPackage(store_.storedFlavour(), showBox, writeToLog);
-            },
-        .endProgram = [] { ::PostQuitMessage(0); },
-    };
+    return update_.startUpSteps(store_, [] { ::PostQuitMessage(0); });
 }
 
 }  // namespace
@@ -140,14 +132,8 @@ LifecycleSteps Resident::startUpSteps() {
 int runResident(int& /*argc*/, char** /*argv*/) {
     const std::unique_ptr<Platform> platform = createPlatform();
     const std::unique_ptr<SingleInstance> instance = platform->claimSingleInstance();
-    if (instance->outcome() == SingleInstance::Outcome::HeldElsewhere) {
-        return 0;
-    }
-    if (instance->outcome() == SingleInstance::Outcome::Unavailable) {
-        // Two resident programs would run their timers' updates at the same time.
-        std::cerr << "velmora: cannot tell whether another Velmora is running ("
-                  << instance->problem() << "); not started\n";
-        return 3;
+    if (const std::optional<int> status = UpdateMachinery::exitStatusUnlessAlone(*instance)) {
+        return *status;
     }
     // Before anything else, so that a request to end during the start-up is not lost.
     const std::unique_ptr<EndRequests> endRequests = platform->watchEndRequests();
