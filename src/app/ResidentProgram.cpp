@@ -6,8 +6,10 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "UpdateMachinery.h"
 #include "log/EventLog.h"
@@ -23,6 +25,7 @@
 #include "settings/SettingsStore.h"
 #include "shell/Lifecycle.h"
 #include "shell/StartupReport.h"
+#include "shell/UpdateScheduler.h"
 #include "tray/NotifyIcon.h"
 #include "tray/TrayIconLogic.h"
 #include "window/SettingsWindow.h"
@@ -62,6 +65,7 @@ class Resident {
   private:
     QWidget& settingsView();
     LifecycleSteps startUpSteps();
+    LifecycleSteps startUpSteps(std::function<void()> endProgram);
 
     Platform& platform_;
     MessageBoxNotifier notifier_;
@@ -72,7 +76,8 @@ class Resident {
                            platform_.executable().exeName};
     std::unique_ptr<SettingsWindowView> view_;
     QtEventLoopWait events_;
-    UpdateMachinery update_{platform_, window_, store_, log_, events_, ProgressDisplay::Never};
+    UpdateMachinery update_{platform_, reg_, log_, events_, ProgressDisplay::Never};
+    UpdateScheduler scheduler_{window_, store_, update_.service};
     QtTimerDriver minuteTimer_{window_.minuteTimer};
     TrayMenu menu_{[this](TrayCommand command) { trayLogic_.onMenuCommand(command); }};
     QtShellWindows windows_{window_, [this]() -> QWidget& { return settingsView(); }, menu_};
@@ -118,7 +123,21 @@ QWidget& Resident::settingsView() {
 // exit() rather than quit(): quit() asks every window to close first, and the settings
 // window refuses a close, which it takes for the user's close box.
 LifecycleSteps Resident::startUpSteps() {
-    return update_.startUpSteps(store_, [] { QCoreApplication::exit(0); });
+    return startUpSteps([] { QCoreApplication::exit(0); });
+}
+
+// What the start-up does through the update service: the newest package looked up for the
+// stored flavour; `endProgram` ends the system's event loop.
+LifecycleSteps Resident::startUpSteps(std::function<void()> endProgram) {
+    return {
+        .resetTickCounter = [this] { scheduler_.resetTickCounter(); },
+        .installedDefinitions = [this] { return update_.service.installedVersion(); },
+        .findLatestPackage =
+            [this](bool showBox, bool writeToLog) {
+                return update_.service.lookUpNewest(store_.storedFlavour(), showBox, writeToLog);
+            },
+        .endProgram = std::move(endProgram),
+    };
 }
 
 }  // namespace

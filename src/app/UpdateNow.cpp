@@ -8,14 +8,20 @@
 #include "ports/Platform.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
-#include "window/SettingsWindow.h"
+#include "window/SettingsWindowControls.h"
 
 namespace velmora {
 
 namespace {
 
-bool endedWell(UpdateOutcome outcome) {
-    return outcome == UpdateOutcome::Updated || outcome == UpdateOutcome::UpToDate;
+// What the run takes from the stored settings, as the window would load them: only a kept
+// "1" keeps packages.
+RunRequest storedRunRequest(SettingsStore& store, const std::string& installedVersion) {
+    return {.flavour = store.storedFlavour(),
+            .keepPackages = store.removeSetting() == 1,
+            .installedVersion = installedVersion,
+            .showBox = true,
+            .writeToLog = store.logIsOn()};
 }
 
 }  // namespace
@@ -34,25 +40,25 @@ int runUpdateNow(ProgressDisplay progress) {
         return 3;
     }
 
-    const ExecutableInfo& executable = platform->executable();
-    EventLog log(platform->logDestinations(), platform->commandLineNotifier(),
-                 platform->localClock());
+    Notifier& notifier = platform->commandLineNotifier();
+    EventLog log(platform->logDestinations(), notifier, platform->localClock());
     Reg reg(platform->registry(), log);
     SettingsStore store(reg, SettingsWindowControls::kIntervalMinimum);
-    SettingsWindow window(store, reg, platform->autostart(), executable.path, executable.exeName);
 
-    // A request to end stops a download or the installer wait like the tray's exit item.
+    // A request to end stops a download, the checks or the installer wait like the tray's
+    // exit item.
     const std::unique_ptr<EndRequests> endRequests = platform->watchEndRequests();
     const std::unique_ptr<EventLoopWait> events = platform->commandLineWait(*endRequests);
-    UpdateMachinery update(*platform, window, store, log, *events, progress);
+    UpdateMachinery update(*platform, reg, log, *events, progress);
 
-    // What the start-up gives the run: the installed version and the stored settings. The
-    // hash list is fetched by the run itself.
-    window.showInstalledVersion(update.installedDefinitions());
-    window.loadSettings();
-
-    update.scheduler.onUpdateNowClicked();
-    return endedWell(update.run.lastOutcome()) ? 0 : 1;
+    const RunRequest request = storedRunRequest(store, update.service.installedVersion());
+    // Said once the settings have been read, before the run's own notices.
+    store.noticeUnreadableSettings(request.showBox);
+    const RunResult result = update.service.run(request);
+    if (result.outcome == UpdateOutcome::Interrupted) {
+        notifier.showNotice("ウィルス定義の更新を中断しました.");
+    }
+    return endedWell(result.outcome) ? 0 : 1;
 }
 
 }  // namespace velmora

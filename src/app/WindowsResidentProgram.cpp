@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "ResidentProgram.h"
 #include "UpdateMachinery.h"
@@ -15,6 +17,7 @@
 #include "settings/SettingsStore.h"
 #include "shell/Lifecycle.h"
 #include "shell/StartupReport.h"
+#include "shell/UpdateScheduler.h"
 #include "tray/NotifyIcon.h"
 #include "tray/TrayIconLogic.h"
 #include "win/MessageLoopWait.h"
@@ -69,6 +72,7 @@ class Resident {
   private:
     HWND settingsView();
     LifecycleSteps startUpSteps();
+    LifecycleSteps startUpSteps(std::function<void()> endProgram);
 
     Platform& platform_;
     EndRequests& endRequests_;
@@ -80,6 +84,7 @@ class Resident {
                            platform_.executable().exeName};
     std::unique_ptr<SettingsWindowView> view_;
     UpdateMachinery update_;
+    UpdateScheduler scheduler_{window_, store_, update_.service};
     WinTimerDriver minuteTimer_{window_.minuteTimer};
     WinTrayIcon trayIcon_{[this](TrayMessage message) { trayLogic_.onTrayMessage(message); }};
     WinTrayMenu menu_{trayIcon_.hwnd(),
@@ -96,7 +101,7 @@ class Resident {
 Resident::Resident(Platform& platform, EndRequests& endRequests, EventLoopWait& events)
     : platform_(platform),
       endRequests_(endRequests),
-      update_(platform_, window_, store_, log_, events, ProgressDisplay::Never) {}
+      update_(platform_, reg_, log_, events, ProgressDisplay::Never) {}
 
 int Resident::run() {
     form_.startUp();
@@ -124,7 +129,21 @@ HWND Resident::settingsView() {
 }
 
 LifecycleSteps Resident::startUpSteps() {
-    return update_.startUpSteps(store_, [] { ::PostQuitMessage(0); });
+    return startUpSteps([] { ::PostQuitMessage(0); });
+}
+
+// What the start-up does through the update service: the newest package looked up for the
+// stored flavour; `endProgram` ends the system's event loop.
+LifecycleSteps Resident::startUpSteps(std::function<void()> endProgram) {
+    return {
+        .resetTickCounter = [this] { scheduler_.resetTickCounter(); },
+        .installedDefinitions = [this] { return update_.service.installedVersion(); },
+        .findLatestPackage =
+            [this](bool showBox, bool writeToLog) {
+                return update_.service.lookUpNewest(store_.storedFlavour(), showBox, writeToLog);
+            },
+        .endProgram = std::move(endProgram),
+    };
 }
 
 }  // namespace

@@ -39,6 +39,24 @@ std::string Reg::readValue(RootKey root, const std::string& keyPath, const std::
     return textFromReadBuffer(value.data);
 }
 
+std::optional<std::string> Reg::readWholeValue(RootKey root, const std::string& keyPath,
+                                               const std::string& valueName) {
+    RegistryValue value;
+    RegStatus status = RegStatus::BadDatabase;
+    try {
+        status = backend_.queryValue(root, keyPath, valueName, value);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (status == RegStatus::NotFound || (status == RegStatus::Success && value.type != kRegSz)) {
+        return std::string();
+    }
+    if (status != RegStatus::Success) {
+        return std::nullopt;
+    }
+    return value.data.substr(0, value.data.find('\0'));
+}
+
 void Reg::noticeUnreadableStore(bool showBox) {
     if (unreadableReport_.empty() || unreadableNoticeShown_ || !showBox) {
         return;

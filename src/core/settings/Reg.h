@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "log/EventLog.h"
@@ -23,6 +24,10 @@ class Reg {
     // gives empty text too, and is reported to the log the first time, whatever the logging
     // option: every setting then reads as its default, which the user must be told.
     std::string readValue(RootKey root, const std::string& keyPath, const std::string& valueName);
+    // The whole text of a string value, however long: empty text when the key or value is
+    // missing or the value is not a string; nothing when the store cannot be read at all.
+    std::optional<std::string> readWholeValue(RootKey root, const std::string& keyPath,
+                                              const std::string& valueName);
     // Shows the report of an unreadable store as a notice as well, once, when `showBox` asks
     // for notices and such a store has been met.
     void noticeUnreadableStore(bool showBox);

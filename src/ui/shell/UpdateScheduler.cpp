@@ -2,15 +2,14 @@
 
 #include <limits>
 #include <optional>
-#include <utility>
 
 #include "settings/NumericText.h"
 
 namespace velmora {
 
-UpdateScheduler::UpdateScheduler(SettingsWindow& window, SettingsStore& store, UpdateRun& run,
-                                 std::string baseUrl)
-    : window_(window), store_(store), run_(run), baseUrl_(std::move(baseUrl)) {
+UpdateScheduler::UpdateScheduler(SettingsWindow& window, SettingsStore& store,
+                                 UpdateService& updates)
+    : window_(window), store_(store), updates_(updates) {
     window_.minuteTimer.onTimer = [this] { onMinuteTick(); };
     window_.updateNowButton.onClick = [this] { onUpdateNowClicked(); };
 }
@@ -23,12 +22,11 @@ void UpdateScheduler::onMinuteTick() {
     if (tickCounter_ < std::numeric_limits<std::int16_t>::max()) {
         ++tickCounter_;
     }
-    if (!isDue() || run_.inProgress()) {
+    if (!isDue() || updates_.inProgress()) {
         return;
     }
     const bool showBox = false;
-    const bool writeToLog = storedLogFlag();
-    run_.updateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
+    updates_.run(window_.runRequest(showBox, storedLogFlag()), windowDuringRun_);
     tickCounter_ = 0;
 }
 
@@ -36,7 +34,7 @@ void UpdateScheduler::onUpdateNowClicked() {
     const bool showBox = true;
     const bool writeToLog = storedLogFlag();
     store_.noticeUnreadableSettings(showBox);
-    run_.updateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
+    updates_.run(window_.runRequest(showBox, writeToLog), windowDuringRun_);
 }
 
 // The interval text is read as it stands, applied or not; a text that is not a number (the

@@ -4,8 +4,9 @@
 #include <string>
 
 #include "settings/SettingsStore.h"
-#include "update/UpdateRun.h"
+#include "update/UpdateService.h"
 #include "window/SettingsWindow.h"
+#include "window/SettingsWindowRunObserver.h"
 
 namespace velmora {
 
@@ -14,8 +15,7 @@ namespace velmora {
 // to the window's timer and button.
 class UpdateScheduler {
   public:
-    UpdateScheduler(SettingsWindow& window, SettingsStore& store, UpdateRun& run,
-                    std::string baseUrl);
+    UpdateScheduler(SettingsWindow& window, SettingsStore& store, UpdateService& updates);
     UpdateScheduler(const UpdateScheduler&) = delete;
     UpdateScheduler& operator=(const UpdateScheduler&) = delete;
 
@@ -33,8 +33,8 @@ class UpdateScheduler {
 
     SettingsWindow& window_;
     SettingsStore& store_;
-    UpdateRun& run_;
-    std::string baseUrl_;
+    UpdateService& updates_;
+    SettingsWindowRunObserver windowDuringRun_{window_};
     std::int16_t tickCounter_ = 0;
 };
 

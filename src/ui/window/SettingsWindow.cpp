@@ -165,10 +165,12 @@ void SettingsWindow::showLatestPackage(const std::string& packageName) {
     latestPackageLabel.setCaption(formatDefinitionName(packageName));
 }
 
-UpdateRunInputs SettingsWindow::updateRunInputs() {
+RunRequest SettingsWindow::runRequest(bool showBox, bool writeToLog) {
     return {.flavour = store_.storedFlavour(),
             .keepPackages = keepPackagesCheckBox.value() != 0,
-            .installedVersion = installedVersionLabel.tag()};
+            .installedVersion = installedVersionLabel.tag(),
+            .showBox = showBox,
+            .writeToLog = writeToLog};
 }
 
 std::string SettingsWindow::startupEntryData() const {

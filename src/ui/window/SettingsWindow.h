@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "update/UpdateRunObserver.h"
+#include "update/UpdateService.h"
 #include "window/SettingsWindowControls.h"
 
 namespace velmora {
@@ -48,8 +48,9 @@ class SettingsWindow : public SettingsWindowControls {
     // The newest published package in latestPackageLabel, in the same two forms.
     void showLatestPackage(const std::string& packageName);
     // What an update run starting now works with: the stored flavour, the keep-packages box
-    // as it stands (applied or not) and the installed version shown.
-    UpdateRunInputs updateRunInputs();
+    // as it stands (applied or not) and the installed version shown, with the notice flags
+    // of its trigger.
+    RunRequest runRequest(bool showBox, bool writeToLog);
 
     // The start-up entry's name and command for this executable.
     const std::string& startupEntryName() const { return exeName_; }

@@ -3,14 +3,14 @@
 #include <filesystem>
 #include <string>
 
-#include "core/update/FakeUpdateRunRig.h"
 #include "shell/UpdateScheduler.h"
+#include "ui/WindowRunRig.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using UpdateRunRig = test::FakeUpdateRunRig;
+using UpdateRunRig = test::WindowRunRig;
 
 class UpdateSchedulerTest : public ::testing::Test {
   protected:
@@ -30,7 +30,7 @@ class UpdateSchedulerTest : public ::testing::Test {
     }
 
     UpdateRunRig rig_;
-    UpdateScheduler scheduler_{rig_.window, rig_.settings, rig_.run, packageBaseUrl()};
+    UpdateScheduler scheduler_{rig_.window, rig_.settings, rig_.service};
 };
 
 TEST_F(UpdateSchedulerTest, TheFirstRunComesOnTheSixtiethTickAndTheNextSixtyTicksAfterIt) {

@@ -1,0 +1,112 @@
+#include "win/WinSecurity.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <vector>
+
+#include "win/UniqueHandle.h"
+
+namespace velmora {
+
+namespace {
+
+// The user of the process token, in a buffer that holds the SID it points into.
+std::vector<BYTE> tokenUser() {
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        return {};
+    }
+    const UniqueHandle token(raw);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size == 0 || !::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
+        return {};
+    }
+    return buffer;
+}
+
+PSID userSid(std::vector<BYTE>& user) {
+    return user.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+}
+
+}  // namespace
+
+std::wstring currentUserSid() {
+    std::vector<BYTE> user = tokenUser();
+    wchar_t* text = nullptr;
+    if (userSid(user) == nullptr || !::ConvertSidToStringSidW(userSid(user), &text)) {
+        return {};
+    }
+    std::wstring sid(text);
+    ::LocalFree(text);
+    return sid;
+}
+
+bool runsElevated() {
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        return false;
+    }
+    const UniqueHandle token(raw);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation,
+                                 &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+bool ownedByUserOrSystem(HANDLE object) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    std::vector<BYTE> user = tokenUser();
+    const bool trusted =
+        owner != nullptr && ((userSid(user) != nullptr && ::EqualSid(owner, userSid(user))) ||
+                             ::IsWellKnownSid(owner, WinLocalSystemSid) ||
+                             ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+    ::LocalFree(descriptor);
+    return trusted;
+}
+
+PrivateFolderSecurity::PrivateFolderSecurity() {
+    const std::wstring user = currentUserSid();
+    if (user.empty()) {
+        return;
+    }
+    // P: protected from inheritance; OICI: passed on to files and folders inside; FA: all.
+    const std::wstring sddl = L"D:P(A;OICI;FA;;;" + user + L")(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                &descriptor_, nullptr)) {
+        descriptor_ = nullptr;
+        return;
+    }
+    attributes_.nLength = sizeof attributes_;
+    attributes_.lpSecurityDescriptor = descriptor_;
+    attributes_.bInheritHandle = FALSE;
+}
+
+bool PrivateFolderSecurity::applyTo(const std::wstring& path) {
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (descriptor_ == nullptr ||
+        !::GetSecurityDescriptorDacl(descriptor_, &present, &dacl, &defaulted) || !present) {
+        return false;
+    }
+    return ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                   nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+}
+
+PrivateFolderSecurity::~PrivateFolderSecurity() {
+    if (descriptor_ != nullptr) {
+        ::LocalFree(descriptor_);
+    }
+}
+
+}  // namespace velmora
