@@ -2,10 +2,13 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "UpdateMachinery.h"
 #include "log/EventLog.h"
 #include "ports/Platform.h"
+#include "settings/KeptPublisher.h"
 #include "settings/Reg.h"
 #include "settings/SettingsStore.h"
 #include "window/SettingsWindowControls.h"
@@ -59,6 +62,25 @@ int runUpdateNow(ProgressDisplay progress) {
         notifier.showNotice("ウィルス定義の更新を中断しました.");
     }
     return endedWell(result.outcome) ? 0 : 1;
+}
+
+int forgetPublisher() {
+    const std::unique_ptr<Platform> platform = createPlatform();
+    Notifier& notifier = platform->commandLineNotifier();
+    EventLog log(platform->logDestinations(), notifier, platform->localClock());
+    Reg reg(platform->registry(), log);
+    KeptPublisher publisher(reg);
+    const std::optional<std::string> kept = publisher.read();
+    if (kept && kept->empty()) {
+        notifier.showNotice("記憶している発行元はありません.");
+        return 0;
+    }
+    if (!publisher.forget()) {
+        notifier.showNotice("記憶している発行元を消せませんでした.");
+        return 1;
+    }
+    notifier.showNotice("記憶していた発行元(" + kept.value_or("") + ")を消しました.");
+    return 0;
 }
 
 }  // namespace velmora

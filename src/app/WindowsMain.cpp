@@ -85,6 +85,8 @@ int wmain(int argc, wchar_t* argv[]) {
             return 2;
         case velmora::CommandMode::UpdateNow:
             return velmora::runUpdateNow(commandLine.progress);
+        case velmora::CommandMode::ForgetPublisher:
+            return velmora::forgetPublisher();
         case velmora::CommandMode::Resident:
             break;
     }
