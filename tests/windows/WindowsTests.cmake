@@ -42,7 +42,7 @@ add_test(NAME velmora_signed_packages
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/make-signed-packages
         $<TARGET_FILE:velmora_test_child> $<TARGET_FILE_DIR:velmora_windows_tests>/signed-packages)
 set_tests_properties(velmora_signed_packages PROPERTIES FIXTURES_SETUP velmora_signed_packages)
-target_sources(velmora_windows_tests PRIVATE platform/win/WinSpecialFoldersTest.cpp)
+target_sources(velmora_windows_tests PRIVATE platform/win/WinSpecialFoldersTest.cpp platform/win/WinLogFileTest.cpp)
 
 # End to end under Wine: the sample mirror (python, run on the host, not through the
 # emulator) serves the stand-in package, and velmora.com --update-now runs against it. One at

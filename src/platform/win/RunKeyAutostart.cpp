@@ -1,5 +1,10 @@
 #include "win/RunKeyAutostart.h"
 
+#include <filesystem>
+#include <utility>
+
+#include "win/WinText.h"
+
 namespace velmora {
 
 namespace {
@@ -17,7 +22,13 @@ bool canBeCommandLine(const std::string& program) {
 
 }  // namespace
 
-RunKeyAutostart::RunKeyAutostart(RegistryBackend& registry) : registry_(registry) {}
+RunKeyAutostart::RunKeyAutostart(RegistryBackend& registry, AdministratorsOnly administratorsOnly)
+    : registry_(registry), administratorsOnly_(std::move(administratorsOnly)) {}
+
+bool RunKeyAutostart::mayStartForEveryUser(const std::string& program) const {
+    const std::filesystem::path file(widen(program + ".exe"));
+    return administratorsOnly_(file.parent_path().wstring()) && administratorsOnly_(file.wstring());
+}
 
 RegStatus RunKeyAutostart::enable(const std::string& entryName, const std::string& program) {
     // The unnamed value is no entry Windows starts.
@@ -25,6 +36,9 @@ RegStatus RunKeyAutostart::enable(const std::string& entryName, const std::strin
         return RegStatus::InvalidParameter;
     }
     const RegistryValue command{kRegSz, commandLineOf(program)};
+    if (!mayStartForEveryUser(program)) {
+        return registry_.setValue(RootKey::CurrentUser, kRunKeyPath, entryName, command);
+    }
     const RegStatus machine =
         registry_.setValue(RootKey::LocalMachine, kRunKeyPath, entryName, command);
     if (machine == RegStatus::AccessDenied) {

@@ -9,6 +9,7 @@
 #include "win/WinExecutable.h"
 #include "win/WinPackageFile.h"
 #include "win/WinRegistryBackend.h"
+#include "win/WinSecurity.h"
 #include "win/WinSpecialFolders.h"
 #include "win/WinTrustVerifier.h"
 
@@ -48,7 +49,7 @@ class WinPlatform final : public Platform {
   private:
     ExecutableInfo executable_ = currentExecutable();
     WinRegistryBackend registry_;
-    RunKeyAutostart autostart_{registry_};
+    RunKeyAutostart autostart_{registry_, writableByAdministratorsOnly};
     WinSpecialFolders folders_;
     CngDigestLibrary digests_;
     WinPackageFile packageFile_{packageFolder()};

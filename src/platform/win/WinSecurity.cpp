@@ -73,6 +73,61 @@ bool ownedByUserOrSystem(HANDLE object) {
     return trusted;
 }
 
+namespace {
+
+// The Administrators, SYSTEM and TrustedInstaller, Windows' own installer service.
+bool isAdministrativeSid(PSID sid) {
+    static constexpr const wchar_t* kTrustedInstaller =
+        L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    if (::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+        ::IsWellKnownSid(sid, WinLocalSystemSid)) {
+        return true;
+    }
+    PSID installer = nullptr;
+    if (!::ConvertStringSidToSidW(kTrustedInstaller, &installer)) {
+        return false;
+    }
+    const bool same = ::EqualSid(sid, installer) != FALSE;
+    ::LocalFree(installer);
+    return same;
+}
+
+constexpr ACCESS_MASK kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                                        FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD | DELETE |
+                                        WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+}  // namespace
+
+bool writableByAdministratorsOnly(const std::wstring& path) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
+                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    // No DACL at all lets everyone do everything.
+    bool onlyAdministrators = owner != nullptr && isAdministrativeSid(owner) && dacl != nullptr;
+    for (DWORD i = 0; onlyAdministrators && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!::GetAce(dacl, i, &ace)) {
+            onlyAdministrators = false;
+            break;
+        }
+        const auto* header = static_cast<ACE_HEADER*>(ace);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE)) {
+            continue;
+        }
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if ((allowed->Mask & kChangingRights) != 0 && !isAdministrativeSid(&allowed->SidStart)) {
+            onlyAdministrators = false;
+        }
+    }
+    ::LocalFree(descriptor);
+    return onlyAdministrators;
+}
+
 PrivateFolderSecurity::PrivateFolderSecurity() {
     const std::wstring user = currentUserSid();
     if (user.empty()) {

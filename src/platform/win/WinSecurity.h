@@ -17,6 +17,11 @@ bool runsElevated();
 // may have made a folder the program trusts with what it runs.
 bool ownedByUserOrSystem(HANDLE object);
 
+// Whether only the Administrators, SYSTEM and Windows' installer may change `path` (a file or
+// a folder): its owner is one of them, and no access list entry lets anyone else write to
+// it, delete it or change its permissions.
+bool writableByAdministratorsOnly(const std::wstring& path);
+
 // Security attributes for a folder that only the current user, SYSTEM and the
 // Administrators may use: a protected DACL (nothing inherited from above) passed on to
 // everything made inside.

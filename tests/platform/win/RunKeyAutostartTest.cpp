@@ -5,6 +5,7 @@
 
 #include "support/fakes/FakeRegistryBackend.h"
 #include "win/RunKeyAutostart.h"
+#include "win/WinText.h"
 
 namespace velmora::test {
 namespace {
@@ -53,7 +54,10 @@ class RefusingRegistry final : public RegistryBackend {
 class RunKeyAutostartTest : public ::testing::Test {
   protected:
     RefusingRegistry registry;
-    RunKeyAutostart autostart{registry};
+    // Paths that only administrators may change; all of them unless a test says otherwise.
+    std::set<std::wstring> unprotected;
+    RunKeyAutostart autostart{
+        registry, [this](const std::wstring& path) { return !unprotected.contains(path); }};
     const std::string program = "C:\\Program Files\\Velmora\\velmora";
     const std::string commandLine =
         std::string("\"C:\\Program Files\\Velmora\\velmora.exe\"") + '\0';
@@ -79,6 +83,19 @@ TEST_F(RunKeyAutostartTest, EnableFallsBackToTheUserKeyWhenTheMachineKeyIsRefuse
 
     registry.refused = {kMachine, kUser};
     EXPECT_EQ(autostart.enable("velmora", program), RegStatus::AccessDenied);
+}
+
+// A copy that others than administrators can change (unpacked from the zip into the user's
+// folders, say) is never started for every user: only for the user who asked.
+TEST_F(RunKeyAutostartTest, AProgramOthersCanChangeStartsForItsUserOnly) {
+    for (const wchar_t* path :
+         {L"C:\\Program Files\\Velmora", L"C:\\Program Files\\Velmora\\velmora.exe"}) {
+        SCOPED_TRACE(narrow(path));
+        unprotected = {path};
+        EXPECT_EQ(autostart.enable("velmora", program), RegStatus::Success);
+        EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
+        EXPECT_EQ(registry.entry(kUser, "velmora"), commandLine);
+    }
 }
 
 TEST_F(RunKeyAutostartTest, DisableClearsBothKeysAndIsNotFoundOnlyWhenNeitherHadIt) {
