@@ -22,7 +22,7 @@
 #include "qt/SettingsWindowView.h"
 #include "qt/TrayMenu.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "shell/Lifecycle.h"
 #include "shell/StartupReport.h"
 #include "shell/UpdateScheduler.h"
@@ -71,13 +71,14 @@ class Resident {
     MessageBoxNotifier notifier_;
     EventLog log_{platform_.logDestinations(), notifier_, platform_.localClock()};
     Reg reg_{platform_.registry(), log_};
-    SettingsStore store_{reg_, SettingsWindowControls::kIntervalMinimum};
-    SettingsWindow window_{store_, reg_, platform_.autostart(), platform_.executable().path,
-                           platform_.executable().exeName};
+    RegistrySettings settings_{
+        reg_, platform_.autostart(),
+        startupEntryFor(platform_.executable().path, platform_.executable().exeName)};
+    SettingsWindow window_{settings_};
     std::unique_ptr<SettingsWindowView> view_;
     QtEventLoopWait events_;
     UpdateMachinery update_{platform_, reg_, log_, events_, ProgressDisplay::Never};
-    UpdateScheduler scheduler_{window_, store_, update_.service};
+    UpdateScheduler scheduler_{window_, settings_, update_.service, log_};
     QtTimerDriver minuteTimer_{window_.minuteTimer};
     TrayMenu menu_{[this](TrayCommand command) { trayLogic_.onMenuCommand(command); }};
     QtShellWindows windows_{window_, [this]() -> QWidget& { return settingsView(); }, menu_};
@@ -134,7 +135,8 @@ LifecycleSteps Resident::startUpSteps(std::function<void()> endProgram) {
         .installedDefinitions = [this] { return update_.service.installedVersion(); },
         .findLatestPackage =
             [this](bool showBox, bool writeToLog) {
-                return update_.service.lookUpNewest(store_.storedFlavour(), showBox, writeToLog);
+                return update_.service.lookUpNewest(settings_.load().settings.flavour, showBox,
+                                                    writeToLog);
             },
         .endProgram = std::move(endProgram),
     };

@@ -10,24 +10,12 @@
 #include "ports/Platform.h"
 #include "settings/KeptPublisher.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
-#include "window/SettingsWindowControls.h"
+#include "settings/RegistrySettings.h"
+#include "update/SettingsForRun.h"
 
 namespace velmora {
 
-namespace {
-
-// What the run takes from the stored settings, as the window would load them: only a kept
-// "1" keeps packages.
-RunRequest storedRunRequest(SettingsStore& store, const std::string& installedVersion) {
-    return {.flavour = store.storedFlavour(),
-            .keepPackages = store.removeSetting() == 1,
-            .installedVersion = installedVersion,
-            .showBox = true,
-            .writeToLog = store.logIsOn()};
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int runUpdateNow(ProgressDisplay progress) {
     const std::unique_ptr<Platform> platform = createPlatform();
@@ -46,7 +34,9 @@ int runUpdateNow(ProgressDisplay progress) {
     Notifier& notifier = platform->commandLineNotifier();
     EventLog log(platform->logDestinations(), notifier, platform->localClock());
     Reg reg(platform->registry(), log);
-    SettingsStore store(reg, SettingsWindowControls::kIntervalMinimum);
+    const ExecutableInfo& executable = platform->executable();
+    RegistrySettings settings(reg, platform->autostart(),
+                              startupEntryFor(executable.path, executable.exeName));
 
     // A request to end stops a download, the checks or the installer wait like the tray's
     // exit item.
@@ -54,10 +44,14 @@ int runUpdateNow(ProgressDisplay progress) {
     const std::unique_ptr<EventLoopWait> events = platform->commandLineWait(*endRequests);
     UpdateMachinery update(*platform, reg, log, *events, progress);
 
-    const RunRequest request = storedRunRequest(store, update.service.installedVersion());
-    // Said once the settings have been read, before the run's own notices.
-    store.noticeUnreadableSettings(request.showBox);
-    const RunResult result = update.service.run(request);
+    // Without a window there are no edits: the stored settings are the pending ones too.
+    const LoadedSettings stored = settings.load();
+    if (!stored.unreadableStore.empty()) {
+        notifier.showNotice(stored.unreadableStore);
+    }
+    const bool showBox = true;
+    const RunResult result = update.service.run(runRequestFor(
+        stored.settings, stored.settings, update.service.installedVersion(), showBox));
     if (result.outcome == UpdateOutcome::Interrupted) {
         notifier.showNotice("ウィルス定義の更新を中断しました.");
     }

@@ -14,7 +14,7 @@
 #include "log/EventLog.h"
 #include "ports/Platform.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "shell/Lifecycle.h"
 #include "shell/StartupReport.h"
 #include "shell/UpdateScheduler.h"
@@ -79,12 +79,13 @@ class Resident {
     WinMessageBoxNotifier notifier_;
     EventLog log_{platform_.logDestinations(), notifier_, platform_.localClock()};
     Reg reg_{platform_.registry(), log_};
-    SettingsStore store_{reg_, SettingsWindowControls::kIntervalMinimum};
-    SettingsWindow window_{store_, reg_, platform_.autostart(), platform_.executable().path,
-                           platform_.executable().exeName};
+    RegistrySettings settings_{
+        reg_, platform_.autostart(),
+        startupEntryFor(platform_.executable().path, platform_.executable().exeName)};
+    SettingsWindow window_{settings_};
     std::unique_ptr<SettingsWindowView> view_;
     UpdateMachinery update_;
-    UpdateScheduler scheduler_{window_, store_, update_.service};
+    UpdateScheduler scheduler_{window_, settings_, update_.service, log_};
     WinTimerDriver minuteTimer_{window_.minuteTimer};
     WinTrayIcon trayIcon_{[this](TrayMessage message) { trayLogic_.onTrayMessage(message); }};
     WinTrayMenu menu_{trayIcon_.hwnd(),
@@ -140,7 +141,8 @@ LifecycleSteps Resident::startUpSteps(std::function<void()> endProgram) {
         .installedDefinitions = [this] { return update_.service.installedVersion(); },
         .findLatestPackage =
             [this](bool showBox, bool writeToLog) {
-                return update_.service.lookUpNewest(store_.storedFlavour(), showBox, writeToLog);
+                return update_.service.lookUpNewest(settings_.load().settings.flavour, showBox,
+                                                    writeToLog);
             },
         .endProgram = std::move(endProgram),
     };

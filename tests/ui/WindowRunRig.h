@@ -22,7 +22,7 @@ class WindowRunRig : public FakeUpdateRunRig {
 
     std::map<std::string, bool> enabledStates() { return test::enabledStates(window); }
 
-    SettingsWindow window{settings, reg, autostart, dir.path().string(), "velmora"};
+    SettingsWindow window{settings};
 };
 
 }  // namespace velmora::test

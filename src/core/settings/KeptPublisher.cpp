@@ -1,6 +1,6 @@
 #include "settings/KeptPublisher.h"
 
-#include "settings/SettingsStore.h"
+#include "settings/Settings.h"
 
 namespace velmora {
 
@@ -13,16 +13,15 @@ constexpr const char* kValueName = "Publisher";
 KeptPublisher::KeptPublisher(Reg& reg) : reg_(reg) {}
 
 std::optional<std::string> KeptPublisher::read() {
-    return reg_.readWholeValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), kValueName);
+    return reg_.readWholeValue(RootKey::CurrentUser, settingsKeyPath(), kValueName);
 }
 
 bool KeptPublisher::keep(const std::string& publisher) {
-    return reg_.writeValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), kValueName,
-                           publisher);
+    return reg_.writeValue(RootKey::CurrentUser, settingsKeyPath(), kValueName, publisher);
 }
 
 bool KeptPublisher::forget() {
-    return reg_.deleteValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), kValueName);
+    return reg_.deleteValue(RootKey::CurrentUser, settingsKeyPath(), kValueName);
 }
 
 }  // namespace velmora

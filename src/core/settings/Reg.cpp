@@ -57,15 +57,6 @@ std::optional<std::string> Reg::readWholeValue(RootKey root, const std::string& 
     return value.data.substr(0, value.data.find('\0'));
 }
 
-void Reg::noticeUnreadableStore(bool showBox) {
-    if (unreadableReport_.empty() || unreadableNoticeShown_ || !showBox) {
-        return;
-    }
-    unreadableNoticeShown_ = true;
-    const bool writeToLog = false;  // logged when it was met
-    log_.report(unreadableReport_, showBox, writeToLog);
-}
-
 void Reg::reportUnreadableStore(RootKey root) {
     if (!unreadableReport_.empty()) {
         return;
@@ -82,17 +73,18 @@ bool Reg::writeValue(RootKey root, const std::string& keyPath, const std::string
                      const std::string& data) {
     return makeChange([&] {
         const RegistryValue value{kRegSz, data + '\0'};
-        return backend_.setValue(root, keyPath, valueName, value);
+        return backend_.setValue(root, keyPath, valueName, value) == RegStatus::Success;
     });
 }
 
 bool Reg::deleteValue(RootKey root, const std::string& keyPath, const std::string& valueName) {
-    return makeChange([&] { return backend_.deleteValue(root, keyPath, valueName); });
+    return makeChange(
+        [&] { return backend_.deleteValue(root, keyPath, valueName) == RegStatus::Success; });
 }
 
-bool Reg::makeChange(const std::function<RegStatus()>& change) {
+bool Reg::makeChange(const std::function<bool()>& change) {
     try {
-        return change() == RegStatus::Success;
+        return change();
     } catch (...) {
         reportRunTimeError(std::current_exception());
         return false;

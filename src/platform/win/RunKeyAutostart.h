@@ -24,8 +24,8 @@ class RunKeyAutostart final : public Autostart {
     RunKeyAutostart(RegistryBackend& registry, AdministratorsOnly administratorsOnly);
 
     // `program` is the program file's full path without its ".exe".
-    RegStatus enable(const std::string& entryName, const std::string& program) override;
-    RegStatus disable(const std::string& entryName) override;
+    AutostartResult enable(const std::string& entryName, const std::string& program) override;
+    AutostartResult disable(const std::string& entryName) override;
 
   private:
     bool mayStartForEveryUser(const std::string& program) const;

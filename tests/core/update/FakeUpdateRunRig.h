@@ -63,7 +63,7 @@ class FakeUpdateRunRig : public FakeSettings {
     // A run as the update-now button makes it: the stored flavour, the definitions installed
     // now, message boxes and the log.
     RunRequest buttonRequest() {
-        return {.flavour = settings.storedFlavour(),
+        return {.flavour = settings.load().settings.flavour,
                 .keepPackages = keepPackages,
                 .installedVersion = installed(),
                 .showBox = true,

@@ -108,7 +108,7 @@ class UpdateRunRig : public TempSettings {
     // A run as the update-now button makes it: the stored flavour, the definitions installed
     // now, message boxes and the log.
     RunRequest buttonRequest() {
-        return {.flavour = settings.storedFlavour(),
+        return {.flavour = settings.load().settings.flavour,
                 .keepPackages = keepPackages,
                 .installedVersion = installed(),
                 .showBox = true,

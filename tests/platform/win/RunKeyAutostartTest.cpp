@@ -64,25 +64,25 @@ class RunKeyAutostartTest : public ::testing::Test {
 };
 
 TEST_F(RunKeyAutostartTest, EnableWritesTheQuotedProgramFileToTheMachineKey) {
-    EXPECT_EQ(autostart.enable("velmora", program), RegStatus::Success);
+    EXPECT_EQ(autostart.enable("velmora", program), AutostartResult::Done);
     EXPECT_EQ(registry.entry(kMachine, "velmora"), commandLine);
     EXPECT_EQ(registry.entry(kUser, "velmora"), "-");
 }
 
 TEST_F(RunKeyAutostartTest, EnableFallsBackToTheUserKeyWhenTheMachineKeyIsRefused) {
     registry.refused = {kMachine};
-    EXPECT_EQ(autostart.enable("velmora", program), RegStatus::Success);
+    EXPECT_EQ(autostart.enable("velmora", program), AutostartResult::Done);
     registry.refused.clear();
     EXPECT_EQ(registry.entry(kUser, "velmora"), commandLine);
     EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
 
     // Enabled again with the rights, the one entry moves to the machine key.
-    EXPECT_EQ(autostart.enable("velmora", program + "2"), RegStatus::Success);
+    EXPECT_EQ(autostart.enable("velmora", program + "2"), AutostartResult::Done);
     EXPECT_EQ(registry.entry(kUser, "velmora"), "-");
     EXPECT_EQ(registry.entry(kMachine, "velmora"), "\"" + program + "2.exe\"" + '\0');
 
     registry.refused = {kMachine, kUser};
-    EXPECT_EQ(autostart.enable("velmora", program), RegStatus::AccessDenied);
+    EXPECT_EQ(autostart.enable("velmora", program), AutostartResult::Refused);
 }
 
 // A copy that others than administrators can change (unpacked from the zip into the user's
@@ -92,7 +92,7 @@ TEST_F(RunKeyAutostartTest, AProgramOthersCanChangeStartsForItsUserOnly) {
          {L"C:\\Program Files\\Velmora", L"C:\\Program Files\\Velmora\\velmora.exe"}) {
         SCOPED_TRACE(narrow(path));
         unprotected = {path};
-        EXPECT_EQ(autostart.enable("velmora", program), RegStatus::Success);
+        EXPECT_EQ(autostart.enable("velmora", program), AutostartResult::Done);
         EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
         EXPECT_EQ(registry.entry(kUser, "velmora"), commandLine);
     }
@@ -102,25 +102,25 @@ TEST_F(RunKeyAutostartTest, DisableClearsBothKeysAndIsNotFoundOnlyWhenNeitherHad
     registry.store.setValue(kMachine, kRun, "velmora", {kRegSz, commandLine});
     registry.store.setValue(kUser, kRun, "VELMORA", {kRegSz, commandLine});
     registry.store.setValue(kUser, kRun, "other", {kRegSz, "x"});
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::Success);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::Done);
     EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
     EXPECT_EQ(registry.entry(kUser, "velmora"), "-");
     EXPECT_EQ(registry.entry(kUser, "other"), "x");
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::NotFound);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::NotFound);
 
     // Without the machine key's rights nobody can tell that it holds no entry.
     registry.refused = {kMachine};
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::AccessDenied);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::Refused);
     registry.store.setValue(kUser, kRun, "velmora", {kRegSz, commandLine});
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::Success);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::Done);
     EXPECT_EQ(registry.entry(kUser, "velmora"), "-");
 }
 
 TEST_F(RunKeyAutostartTest, WhatCannotBeACommandLineOrAnEntryIsRefused) {
-    EXPECT_EQ(autostart.enable("velmora", "C:\\a\"b"), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.enable("velmora", std::string("C:\\a\0b", 6)), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.enable("", program), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.disable(""), RegStatus::InvalidParameter);
+    EXPECT_EQ(autostart.enable("velmora", "C:\\a\"b"), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.enable("velmora", std::string("C:\\a\0b", 6)), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.enable("", program), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.disable(""), AutostartResult::Invalid);
     EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
     EXPECT_EQ(registry.entry(kMachine, ""), "-");
 }

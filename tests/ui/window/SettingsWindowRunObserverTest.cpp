@@ -6,6 +6,7 @@
 
 #include "core/update/UpdateNotices.h"
 #include "ui/WindowRunRig.h"
+#include "update/SettingsForRun.h"
 #include "window/SettingsWindowRunObserver.h"
 
 namespace velmora {
@@ -38,7 +39,10 @@ class SettingsWindowRunObserverTest : public ::testing::Test {
                 statesAtNotice_ = rig_.enabledStates();
             }
         };
-        return rig_.service.run(rig_.window.runRequest(true, true), observer_);
+        return rig_.service.run(
+            runRequestFor(rig_.settings.load().settings, rig_.window.pendingSettings(),
+                          rig_.window.installedVersionLabel.tag(), true),
+            observer_);
     }
 
     Rig rig_;
