@@ -1,4 +1,4 @@
-// Digests one buffer in memory with md5OfBytes several times and prints each run's
+// Digests one buffer in memory with Md5Stream several times and prints each run's
 // throughput in bytes per second, both per second of CPU time (the basis `openssl speed`
 // uses by default) and per second of wall time (its -elapsed basis).
 #include <time.h>
@@ -11,7 +11,7 @@
 #include "linux/LocalTime.h"
 #include "linux/StdoutNotifier.h"
 #include "openssl/OpenSslDigestLibrary.h"
-#include "update/Md5.h"
+#include "update/Md5Stream.h"
 
 namespace {
 
@@ -31,12 +31,14 @@ int main(int argc, char** argv) {
         buffer[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
     }
     velmora::StdoutNotifier notifier;
-    velmora::EventLog log({"/dev/stderr", ""}, notifier, velmora::localTimeNow);
+    velmora::EventLog log({"/dev/stderr", ""}, notifier, velmora::localLogStamp);
     velmora::OpenSslDigestLibrary library;
     for (int run = 0; run < runs; ++run) {
         const double cpuStart = cpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        const std::string digest = velmora::md5OfBytes(buffer, buffer.size(), library, log);
+        velmora::Md5Stream stream(library);
+        stream.add(buffer);
+        const std::string digest = stream.finish(log);
         const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
         const double cpu = cpuSeconds() - cpuStart;
         if (digest.size() != 32) {

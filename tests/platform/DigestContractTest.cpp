@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "DigestContract.h"
-#include "update/Md5.h"
+#include "update/Md5Stream.h"
 
 namespace velmora::test {
 namespace {

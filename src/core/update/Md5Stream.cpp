@@ -2,9 +2,18 @@
 
 #include <new>
 
-#include "update/Md5.h"
-
 namespace velmora {
+
+std::string md5ToHex(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const std::uint8_t byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0f];
+    }
+    return text;
+}
 
 Md5Stream::Md5Stream(DigestLibrary& library) {
     try {

@@ -13,6 +13,16 @@
 
 namespace velmora {
 
+// The errors a digest reports, numbered as the familiar run-time errors.
+// The digest library cannot start an MD5 digest.
+inline const RuntimeError kDigestLibraryUnavailable{48, "Error in loading digest library"};
+// The digest library failed while digesting.
+inline const RuntimeError kDigestLibraryFailed{51, "Internal error"};
+inline const RuntimeError kOutOfMemory{7, "Out of memory"};
+
+// Two lowercase hexadecimal characters for each byte, in order.
+std::string md5ToHex(std::span<const std::uint8_t> bytes);
+
 // An MD5 digest fed piece by piece. Its result is the digest of all the pieces in order, as
 // 32 lowercase hexadecimal characters; when the library fails at any step the pieces that
 // follow are ignored and the result is empty text, with the error logged once.

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "core/update/RigHelpers.h"
 #include "openssl/OpenSslDigestLibrary.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TempEventLog.h"
 #include "update/BackgroundMd5.h"
-#include "update/Md5.h"
 
 namespace velmora {
 namespace {
@@ -40,9 +40,7 @@ class BackgroundMd5Test : public ::testing::Test, protected test::TempEventLog {
   protected:
     OpenSslDigestLibrary library;
 
-    std::string oneShot(const std::string& body) {
-        return md5OfBytes(ByteBuffer(body.begin(), body.end()), body.size(), library, log);
-    }
+    std::string oneShot(const std::string& body) { return test::md5Of(body, library, log); }
 };
 
 // Pieces of every awkward size, through rings far smaller than the body so that the caller

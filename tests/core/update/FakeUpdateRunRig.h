@@ -14,7 +14,6 @@
 #include "support/fakes/FakeSpecialFolders.h"
 #include "support/fakes/InlineWork.h"
 #include "update/InstalledDefinitions.h"
-#include "update/Md5.h"
 #include "update/UpdateService.h"
 #include "update/VendorUrls.h"
 
@@ -41,10 +40,7 @@ class FakeUpdateRunRig : public FakeSettings {
     // bytes install nothing.
     static std::string installingPackage(const std::string& folder) { return "install " + folder; }
 
-    std::string digestOf(const std::string& body) {
-        const ByteBuffer bytes(body.begin(), body.end());
-        return md5OfBytes(bytes, bytes.size(), digests, log);
-    }
+    std::string digestOf(const std::string& body) { return test::md5Of(body, digests, log); }
 
     static std::string packageUrl(const std::string& fileName) {
         return packageBaseUrl() + fileName;

@@ -5,6 +5,9 @@
 #include <map>
 #include <string>
 
+#include "log/EventLog.h"
+#include "ports/DigestLibrary.h"
+#include "update/Md5Stream.h"
 #include "window/SettingsWindowControls.h"
 
 namespace velmora::test {
@@ -14,6 +17,13 @@ inline std::string listedForm(std::string digest) {
     std::transform(digest.begin(), digest.end(), digest.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return digest;
+}
+
+// The MD5 digest of `body`, as lowercase hexadecimal.
+inline std::string md5Of(const std::string& body, DigestLibrary& library, EventLog& log) {
+    Md5Stream digest(library);
+    digest.add({reinterpret_cast<const std::uint8_t*>(body.data()), body.size()});
+    return digest.finish(log);
 }
 
 // "name" or "name(index)" of every control of the window, with its Enabled state.

@@ -26,7 +26,6 @@
 #include "support/fakes/InlineWork.h"
 #include "update/DefinitionName.h"
 #include "update/InstalledDefinitions.h"
-#include "update/Md5.h"
 #include "update/UpdateService.h"
 #include "update/VendorUrls.h"
 
@@ -90,10 +89,7 @@ class UpdateRunRig : public TempSettings {
                folder + "\"\n";
     }
 
-    std::string digestOf(const std::string& body) {
-        const ByteBuffer bytes(body.begin(), body.end());
-        return md5OfBytes(bytes, bytes.size(), digests, log);
-    }
+    std::string digestOf(const std::string& body) { return test::md5Of(body, digests, log); }
 
     // Serves the package and a hash list naming it with `listedDigest`.
     void publish(const std::string& fileName, const std::string& body,
