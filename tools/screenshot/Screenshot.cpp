@@ -52,7 +52,7 @@ int shootSettingsWindow(const QString& output) {
     const std::filesystem::path root = folder.path().toStdString();
     velmora::StdoutNotifier notifier;
     velmora::EventLog log({root / "velmora.log", root / "fallback.log"}, notifier,
-                          velmora::localTimeNow);
+                          velmora::localLogStamp);
     velmora::PosixRegistryBackend backend(root / "config");
     velmora::Reg reg(backend, log);
     for (const auto& [name, text] :

@@ -1,7 +1,6 @@
 #include "log/EventLog.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <system_error>
@@ -66,11 +65,8 @@ void EventLog::report(const std::string& message, bool showBox, bool writeToLog)
     }
 }
 
-std::string EventLog::formatLine(const std::tm& when, const std::string& text) {
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%d/%d/%d %d:%02d:%02d : ", when.tm_year + 1900,
-                  when.tm_mon + 1, when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec);
-    return stamp + text + "\r\n";
+std::string EventLog::formatLine(const LogStamp& when, const std::string& text) {
+    return when.date + " " + when.time + " : " + text + "\r\n";
 }
 
 void EventLog::appendLine(const std::string& line) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -33,8 +32,8 @@ class EventLog {
     // even while its box is still waiting for the user.
     void report(const std::string& message, bool showBox, bool writeToLog);
 
-    // "yyyy/M/d H:mm:ss : text" followed by CR LF.
-    static std::string formatLine(const std::tm& when, const std::string& text);
+    // The date, a blank, the time, " : ", the text and CR LF.
+    static std::string formatLine(const LogStamp& when, const std::string& text);
 
   private:
     void appendLine(const std::string& line);

@@ -1,12 +1,19 @@
 #pragma once
 
-#include <ctime>
 #include <functional>
+#include <string>
 
 namespace velmora {
 
-// The local date and time of day, for the log's time stamps. How local time is found is
-// the operating system's business.
-using LocalClock = std::function<std::tm()>;
+// The moment a log line is written, as the log shows it: the local date and the local time
+// of day, each in the form the system writes them.
+struct LogStamp {
+    std::string date;
+    std::string time;
+};
+
+// The local date and time now, for the log's lines. How local time is found and how it is
+// written is the operating system's business.
+using LocalClock = std::function<LogStamp()>;
 
 }  // namespace velmora

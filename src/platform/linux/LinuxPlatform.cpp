@@ -63,7 +63,7 @@ LogDestinations LinuxPlatform::logDestinations() const {
 }
 
 LocalClock LinuxPlatform::localClock() const {
-    return localTimeNow;
+    return localLogStamp;
 }
 
 std::unique_ptr<EventLoopWait> LinuxPlatform::commandLineWait(const EndRequests& endRequests) {

@@ -54,11 +54,4 @@ LogDestinations programLogDestinations(const ExecutableInfo& executable) {
             appendToLogFile};
 }
 
-std::tm localTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_s(&local, &now);
-    return local;
-}
-
 }  // namespace velmora

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <ctime>
-
 #include "log/EventLog.h"
 #include "ports/ExecutableInfo.h"
 
@@ -16,8 +14,5 @@ ExecutableInfo currentExecutable();
 // when that cannot be written (Program Files, an ordinary user), in
 // %LOCALAPPDATA%\Velmora\ with the same file name.
 LogDestinations programLogDestinations(const ExecutableInfo& executable);
-
-// The local time now, in the time zone Windows is set to.
-std::tm localTimeNow();
 
 }  // namespace velmora

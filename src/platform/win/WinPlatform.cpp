@@ -11,6 +11,7 @@
 #include "win/NamedMutexInstance.h"
 #include "win/WinInetFetcher.h"
 #include "win/WinKnownFolder.h"
+#include "win/WinLogFile.h"
 #include "win/WinProcessControl.h"
 
 namespace velmora {
@@ -61,7 +62,7 @@ LogDestinations WinPlatform::logDestinations() const {
 }
 
 LocalClock WinPlatform::localClock() const {
-    return localTimeNow;
+    return localLogStamp;
 }
 
 std::unique_ptr<EventLoopWait> WinPlatform::commandLineWait(const EndRequests& endRequests) {

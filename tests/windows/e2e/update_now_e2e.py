@@ -231,7 +231,8 @@ class UpdateNowE2ETest(unittest.TestCase):
         return os.listdir(self.packages) if self.packages.exists() else []
 
     def log(self):
-        return (self.dir / "bin" / "velmora.log").read_bytes().decode("utf-8")
+        """The log beside the program: code page 932 (Shift-JIS), as on Japanese Windows."""
+        return (self.dir / "bin" / "velmora.log").read_bytes().decode("cp932")
 
     def test_a_newer_package_is_installed_then_found_up_to_date(self):
         (self.definitions / "20041110.003").mkdir()
