@@ -19,11 +19,28 @@ std::string describeWinError(std::uint32_t code) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }
-    return narrow(text);
+    return text.empty() ? "error " + std::to_string(code) : narrow(text);
 }
 
 std::string describeLastWinError() {
     return describeWinError(::GetLastError());
+}
+
+namespace {
+
+class WinErrorCategory final : public std::error_category {
+  public:
+    const char* name() const noexcept override { return "windows"; }
+    std::string message(int code) const override {
+        return describeWinError(static_cast<std::uint32_t>(code));
+    }
+};
+
+}  // namespace
+
+const std::error_category& winErrorCategory() {
+    static const WinErrorCategory category;
+    return category;
 }
 
 }  // namespace velmora

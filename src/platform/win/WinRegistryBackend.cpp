@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "win/UniqueRegKey.h"
+#include "win/WinError.h"
 #include "win/WinText.h"
 
 namespace velmora {
@@ -60,7 +61,7 @@ RegStatus changeResult(LSTATUS code, const char* call) {
     if (const auto status = resultOf(code)) {
         return *status;
     }
-    throw std::system_error(static_cast<int>(code), std::system_category(), call);
+    throw std::system_error(static_cast<int>(code), winErrorCategory(), call);
 }
 
 LSTATUS openExisting(HKEY root, const std::wstring& path, UniqueRegKey& key) {

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "win/WinError.h"
 #include "winui/ProgramIcon.h"
 
 namespace velmora {
@@ -28,7 +29,7 @@ void registerClassOnce() {
         return ::RegisterClassExW(&windowClass);
     }();
     if (atom == 0) {
-        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+        throw std::system_error(static_cast<int>(::GetLastError()), winErrorCategory(),
                                 "cannot register the window class");
     }
 }
@@ -42,7 +43,7 @@ HandlerWindow::HandlerWindow(Handler handler, const Options& options)
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                               options.parent, nullptr, thisModule(), nullptr);
     if (hwnd_ == nullptr) {
-        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+        throw std::system_error(static_cast<int>(::GetLastError()), winErrorCategory(),
                                 "cannot create a window");
     }
     // Messages from here on reach the handler; those of the creation itself get the default.

@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "win/WinError.h"
+
 namespace velmora {
 
 WinTimerDriver::WinTimerDriver(Timer& timer)
@@ -38,7 +40,7 @@ void WinTimerDriver::followEnabled() {
     }
     if (::SetTimer(window_.hwnd(), kTimerId, static_cast<UINT>(timer_.intervalMs()), nullptr) ==
         0) {
-        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+        throw std::system_error(static_cast<int>(::GetLastError()), winErrorCategory(),
                                 "cannot start the minute timer");
     }
 }

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "win/WinError.h"
 #include "win/WinText.h"
 
 namespace velmora {
@@ -20,7 +21,7 @@ UINT itemIdOf(std::size_t index) {
 WinTrayMenu::WinTrayMenu(HWND owner, std::function<void(TrayCommand)> onCommand)
     : owner_(owner), onCommand_(std::move(onCommand)), menu_(::CreatePopupMenu()) {
     if (menu_ == nullptr) {
-        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+        throw std::system_error(static_cast<int>(::GetLastError()), winErrorCategory(),
                                 "cannot create the tray menu");
     }
     for (std::size_t i = 0; i < kTrayMenuItems.size(); ++i) {
