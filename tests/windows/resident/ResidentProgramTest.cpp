@@ -164,6 +164,15 @@ class StartedProgram {
         return search.found;
     }
 
+    // Every top-level window of the program, hidden ones included.
+    std::vector<HWND> windows() const {
+        std::vector<HWND> found = windowsTitled(L"");
+        for (HWND titled : windowsTitled(L"Velmora")) {
+            found.push_back(titled);
+        }
+        return found;
+    }
+
     // The hidden window the tray icon reports to: of the untitled windows, the one whose
     // icon the notification area holds.
     HWND trayWindow() const {
@@ -179,6 +188,26 @@ class StartedProgram {
     UniqueHandle process_;
     DWORD id_ = 0;
 };
+
+// Runs a program of the system (found on the search path) to its end; its exit code, or
+// std::nullopt when it could not start or did not end within ten seconds.
+std::optional<DWORD> runToTheEnd(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &started)) {
+        return std::nullopt;
+    }
+    ::CloseHandle(started.hThread);
+    const UniqueHandle process(started.hProcess);
+    DWORD code = 0;
+    if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process.get(), &code)) {
+        return std::nullopt;
+    }
+    return code;
+}
 
 // The icon's callback message and the mouse message it reports (WM_APP + 1, as the program
 // asked the shell for).
@@ -250,6 +279,21 @@ class ResidentProgramTest : public ::testing::Test {
         return tray;
     }
 
+    // The settings window, shown by a double-click on the tray icon.
+    static HWND showSettings(StartedProgram& resident, HWND tray) {
+        clickTrayIcon(tray, WM_LBUTTONDBLCLK);
+        HWND settings = nullptr;
+        EXPECT_TRUE(waitUntil(5s, [&] {
+            for (HWND window : resident.windowsTitled(L"Velmora")) {
+                if (::IsWindowVisible(window)) {
+                    settings = window;
+                }
+            }
+            return settings != nullptr;
+        })) << "the double-click shows the settings window";
+        return settings;
+    }
+
     // Exit from the tray menu, picked with its access key as a user would: the program
     // ends with 0. (Whether it took its icon away cannot be seen here: Wine's notification
     // area drops the icons of a window that is destroyed.)
@@ -303,16 +347,8 @@ TEST_F(ResidentProgramTest, SettingsChangedInTheWindowLandInTheRegistryOnOk) {
     EXPECT_NE(readFile(report).find("lblLatstVDFileName=2004/11/14 rev. 17\n"), std::string::npos)
         << readFile(report);
 
-    clickTrayIcon(tray, WM_LBUTTONDBLCLK);
-    HWND settings = nullptr;
-    ASSERT_TRUE(waitUntil(5s, [&] {
-        for (HWND window : resident.windowsTitled(L"Velmora")) {
-            if (::IsWindowVisible(window)) {
-                settings = window;
-            }
-        }
-        return settings != nullptr;
-    })) << "the double-click shows the settings window";
+    HWND settings = showSettings(resident, tray);
+    ASSERT_NE(settings, nullptr);
 
     HWND autoUpdate =
         ::FindWindowExW(settings, nullptr, nullptr, L"ウィルス定義ファイルの自動更新を行う(&T)");
@@ -339,6 +375,67 @@ TEST_F(ResidentProgramTest, SettingsChangedInTheWindowLandInTheRegistryOnOk) {
         << "OK hides the window";
 
     exitThroughTheMenu(resident, tray);
+}
+
+// taskkill without /F posts WM_CLOSE to the program's top-level windows, all of them
+// hidden: it ends as through its exit item, with 0 and nothing logged.
+TEST_F(ResidentProgramTest, TaskkillWithoutForceEndsTheProgramAsItsExitItemDoes) {
+    StartedProgram resident(program);
+    ASSERT_NE(startResident(resident), nullptr);
+    const std::string written = readFile(logFile);
+
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(runToTheEnd(L"taskkill.exe /IM velmora.exe"), std::optional<DWORD>(0));
+    EXPECT_EQ(resident.exitCode(5s), std::optional<DWORD>(0));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+    EXPECT_EQ(readFile(logFile), written) << "nothing is logged at exit";
+}
+
+TEST_F(ResidentProgramTest, CloseRequestsEndItEvenTwoAtOnceAndTheCloseBoxOnlyHides) {
+    {
+        StartedProgram resident(program);
+        HWND tray = startResident(resident);
+        ASSERT_NE(tray, nullptr);
+        HWND settings = showSettings(resident, tray);
+        ASSERT_NE(settings, nullptr);
+        ASSERT_TRUE(sendTo(settings, WM_SYSCOMMAND, SC_CLOSE));
+        EXPECT_FALSE(::IsWindowVisible(settings)) << "the close box hides the window";
+        EXPECT_EQ(resident.exitCode(500ms), std::nullopt) << "and the program runs on";
+
+        // With the About box open (a loop of its own), one request to the box and a second
+        // to a hidden window while the first is handled.
+        clickTrayIcon(tray, WM_RBUTTONDOWN);
+        ASSERT_TRUE(waitUntil(5s, [&] { return trayMenuShown(resident.id()); })) << "no menu";
+        ::PostMessageW(tray, WM_CHAR, L'a', 1);
+        std::vector<HWND> about;
+        ASSERT_TRUE(waitUntil(5s, [&] {
+            about = resident.windowsTitled(L"Velmoraについて");
+            return !about.empty() && ::IsWindowVisible(about.front());
+        })) << "the About box opens";
+        ::PostMessageW(about.front(), WM_CLOSE, 0, 0);
+        ::PostMessageW(tray, WM_CLOSE, 0, 0);
+        EXPECT_EQ(resident.exitCode(5s), std::optional<DWORD>(0));
+    }
+    {
+        // The Restart Manager, for an installer: asked, the program agrees and runs on;
+        // then closed, it ends.
+        StartedProgram resident(program);
+        ASSERT_NE(startResident(resident), nullptr);
+        const std::vector<HWND> windows = resident.windows();
+        ASSERT_FALSE(windows.empty());
+        for (HWND window : windows) {
+            DWORD_PTR agreed = FALSE;
+            EXPECT_NE(::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
+                                            SMTO_ABORTIFHUNG, kSendLimitMs, &agreed),
+                      0);
+            EXPECT_EQ(agreed, static_cast<DWORD_PTR>(TRUE));
+        }
+        EXPECT_EQ(resident.exitCode(500ms), std::nullopt);
+        for (HWND window : windows) {
+            sendTo(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+        }
+        EXPECT_EQ(resident.exitCode(5s), std::optional<DWORD>(0));
+    }
 }
 
 }  // namespace
