@@ -29,6 +29,7 @@ target_include_directories(velmora_windows_tests PRIVATE ${CMAKE_CURRENT_SOURCE_
 target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/RegistryContractTest.cpp platform/win/WinRegistryBackendTest.cpp platform/win/RunKeyAutostartTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/win/MessageLoopWaitTest.cpp)
+target_sources(velmora_windows_tests PRIVATE platform/win/ConsoleEndRequestsTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/PackageFileContractTest.cpp platform/win/WinPackageFileTest.cpp)
 # A stand-in package for the process and single-instance tests, built beside the tests.
 add_executable(velmora_test_child platform/win/TestChild.cpp)
