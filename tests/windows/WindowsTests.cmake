@@ -58,6 +58,11 @@ if(TARGET velmora_console)
     list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E)
 endif()
 set_tests_properties(${velmora_windows_e2e_tests} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
+# The Group Policy templates against the values the program reads; no Wine needed.
+add_test(NAME velmora_policy_templates
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/windows/policy/policy_templates_test.py
+                 ${PROJECT_SOURCE_DIR}/resources/windows/policy
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/policy/value-names.txt)
 # The installer: built, installed, run and uninstalled in a Wine prefix of its own.
 add_test(NAME velmora_installer
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/installer-test ${PROJECT_SOURCE_DIR}
