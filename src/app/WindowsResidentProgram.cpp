@@ -22,6 +22,7 @@
 #include "tray/TrayIconLogic.h"
 #include "win/MessageLoopWait.h"
 #include "window/SettingsWindow.h"
+#include "winui/HandlerWindow.h"
 #include "winui/MessageBoxNotifier.h"
 #include "winui/MessageLoop.h"
 #include "winui/SessionEnd.h"
@@ -94,9 +95,12 @@ class Resident {
     NotifyIcon notifyIcon_{trayIcon_, log_};
     Lifecycle form_{window_, notifyIcon_, windows_, startUpSteps()};
     TrayIconLogic trayLogic_{windows_, [this] { form_.unload(UnloadMode::Code); }};
-    // WM_ENDSESSION: Windows is logging off or shutting down; the same unload as the
-    // menu's exit, not the close box's.
+    // WM_ENDSESSION: Windows is logging off or shutting down, or the Restart Manager closes
+    // the program for an installer; the same unload as the menu's exit, not the close box's.
     SessionEndWatcher sessionEnd_{[this] { form_.unload(UnloadMode::SessionEnd); }};
+    // WM_CLOSE to any of the program's windows from another program (taskkill, an
+    // installer): the same unload again.
+    CloseRequests closeRequests_{[this] { form_.unload(UnloadMode::TaskManager); }};
 };
 
 Resident::Resident(Platform& platform, EndRequests& endRequests, EventLoopWait& events)
@@ -112,6 +116,10 @@ int Resident::run() {
         return 0;
     }
     writeStartupReportWhenAsked(window_, trayIcon_.shown());
+    // When the Restart Manager has closed the program for an installer, Windows starts it
+    // again afterwards; never after a crash, a hang or a restart of the computer, which the
+    // start-up entry covers.
+    ::RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     // No handle (-1, also the process's own pseudo-handle) means no requests to watch.
     const WaitHandle::Native native = endRequests_.handle().native();
     const HANDLE endRequested = native == -1 ? nullptr : reinterpret_cast<HANDLE>(native);

@@ -29,6 +29,7 @@ target_include_directories(velmora_windows_tests PRIVATE ${CMAKE_CURRENT_SOURCE_
 target_sources(velmora_windows_tests PRIVATE platform/win/WinTextTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/RegistryContractTest.cpp platform/win/WinRegistryBackendTest.cpp platform/win/RunKeyAutostartTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/win/MessageLoopWaitTest.cpp)
+target_sources(velmora_windows_tests PRIVATE platform/win/ConsoleEndRequestsTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/PackageFileContractTest.cpp platform/win/WinPackageFileTest.cpp)
 # A stand-in package for the process and single-instance tests, built beside the tests.
 add_executable(velmora_test_child platform/win/TestChild.cpp)
@@ -63,15 +64,25 @@ if(TARGET velmora_console)
     list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E)
 endif()
 set_tests_properties(${velmora_windows_e2e_tests} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
-# The installer: built, installed, run and uninstalled in a Wine prefix of its own.
+# The Group Policy templates against the values the program reads; no Wine needed.
+add_test(NAME velmora_policy_templates
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/windows/policy/policy_templates_test.py
+                 ${PROJECT_SOURCE_DIR}/resources/windows/policy
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/policy/value-names.txt)
+# The installer, updated over the running program, and the Windows Installer package: each
+# built, installed, run and removed in a Wine prefix of its own. One at a time, as both
+# package the build in the same folder.
 add_test(NAME velmora_installer
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/installer-test ${PROJECT_SOURCE_DIR}
                  ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
-set_tests_properties(velmora_installer PROPERTIES LABELS installer SKIP_RETURN_CODE 77
-                     TIMEOUT 300)
+add_test(NAME velmora_msi
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/msi-test ${PROJECT_SOURCE_DIR}
+                 ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+set_tests_properties(velmora_installer velmora_msi PROPERTIES LABELS installer
+                     SKIP_RETURN_CODE 77 TIMEOUT 300 RESOURCE_LOCK velmora_packages)
 if(NOT TARGET velmora OR NOT TARGET velmora_console)
-    # Shown as not run until the build makes both programs the installer ships.
-    set_tests_properties(velmora_installer PROPERTIES DISABLED TRUE)
+    # Shown as not run until the build makes both programs the installers ship.
+    set_tests_properties(velmora_installer velmora_msi PROPERTIES DISABLED TRUE)
 endif()
 # WinINet and CNG against the HTTP fetcher's and the digest's contracts, on a loopback server.
 target_sources(velmora_windows_tests PRIVATE

@@ -80,10 +80,11 @@ int pickMenuItem(wchar_t key) {
     return menus.empty() ? 1 : 0;
 }
 
+// The close box's command: a bare WM_CLOSE would ask the program to end.
 int closeShownWindow() {
     const std::vector<HWND> windows = topLevelWindows(kProgramClass, true);
     for (HWND window : windows) {
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     return windows.empty() ? 1 : 0;
 }

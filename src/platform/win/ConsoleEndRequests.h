@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include "ports/EndRequests.h"
 #include "win/UniqueHandle.h"
 
@@ -12,12 +14,17 @@ namespace velmora {
 class ConsoleEndRequests final : public EndRequests {
   public:
     ConsoleEndRequests();
+    // Also lets Windows end the process after a close of the console.
     ~ConsoleEndRequests() override;
     ConsoleEndRequests(const ConsoleEndRequests&) = delete;
     ConsoleEndRequests& operator=(const ConsoleEndRequests&) = delete;
 
     WaitHandle handle() const override;
     void take() override;
+
+    // The console's control handler. After a close, a log-off or a shut-down Windows ends
+    // the process once it returns, so for those it returns only when the object is gone.
+    static BOOL WINAPI onControl(DWORD control);
 
   private:
     UniqueHandle requested_;

@@ -86,7 +86,11 @@ std::optional<LRESULT> AboutBoxWindow::handleMessage(UINT message, WPARAM wParam
             return 0;
         case DM_GETDEFID:
             return MAKELRESULT(IDOK, DC_HASDEFID);
-        case WM_CLOSE:
+        case WM_SYSCOMMAND:
+            // Its close box; a bare WM_CLOSE asks the whole program to end.
+            if ((wParam & 0xFFF0) != SC_CLOSE) {
+                return std::nullopt;
+            }
             close();
             return 0;
         default:

@@ -1,6 +1,7 @@
 #include "winui/HandlerWindow.h"
 
 #include <system_error>
+#include <utility>
 
 #include "win/WinError.h"
 #include "winui/ProgramIcon.h"
@@ -10,6 +11,8 @@ namespace velmora {
 namespace {
 
 constexpr const wchar_t* kClassName = L"Velmora.Window";
+
+thread_local CloseRequests* currentCloseRequests = nullptr;
 
 HINSTANCE thisModule() {
     return ::GetModuleHandleW(nullptr);
@@ -63,7 +66,28 @@ LRESULT CALLBACK HandlerWindow::windowProc(HWND hwnd, UINT message, WPARAM wPara
             return *result;
         }
     }
+    if (message == WM_CLOSE) {
+        // Windows' default would destroy the window, and a hidden program would live on
+        // without its tray icon.
+        CloseRequests::deliver();
+        return 0;
+    }
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+CloseRequests::CloseRequests(std::function<void()> onRequest)
+    : onRequest_(std::move(onRequest)), previous_(currentCloseRequests) {
+    currentCloseRequests = this;
+}
+
+CloseRequests::~CloseRequests() {
+    currentCloseRequests = previous_;
+}
+
+void CloseRequests::deliver() {
+    if (currentCloseRequests != nullptr && currentCloseRequests->onRequest_) {
+        currentCloseRequests->onRequest_();
+    }
 }
 
 }  // namespace velmora

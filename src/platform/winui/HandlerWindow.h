@@ -9,7 +9,8 @@
 namespace velmora {
 
 // A window of the program's own class whose messages go to a handler; what the handler
-// leaves (std::nullopt) gets Windows' default handling. Destroyed with its object; the
+// leaves (std::nullopt) gets Windows' default handling, except WM_CLOSE: that goes to the
+// thread's CloseRequests, and never destroys the window. Destroyed with its object; the
 // handler is no longer called from the moment destruction begins.
 class HandlerWindow {
   public:
@@ -34,6 +35,26 @@ class HandlerWindow {
 
     Handler handler_;
     HWND hwnd_ = nullptr;
+};
+
+// WM_CLOSE is how other programs ask a program to end (taskkill without /F, an installer, a
+// script), to whichever of its top-level windows they find. The user's own close box, system
+// menu and Alt+F4 come as WM_SYSCOMMAND SC_CLOSE first, which a window the user may close
+// handles itself. While an object of this class lives, the WM_CLOSE that a HandlerWindow of
+// its thread leaves runs `onRequest`; without one it is ignored.
+class CloseRequests {
+  public:
+    explicit CloseRequests(std::function<void()> onRequest);
+    ~CloseRequests();
+    CloseRequests(const CloseRequests&) = delete;
+    CloseRequests& operator=(const CloseRequests&) = delete;
+
+    // Hands a WM_CLOSE to the thread's requests, if any.
+    static void deliver();
+
+  private:
+    std::function<void()> onRequest_;
+    CloseRequests* previous_;
 };
 
 }  // namespace velmora

@@ -11,7 +11,8 @@ namespace velmora {
 
 // The end of the Windows session (log-off, shut-down, restart) as a hidden top-level
 // window sees it: it never objects, and once the session does end `onSessionEnd` runs,
-// before Windows may end the process.
+// before Windows may end the process. The Restart Manager closes a program for an installer
+// with the same two messages (ENDSESSION_CLOSEAPP), and the program must end then too.
 class SessionEndWatcher final {
   public:
     explicit SessionEndWatcher(std::function<void()> onSessionEnd);

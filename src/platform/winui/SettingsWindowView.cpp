@@ -344,7 +344,12 @@ std::optional<LRESULT> SettingsWindowView::handleMessage(UINT message, WPARAM wP
                 window_.setWindowState(WindowState::Normal);
             }
             return 0;
-        case WM_CLOSE:
+        case WM_SYSCOMMAND:
+            // The close box, the system menu and Alt+F4; a bare WM_CLOSE is a request from
+            // outside to end the program, left to CloseRequests.
+            if ((wParam & 0xFFF0) != SC_CLOSE) {
+                return std::nullopt;
+            }
             if (onUserClose) {
                 onUserClose();
             }

@@ -264,10 +264,19 @@ TEST_F(WinSettingsWindowViewTest, EnterOksEscCancelsAndTheCloseBoxHides) {
 
     open();
     click(window.logCheckBox);
+    int endRequests = 0;
+    const CloseRequests closeRequests([&] { ++endRequests; });
+    // Another program's WM_CLOSE asks the program to end; the window stays as it is.
     ::SendMessageW(view->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(endRequests, 1);
+    EXPECT_TRUE(::IsWindowVisible(view->hwnd()));
+    EXPECT_EQ(window.logCheckBox.value(), 1);
+    // The close box hides it and throws the edits away.
+    ::SendMessageW(view->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(::IsWindowVisible(view->hwnd()));
     EXPECT_FALSE(window.visible());
     EXPECT_EQ(window.logCheckBox.value(), 0);
+    EXPECT_EQ(endRequests, 1);
 
     open();
     EXPECT_TRUE(::IsWindowVisible(view->hwnd()));

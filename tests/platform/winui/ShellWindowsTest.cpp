@@ -90,7 +90,7 @@ TEST_F(WinShellTest, TheMenuHoldsTheItemsInOrderEachWithItsCommand) {
     EXPECT_EQ(WinTrayMenu::commandOf(0), std::nullopt) << "nothing picked";
 }
 
-TEST_F(WinShellTest, OnlyAnEndingSessionUnloadsTheProgram) {
+TEST_F(WinShellTest, OnlyAnEndingSessionOrTheRestartManagerUnloadsTheProgram) {
     int unloads = 0;
     SessionEndWatcher watcher([&] { ++unloads; });
     EXPECT_EQ(::SendMessageW(watcher.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
@@ -98,6 +98,44 @@ TEST_F(WinShellTest, OnlyAnEndingSessionUnloadsTheProgram) {
     EXPECT_EQ(unloads, 0);
     ::SendMessageW(watcher.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(unloads, 1);
+
+    // An installer's Restart Manager asks first, then closes the program.
+    EXPECT_EQ(::SendMessageW(watcher.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    EXPECT_EQ(unloads, 1);
+    ::SendMessageW(watcher.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(unloads, 2);
+}
+
+TEST_F(WinShellTest, WmCloseFromOutsideAsksTheProgramToEndAndDestroysNoWindow) {
+    WinTrayIcon icon([](TrayMessage) {});
+    SessionEndWatcher session([] {});
+    AboutBoxWindow box;
+    const std::vector<HWND> windows{icon.hwnd(), session.hwnd(), box.hwnd()};
+    for (HWND window : windows) {
+        ::SendMessageW(window, WM_CLOSE, 0, 0);
+    }
+
+    int requests = 0;
+    {
+        const CloseRequests closeRequests([&] { ++requests; });
+        // Posted, as taskkill does, to every top-level window.
+        for (HWND window : windows) {
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        EXPECT_TRUE(test::serveMessagesFor(2000, [&] { return requests == 3; })) << requests;
+        for (HWND window : windows) {
+            ASSERT_TRUE(::IsWindow(window)) << "a window of the program was destroyed";
+        }
+
+        // The About box's own close box closes the box, and only the box.
+        ::ShowWindow(box.hwnd(), SW_SHOWNORMAL);
+        ::SendMessageW(box.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_FALSE(box.visible());
+        EXPECT_EQ(requests, 3);
+    }
+    ::SendMessageW(icon.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(requests, 3) << "no requests are taken once the program stops taking them";
+    EXPECT_TRUE(::IsWindow(icon.hwnd()));
 }
 
 TEST_F(WinShellTest, TheTimerTicksWhileItIsEnabled) {

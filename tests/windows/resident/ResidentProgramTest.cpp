@@ -7,10 +7,11 @@
 // clang-format on
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -20,12 +21,24 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "win/UniqueHandle.h"
+#include "win/WinText.h"
 
 namespace velmora {
 namespace {
 
 using namespace std::chrono_literals;
 using test::readFile;
+
+// UTF-8 text as the Windows log writes it: in code page 932.
+std::string inShiftJis(const std::string& utf8) {
+    const std::wstring wide = widen(utf8);
+    const int length = ::WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), length,
+                          nullptr, nullptr);
+    return bytes;
+}
 using test::writeFile;
 
 constexpr auto kStartLimit = 20s;
@@ -250,6 +263,21 @@ class ResidentProgramTest : public ::testing::Test {
         return tray;
     }
 
+    // The settings window, shown by a double-click on the tray icon.
+    static HWND showSettings(StartedProgram& resident, HWND tray) {
+        clickTrayIcon(tray, WM_LBUTTONDBLCLK);
+        HWND settings = nullptr;
+        EXPECT_TRUE(waitUntil(5s, [&] {
+            for (HWND window : resident.windowsTitled(L"Velmora")) {
+                if (::IsWindowVisible(window)) {
+                    settings = window;
+                }
+            }
+            return settings != nullptr;
+        })) << "the double-click shows the settings window";
+        return settings;
+    }
+
     // Exit from the tray menu, picked with its access key as a user would: the program
     // ends with 0. (Whether it took its icon away cannot be seen here: Wine's notification
     // area drops the icons of a window that is destroyed.)
@@ -267,10 +295,11 @@ TEST_F(ResidentProgramTest, TheStartUpLookUpIsLoggedWithLoggingOffAndASecondStar
     HWND tray = startResident(first);
     ASSERT_NE(tray, nullptr);
     const std::string written = readFile(logFile);
-    const std::regex oneLine(R"(\d{4}/\d{1,2}/\d{1,2} \d{1,2}:\d{2}:\d{2} : )" +
-                             std::regex_replace(kHashListUrl, std::regex(R"([./])"), R"(\$&)") +
-                             " をダウンロードできません\\.\r\n");
-    EXPECT_TRUE(std::regex_match(written, oneLine)) << written;
+    // One line, dated in the prefix's regional form, in code page 932.
+    const std::string expected =
+        inShiftJis(" : " + std::string(kHashListUrl) + " をダウンロードできません.\r\n");
+    EXPECT_TRUE(written.ends_with(expected)) << written;
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 1) << written;
     const std::string shown = readFile(report);
     EXPECT_NE(shown.find("lblLatstVDFileName=----/--/-- rev. ---\n"), std::string::npos) << shown;
     EXPECT_NE(shown.find("visible=0\ntrayIcon=1\n"), std::string::npos) << shown;
@@ -303,16 +332,8 @@ TEST_F(ResidentProgramTest, SettingsChangedInTheWindowLandInTheRegistryOnOk) {
     EXPECT_NE(readFile(report).find("lblLatstVDFileName=2004/11/14 rev. 17\n"), std::string::npos)
         << readFile(report);
 
-    clickTrayIcon(tray, WM_LBUTTONDBLCLK);
-    HWND settings = nullptr;
-    ASSERT_TRUE(waitUntil(5s, [&] {
-        for (HWND window : resident.windowsTitled(L"Velmora")) {
-            if (::IsWindowVisible(window)) {
-                settings = window;
-            }
-        }
-        return settings != nullptr;
-    })) << "the double-click shows the settings window";
+    HWND settings = showSettings(resident, tray);
+    ASSERT_NE(settings, nullptr);
 
     HWND autoUpdate =
         ::FindWindowExW(settings, nullptr, nullptr, L"ウィルス定義ファイルの自動更新を行う(&T)");
@@ -339,6 +360,67 @@ TEST_F(ResidentProgramTest, SettingsChangedInTheWindowLandInTheRegistryOnOk) {
         << "OK hides the window";
 
     exitThroughTheMenu(resident, tray);
+}
+
+// taskkill without /F posts WM_CLOSE to the program's top-level windows, all of them
+// hidden: it ends as through its exit item, with 0 and nothing logged.
+TEST_F(ResidentProgramTest, TaskkillWithoutForceEndsTheProgramAsItsExitItemDoes) {
+    StartedProgram resident(program);
+    ASSERT_NE(startResident(resident), nullptr);
+    const std::string written = readFile(logFile);
+
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(::_wsystem(L"taskkill.exe /IM velmora.exe"), 0);
+    EXPECT_EQ(resident.exitCode(5s), std::optional<DWORD>(0));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+    EXPECT_EQ(readFile(logFile), written) << "nothing is logged at exit";
+}
+
+TEST_F(ResidentProgramTest, CloseRequestsEndItEvenTwoAtOnceAndTheCloseBoxOnlyHides) {
+    {
+        StartedProgram resident(program);
+        HWND tray = startResident(resident);
+        ASSERT_NE(tray, nullptr);
+        HWND settings = showSettings(resident, tray);
+        ASSERT_NE(settings, nullptr);
+        ASSERT_TRUE(sendTo(settings, WM_SYSCOMMAND, SC_CLOSE));
+        EXPECT_FALSE(::IsWindowVisible(settings)) << "the close box hides the window";
+        EXPECT_EQ(resident.exitCode(500ms), std::nullopt) << "and the program runs on";
+
+        // With the About box open (a loop of its own), one request to the box and a second
+        // to a hidden window while the first is handled.
+        clickTrayIcon(tray, WM_RBUTTONDOWN);
+        ASSERT_TRUE(waitUntil(5s, [&] { return trayMenuShown(resident.id()); })) << "no menu";
+        ::PostMessageW(tray, WM_CHAR, L'a', 1);
+        std::vector<HWND> about;
+        ASSERT_TRUE(waitUntil(5s, [&] {
+            about = resident.windowsTitled(L"Velmoraについて");
+            return !about.empty() && ::IsWindowVisible(about.front());
+        })) << "the About box opens";
+        ::PostMessageW(about.front(), WM_CLOSE, 0, 0);
+        ::PostMessageW(tray, WM_CLOSE, 0, 0);
+        EXPECT_EQ(resident.exitCode(5s), std::optional<DWORD>(0));
+    }
+    {
+        // The Restart Manager, for an installer: asked, the program agrees and runs on;
+        // then closed, it ends.
+        StartedProgram resident(program);
+        ASSERT_NE(startResident(resident), nullptr);
+        const std::vector<HWND> windows = resident.windowsTitled(L"");  // the hidden ones
+        ASSERT_FALSE(windows.empty());
+        for (HWND window : windows) {
+            DWORD_PTR agreed = FALSE;
+            EXPECT_NE(::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
+                                            SMTO_ABORTIFHUNG, kSendLimitMs, &agreed),
+                      0);
+            EXPECT_EQ(agreed, static_cast<DWORD_PTR>(TRUE));
+        }
+        EXPECT_EQ(resident.exitCode(500ms), std::nullopt);
+        for (HWND window : windows) {
+            sendTo(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+        }
+        EXPECT_EQ(resident.exitCode(5s), std::optional<DWORD>(0));
+    }
 }
 
 }  // namespace
