@@ -44,8 +44,8 @@ TEST(CommandLineE2ETest, HelpAndTheManualPageListTheSameOptions) {
             inManual.insert("--" + std::regex_replace(match[1].str(), std::regex(R"(\\-)"), "-"));
         }
     }
-    EXPECT_EQ(inHelp, (std::set<std::string>{"--help", "--progress", "--quiet", "--update-now",
-                                             "--version"}));
+    EXPECT_EQ(inHelp, (std::set<std::string>{"--forget-publisher", "--help", "--progress",
+                                             "--quiet", "--update-now", "--version"}));
     EXPECT_EQ(inManual, inHelp);
 }
 

@@ -20,8 +20,8 @@
 #include "linux/PosixRegistryBackend.h"
 #include "linux/StdoutNotifier.h"
 #include "log/EventLog.h"
-#include "qt/AboutDialog.h"
-#include "qt/SettingsWindowView.h"
+#include "qt/QtAboutDialog.h"
+#include "qt/QtSettingsWindowView.h"
 #include "settings/Reg.h"
 #include "settings/RegistrySettings.h"
 #include "update/VendorUrls.h"
@@ -67,7 +67,7 @@ int shootSettingsWindow(const QString& output) {
     window.installedVersionLabel.setCaption("2004/11/14 rev. 17");
     window.latestPackageLabel.setCaption("2004/11/20 rev. 3");
     window.loadSettings();
-    velmora::SettingsWindowView view(window);
+    velmora::QtSettingsWindowView view(window);
     window.setVisible(true);
     return shoot(view, output);
 }
@@ -83,6 +83,6 @@ int main(int argc, char* argv[]) {
         std::fputs("usage: velmora_screenshot about|settings OUTPUT.png\n", stderr);
         return 2;
     }
-    velmora::AboutDialog about;
+    velmora::QtAboutDialog about;
     return shoot(about, QString::fromLocal8Bit(argv[2]));
 }

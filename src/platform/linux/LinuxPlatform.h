@@ -2,7 +2,7 @@
 
 #include "curl/CurlFetcher.h"
 #include "linux/DesktopAutostart.h"
-#include "linux/ExecutableInfo.h"
+#include "linux/LinuxExecutable.h"
 #include "linux/LinuxSpecialFolders.h"
 #include "linux/PosixPackageFile.h"
 #include "linux/PosixRegistryBackend.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "linux/ExecutableInfo.h"
+#include "linux/LinuxExecutable.h"
 #include "log/EventLog.h"
 
 namespace velmora {

@@ -5,7 +5,7 @@
 namespace velmora {
 
 QtShellWindows::QtShellWindows(Form& settings, std::function<QWidget&()> settingsView,
-                               TrayMenu& menu)
+                               QtTrayMenu& menu)
     : settings_(settings), settingsView_(std::move(settingsView)), menu_(menu) {}
 
 bool QtShellWindows::settingsVisible() const {
@@ -36,7 +36,7 @@ bool QtShellWindows::aboutBoxVisible() const {
 }
 
 void QtShellWindows::showAboutBoxModal() {
-    AboutDialog box;
+    QtAboutDialog box;
     aboutBox_ = &box;
     // Modal to no window: the tray command still waits for the box, but no other window is
     // blocked. Modal to the whole program it would block the tray icon's own window too (the

@@ -4,8 +4,8 @@
 #include <QWidget>
 #include <functional>
 
-#include "qt/AboutDialog.h"
-#include "qt/TrayMenu.h"
+#include "qt/QtAboutDialog.h"
+#include "qt/QtTrayMenu.h"
 #include "tray/ShellWindows.h"
 #include "window/WindowControls.h"
 
@@ -20,7 +20,7 @@ namespace velmora {
 class QtShellWindows final : public ShellWindows {
   public:
     // `settingsView` gives the widget that shows `settings`, building it on its first call.
-    QtShellWindows(Form& settings, std::function<QWidget&()> settingsView, TrayMenu& menu);
+    QtShellWindows(Form& settings, std::function<QWidget&()> settingsView, QtTrayMenu& menu);
 
     bool settingsVisible() const override;
     void restoreSettings() override;
@@ -34,8 +34,8 @@ class QtShellWindows final : public ShellWindows {
   private:
     Form& settings_;
     std::function<QWidget&()> settingsView_;
-    TrayMenu& menu_;
-    QPointer<AboutDialog> aboutBox_;
+    QtTrayMenu& menu_;
+    QPointer<QtAboutDialog> aboutBox_;
 };
 
 }  // namespace velmora

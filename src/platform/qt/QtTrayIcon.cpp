@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <utility>
 
-#include "qt/ProgramIcon.h"
+#include "qt/QtProgramIcon.h"
 
 namespace velmora {
 

@@ -1,15 +1,13 @@
 #include "shell/Lifecycle.h"
 
-#include <utility>
-
 #include "settings/AppTitle.h"
 #include "update/VendorUrls.h"
 
 namespace velmora {
 
 Lifecycle::Lifecycle(SettingsWindow& window, NotifyIcon& notifyIcon, ShellWindows& windows,
-                     LifecycleSteps steps)
-    : window_(window), notifyIcon_(notifyIcon), windows_(windows), steps_(std::move(steps)) {
+                     LifecycleSteps& steps)
+    : window_(window), notifyIcon_(notifyIcon), windows_(windows), steps_(steps) {
     windowStateSubscription_ = window_.observe([this](ControlProperty property) {
         if (property == ControlProperty::WindowState) {
             onResized();

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
+#include "shell/UnloadMode.h"
 #include "tray/NotifyIcon.h"
 #include "tray/ShellWindows.h"
 #include "update/LatestPackage.h"
@@ -12,24 +11,18 @@
 
 namespace velmora {
 
-// Why the settings window is being unloaded.
-enum class UnloadMode : std::int16_t {
-    UserClose = 0,    // close box, system menu, Alt+F4
-    Code = 1,         // the tray menu's exit item
-    SessionEnd = 2,   // the desktop session is logging off or shutting down
-    TaskManager = 3,  // asked to end from outside (SIGTERM)
-};
-
-// What the start-up of the settings window needs beyond the window itself.
-struct LifecycleSteps {
-    std::function<void()> resetTickCounter;
+// What the start-up and the end of the settings window do beyond the window itself.
+class LifecycleSteps {
+  public:
+    virtual ~LifecycleSteps() = default;
+    virtual void resetTickCounter() = 0;
     // The installed definitions version, "" when none.
-    std::function<std::string()> installedDefinitions;
-    // The hash-list lookup of the stored flavour's newest package, shown in
+    virtual std::string installedDefinitions() = 0;
+    // The hash-list look-up of the stored flavour's newest package, shown in
     // latestPackageLabel when found.
-    std::function<std::optional<PublishedPackage>(bool showBox, bool writeToLog)> findLatestPackage;
+    virtual std::optional<PublishedPackage> findLatestPackage(bool showBox, bool writeToLog) = 0;
     // Ends the event loop, and with it the program.
-    std::function<void()> endProgram;
+    virtual void endProgram() = 0;
 };
 
 // The program's start, resident life and end, as events of the settings window:
@@ -38,7 +31,7 @@ struct LifecycleSteps {
 class Lifecycle {
   public:
     Lifecycle(SettingsWindow& window, NotifyIcon& notifyIcon, ShellWindows& windows,
-              LifecycleSteps steps);
+              LifecycleSteps& steps);
     Lifecycle(const Lifecycle&) = delete;
     Lifecycle& operator=(const Lifecycle&) = delete;
 
@@ -63,7 +56,7 @@ class Lifecycle {
     SettingsWindow& window_;
     NotifyIcon& notifyIcon_;
     ShellWindows& windows_;
-    LifecycleSteps steps_;
+    LifecycleSteps& steps_;
     Subscription windowStateSubscription_;
     bool unloaded_ = false;
 };

@@ -13,4 +13,9 @@ namespace velmora {
 // it.
 std::string startupReport(const SettingsWindowControls& window, bool trayIconShown);
 
+// Writes the report into the file $VELMORA_STARTUP_REPORT names, if it names one, replaced
+// whole so that a reader never sees half of it. Called as the program becomes resident, so
+// that the file also marks that moment.
+void writeStartupReportWhenAsked(const SettingsWindowControls& window, bool trayIconShown);
+
 }  // namespace velmora

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "qt/AboutDialog.h"
+#include "qt/QtAboutDialog.h"
 #include "support/QtTestApplication.h"
 
 namespace velmora {
@@ -23,8 +23,8 @@ class AboutDialogTest : public ::testing::Test {
     }
 
     // Opens a fresh box modally, lets `whileOpen` act on it, and returns how it ended.
-    int runModal(const std::function<void(AboutDialog&)>& whileOpen) {
-        AboutDialog box;
+    int runModal(const std::function<void(QtAboutDialog&)>& whileOpen) {
+        QtAboutDialog box;
         bool wasVisible = false;
         QTimer::singleShot(0, [&] {
             wasVisible = box.isVisible();
@@ -38,7 +38,7 @@ class AboutDialogTest : public ::testing::Test {
 };
 
 TEST_F(AboutDialogTest, ShowsCaptionTitleVersionAndOurOwnLines) {
-    const AboutDialog box;
+    const QtAboutDialog box;
     EXPECT_EQ(box.windowTitle().toStdString(), "Velmoraについて");
     EXPECT_EQ(labelText(box, "titleLabel"), "Velmora");
     EXPECT_EQ(labelText(box, "versionLabel"), "Version 0.9.48");
@@ -51,7 +51,7 @@ TEST_F(AboutDialogTest, ShowsCaptionTitleVersionAndOurOwnLines) {
 }
 
 TEST_F(AboutDialogTest, LaysOutTheControlsAtTheirPlacesInAFixedCentredBox) {
-    const AboutDialog box;
+    const QtAboutDialog box;
     EXPECT_EQ(box.size(), QSize(413, 132));
     EXPECT_EQ(box.minimumSize(), box.maximumSize());
     const Qt::WindowFlags flags = box.windowFlags();
@@ -80,11 +80,11 @@ TEST_F(AboutDialogTest, LaysOutTheControlsAtTheirPlacesInAFixedCentredBox) {
 }
 
 TEST_F(AboutDialogTest, EnterEscAndTheButtonAllCloseTheBox) {
-    EXPECT_EQ(runModal([](AboutDialog& box) { QTest::keyClick(&box, Qt::Key_Return); }),
+    EXPECT_EQ(runModal([](QtAboutDialog& box) { QTest::keyClick(&box, Qt::Key_Return); }),
               QDialog::Accepted);
-    EXPECT_EQ(runModal([](AboutDialog& box) { QTest::keyClick(&box, Qt::Key_Escape); }),
+    EXPECT_EQ(runModal([](QtAboutDialog& box) { QTest::keyClick(&box, Qt::Key_Escape); }),
               QDialog::Rejected);
-    EXPECT_EQ(runModal([](AboutDialog& box) {
+    EXPECT_EQ(runModal([](QtAboutDialog& box) {
                   QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("okButton")),
                                     Qt::LeftButton);
               }),

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "qt/QtSettingsWindowView.h"
 #include "qt/QtShellWindows.h"
-#include "qt/SettingsWindowView.h"
 #include "shell/Lifecycle.h"
 #include "support/QtTestApplication.h"
 #include "support/ScriptedTrayIcon.h"
@@ -29,20 +29,25 @@ class MainFormQtTest : public ::testing::Test {
     test::QtTestApplication app;
     test::TempSettings settings;
     SettingsWindow window{settings.settings};
-    std::unique_ptr<SettingsWindowView> view;
-    TrayMenu menu{[this](TrayCommand command) { trayLogic.onMenuCommand(command); }};
+    std::unique_ptr<QtSettingsWindowView> view;
+    QtTrayMenu menu{[this](TrayCommand command) { trayLogic.onMenuCommand(command); }};
     QtShellWindows windows{window, [this]() -> QWidget& { return settingsView(); }, menu};
     test::ScriptedTrayIcon tray;
     NotifyIcon notifyIcon{tray, settings.log};
     std::vector<std::string> calls;
-    Lifecycle form{window,
-                   notifyIcon,
-                   windows,
-                   {.resetTickCounter = [] {},
-                    .installedDefinitions = [] { return std::string(); },
-                    .findLatestPackage =
-                        [](const bool&, const bool&) { return std::optional<PublishedPackage>(); },
-                    .endProgram = [this] { calls.emplace_back("end"); }}};
+    // Steps that do nothing but record the program's end.
+    class EndRecordingSteps final : public LifecycleSteps {
+      public:
+        explicit EndRecordingSteps(std::vector<std::string>& calls) : calls_(calls) {}
+        void resetTickCounter() override {}
+        std::string installedDefinitions() override { return {}; }
+        std::optional<PublishedPackage> findLatestPackage(bool, bool) override { return {}; }
+        void endProgram() override { calls_.emplace_back("end"); }
+
+      private:
+        std::vector<std::string>& calls_;
+    } steps{calls};
+    Lifecycle form{window, notifyIcon, windows, steps};
     TrayIconLogic trayLogic{windows, [this] { form.unload(UnloadMode::Code); }};
 
     void SetUp() override {
@@ -52,7 +57,7 @@ class MainFormQtTest : public ::testing::Test {
 
     QWidget& settingsView() {
         if (!view) {
-            view = std::make_unique<SettingsWindowView>(window);
+            view = std::make_unique<QtSettingsWindowView>(window);
         }
         return *view;
     }

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "qt/MessageBoxNotifier.h"
+#include "qt/QtMessageBoxNotifier.h"
 
 namespace velmora {
 namespace {
@@ -29,7 +29,7 @@ TEST(MessageBoxNotifierTest, ShowsTheTextUnderTheTitleWithOneOkButtonAndNoIcon) 
         buttons = static_cast<int>(box->buttons().size());
         box->button(QMessageBox::Ok)->click();
     });
-    MessageBoxNotifier().showNotice("最新のウィルス定義(2004/11/14 rev. 17)に更新済みです.");
+    QtMessageBoxNotifier().showNotice("最新のウィルス定義(2004/11/14 rev. 17)に更新済みです.");
 
     EXPECT_EQ(title, "Velmora");
     EXPECT_EQ(text.toStdString(), "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです.");

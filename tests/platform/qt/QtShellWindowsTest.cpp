@@ -21,7 +21,7 @@ class QtShellWindowsTest : public ::testing::Test {
     std::unique_ptr<QWidget> view;
     int viewsBuilt = 0;
     std::vector<TrayCommand> picked;
-    TrayMenu menu{[this](TrayCommand command) { picked.push_back(command); }};
+    QtTrayMenu menu{[this](TrayCommand command) { picked.push_back(command); }};
     QtShellWindows windows{settings, [this]() -> QWidget& { return settingsView(); }, menu};
 
     QWidget& settingsView() {

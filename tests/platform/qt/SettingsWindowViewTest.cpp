@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "qt/SettingsWindowView.h"
+#include "qt/QtSettingsWindowView.h"
 #include "support/QtTestApplication.h"
 #include "support/TempSettings.h"
 #include "window/SettingsWindow.h"
@@ -47,7 +47,7 @@ class SettingsWindowViewTest : public ::testing::Test {
     test::QtTestApplication app;
     test::TempSettings temp;
     SettingsWindow window{temp.settings};
-    SettingsWindowView view{window};
+    QtSettingsWindowView view{window};
 };
 
 QString shownText(QWidget* widget) {

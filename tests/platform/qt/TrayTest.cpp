@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qt/QtTrayIcon.h"
-#include "qt/TrayMenu.h"
+#include "qt/QtTrayMenu.h"
 #include "support/QtTestApplication.h"
 
 namespace velmora {
@@ -20,7 +20,7 @@ class TrayTest : public ::testing::Test {
 
 TEST_F(TrayTest, MenuHoldsTheFourItemsInOrderAndPassesOnTheirCommands) {
     std::vector<TrayCommand> picked;
-    TrayMenu tray([&](TrayCommand command) { picked.push_back(command); });
+    QtTrayMenu tray([&](TrayCommand command) { picked.push_back(command); });
     QMenu& menu = tray.menu();
     EXPECT_EQ(menu.objectName(), "trayMenu");
     EXPECT_EQ(menu.title().toStdString(), "タスクトレイメニュー");
@@ -41,7 +41,7 @@ TEST_F(TrayTest, MenuHoldsTheFourItemsInOrderAndPassesOnTheirCommands) {
 
 TEST_F(TrayTest, PickingFromThePopUpRunsTheCommandAndCloses) {
     std::vector<TrayCommand> picked;
-    TrayMenu tray([&](TrayCommand command) { picked.push_back(command); });
+    QtTrayMenu tray([&](TrayCommand command) { picked.push_back(command); });
     QTimer::singleShot(0, [&] {
         tray.menu().actions()[1]->trigger();
         tray.menu().close();

@@ -1,6 +1,6 @@
 #include "DisplayTest.h"
 
-#include "winui/MessageLoop.h"
+#include "winui/WinMessageLoop.h"
 
 namespace velmora::test {
 

@@ -11,9 +11,9 @@
 #include "win/UniqueHandle.h"
 #include "win/WinText.h"
 #include "window/SettingsWindow.h"
-#include "winui/HandlerWindow.h"
-#include "winui/SettingsWindowView.h"
-#include "winui/WindowFont.h"
+#include "winui/WinHandlerWindow.h"
+#include "winui/WinSettingsWindowView.h"
+#include "winui/WinWindowFont.h"
 
 namespace velmora {
 namespace {
@@ -66,7 +66,7 @@ class WinSettingsWindowViewTest : public ::testing::Test {
 
     test::FakeSettings temp;
     SettingsWindow window{temp.settings};
-    std::optional<SettingsWindowView> view;
+    std::optional<WinSettingsWindowView> view;
 };
 
 TEST_F(WinSettingsWindowViewTest, BuildsEveryControlWithItsCaptionAtItsPlace) {

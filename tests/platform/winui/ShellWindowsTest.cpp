@@ -11,13 +11,13 @@
 #include "DisplayTest.h"
 #include "win/WinText.h"
 #include "window/WindowControls.h"
-#include "winui/AboutBoxWindow.h"
-#include "winui/HandlerWindow.h"
-#include "winui/SessionEnd.h"
-#include "winui/ShellWindows.h"
-#include "winui/TimerDriver.h"
-#include "winui/TrayIcon.h"
-#include "winui/TrayMenu.h"
+#include "winui/WinAboutBoxWindow.h"
+#include "winui/WinHandlerWindow.h"
+#include "winui/WinSessionEnd.h"
+#include "winui/WinShellWindows.h"
+#include "winui/WinTimerDriver.h"
+#include "winui/WinTrayIcon.h"
+#include "winui/WinTrayMenu.h"
 
 namespace velmora {
 namespace {
@@ -109,7 +109,7 @@ TEST_F(WinShellTest, OnlyAnEndingSessionOrTheRestartManagerUnloadsTheProgram) {
 TEST_F(WinShellTest, WmCloseFromOutsideAsksTheProgramToEndAndDestroysNoWindow) {
     WinTrayIcon icon([](TrayMessage) {});
     SessionEndWatcher session([] {});
-    AboutBoxWindow box;
+    WinAboutBoxWindow box;
     const std::vector<HWND> windows{icon.hwnd(), session.hwnd(), box.hwnd()};
     for (HWND window : windows) {
         ::SendMessageW(window, WM_CLOSE, 0, 0);
@@ -155,7 +155,7 @@ TEST_F(WinShellTest, TheTimerTicksWhileItIsEnabled) {
 
 TEST_F(WinShellTest, TheAboutBoxClosesWithEnterEscOrTheProgramsEnd) {
     for (const UINT key : {VK_RETURN, VK_ESCAPE}) {
-        AboutBoxWindow box;
+        WinAboutBoxWindow box;
         wchar_t caption[64]{};
         ::GetWindowTextW(box.hwnd(), caption, 64);
         EXPECT_EQ(narrow(caption), "Velmoraについて");

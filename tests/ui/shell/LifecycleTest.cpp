@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,40 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
+// The start-up steps beyond the window, recording what they are asked; `beforeEach` runs at
+// the start of each, so that a test can look at the window as the step meets it.
+class RecordingSteps final : public LifecycleSteps {
+  public:
+    explicit RecordingSteps(Calls& calls) : calls_(calls) {}
+
+    void resetTickCounter() override { record("tick"); }
+    std::string installedDefinitions() override {
+        record("installed");
+        return "20041001-003";
+    }
+    std::optional<PublishedPackage> findLatestPackage(bool showBox, bool writeToLog) override {
+        record("find");
+        showBoxSeen = showBox;
+        writeToLogSeen = writeToLog;
+        return std::nullopt;
+    }
+    void endProgram() override { record("end"); }
+
+    std::function<void(const std::string& step)> beforeEach;
+    bool showBoxSeen = true;
+    bool writeToLogSeen = true;
+
+  private:
+    void record(const std::string& step) {
+        if (beforeEach) {
+            beforeEach(step);
+        }
+        calls_.push_back(step);
+    }
+
+    Calls& calls_;
+};
+
 // The real window and settings store over an in-memory registry; the tray, the other
 // windows and the start-up steps beyond the window record what they are asked.
 class MainFormTest : public ::testing::Test {
@@ -28,31 +63,11 @@ class MainFormTest : public ::testing::Test {
     test::RecordingShellWindows windows;
 
     Calls calls;
-    bool showBoxSeen = true;
-    bool writeToLogSeen = true;
-    Lifecycle form{window, notifyIcon, windows, steps()};
+    RecordingSteps steps{calls};
+    Lifecycle form{window, notifyIcon, windows, steps};
 
     void SetUp() override {
         tray.onCall = [this](const std::string& call) { calls.push_back(call); };
-    }
-
-    LifecycleSteps steps() {
-        return {
-            .resetTickCounter = [this] { calls.push_back("tick"); },
-            .installedDefinitions =
-                [this] {
-                    calls.push_back("installed");
-                    return std::string("20041001-003");
-                },
-            .findLatestPackage =
-                [this](bool showBox, bool writeToLog) {
-                    calls.push_back("find");
-                    showBoxSeen = showBox;
-                    writeToLogSeen = writeToLog;
-                    return std::optional<PublishedPackage>();
-                },
-            .endProgram = [this] { calls.push_back("end"); },
-        };
     }
 };
 
@@ -64,31 +79,25 @@ TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndLeavesTheWindowHidden) {
     bool hiddenBeforeTheTick = false;
     bool captionBeforeInstalled = false;
     bool loadedBeforeFind = false;
-    auto checks = steps();
-    checks.resetTickCounter = [&] {
-        hiddenBeforeTheTick = !window.visible();
-        calls.push_back("tick");
+    steps.beforeEach = [&](const std::string& step) {
+        if (step == "tick") {
+            hiddenBeforeTheTick = !window.visible();
+        } else if (step == "installed") {
+            captionBeforeInstalled = window.vendorFrame.caption() == packageBaseUrl();
+        } else if (step == "find") {
+            loadedBeforeFind = window.flavourOptions[1].value() &&
+                               window.intervalBox.text() == "24" && !window.applyButton.enabled();
+        }
     };
-    checks.installedDefinitions = [&] {
-        captionBeforeInstalled = window.vendorFrame.caption() == packageBaseUrl();
-        calls.push_back("installed");
-        return std::string("20041001-003");
-    };
-    auto find = checks.findLatestPackage;
-    checks.findLatestPackage = [&, find](bool showBox, bool writeToLog) {
-        loadedBeforeFind = window.flavourOptions[1].value() && window.intervalBox.text() == "24" &&
-                           !window.applyButton.enabled();
-        return find(showBox, writeToLog);
-    };
-    Lifecycle loading(window, notifyIcon, windows, checks);
+    Lifecycle loading(window, notifyIcon, windows, steps);
     loading.startUp();
 
     EXPECT_EQ(calls, (Calls{"tick", "add:Velmora", "installed", "find"}));
     EXPECT_TRUE(hiddenBeforeTheTick);
     EXPECT_TRUE(captionBeforeInstalled);
     EXPECT_TRUE(loadedBeforeFind);
-    EXPECT_EQ(showBoxSeen, false);
-    EXPECT_EQ(writeToLogSeen, true);
+    EXPECT_EQ(steps.showBoxSeen, false);
+    EXPECT_EQ(steps.writeToLogSeen, true);
     EXPECT_EQ(window.vendorFrame.caption(),
               "http://update.corvane.example/defs/download/packages/");
     EXPECT_EQ(window.installedVersionLabel.tag(), "20041001-003");
@@ -134,7 +143,7 @@ TEST_F(MainFormTest, CloseBoxDiscardsEditsHidesAndKeepsTheProgram) {
 TEST_F(MainFormTest, EveryOtherUnloadRemovesTheIconUnloadsTheAboutBoxAndEndsOnce) {
     for (const UnloadMode mode :
          {UnloadMode::Code, UnloadMode::SessionEnd, UnloadMode::TaskManager}) {
-        Lifecycle ending(window, notifyIcon, windows, steps());
+        Lifecycle ending(window, notifyIcon, windows, steps);
         ending.startUp();
         window.autoUpdateCheckBox.setValue(1);  // an edit that must not be stored
         calls.clear();
