@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "HttpFetcherContract.h"
+#include "HttpWireContract.h"
 #include "curl/CurlFetcher.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScopedEnv.h"
@@ -19,7 +20,15 @@ namespace velmora {
 namespace test {
 namespace {
 
-// CurlFetcher against a server on 127.0.0.1, with the machine's proxy settings put aside.
+// The machine's proxy settings must not steer requests to 127.0.0.1.
+struct NoProxyFromTheEnvironment {
+    ScopedEnv httpProxy{"http_proxy", std::nullopt};
+    ScopedEnv httpProxyUpper{"HTTP_PROXY", std::nullopt};
+    ScopedEnv allProxy{"all_proxy", std::nullopt};
+    ScopedEnv allProxyUpper{"ALL_PROXY", std::nullopt};
+};
+
+// CurlFetcher against a server on 127.0.0.1.
 class CurlFetcherSubject final : public HttpFetcherSubject {
   public:
     HttpFetcher& fetcher() override { return fetcher_; }
@@ -38,10 +47,7 @@ class CurlFetcherSubject final : public HttpFetcherSubject {
     }
 
   private:
-    ScopedEnv httpProxy_{"http_proxy", std::nullopt};
-    ScopedEnv httpProxyUpper_{"HTTP_PROXY", std::nullopt};
-    ScopedEnv allProxy_{"all_proxy", std::nullopt};
-    ScopedEnv allProxyUpper_{"ALL_PROXY", std::nullopt};
+    NoProxyFromTheEnvironment noProxy_;
     LoopbackHttpServer server_;
     CurlFetcher fetcher_{FetchTimeouts{std::chrono::milliseconds(1500), std::chrono::seconds(2)}};
 };
@@ -49,6 +55,22 @@ class CurlFetcherSubject final : public HttpFetcherSubject {
 INSTANTIATE_TEST_SUITE_P(Curl, HttpFetcherContract,
                          ::testing::Values(HttpFetcherMaker{
                              "Curl", [] { return std::make_unique<CurlFetcherSubject>(); }}));
+
+class CurlWireSubject final : public HttpWireSubject {
+  public:
+    explicit CurlWireSubject(const FetchTimeouts& timeouts) : fetcher_(timeouts) {}
+    HttpFetcher& fetcher() override { return fetcher_; }
+
+  private:
+    NoProxyFromTheEnvironment noProxy_;
+    CurlFetcher fetcher_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Curl, HttpWireContract,
+                         ::testing::Values(HttpWireMaker{
+                             "Curl", [](const FetchTimeouts& timeouts) {
+                                 return std::make_unique<CurlWireSubject>(timeouts);
+                             }}));
 
 }  // namespace
 }  // namespace test
@@ -94,6 +116,8 @@ class CurlFetcherTest : public ::testing::Test {
     test::ScopedEnv httpProxyUpper{"HTTP_PROXY", std::nullopt};
     test::ScopedEnv allProxy{"all_proxy", std::nullopt};
     test::ScopedEnv allProxyUpper{"ALL_PROXY", std::nullopt};
+    test::ScopedEnv httpsProxy{"https_proxy", std::nullopt};
+    test::ScopedEnv httpsProxyUpper{"HTTPS_PROXY", std::nullopt};
     test::ScopedEnv noProxy{"no_proxy", std::nullopt};
     test::ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
 
@@ -174,6 +198,16 @@ TEST_F(CurlFetcherTest, RedirectLoopGivesZeroAfterBoundedHops) {
     EXPECT_TRUE(buffer.empty());
     EXPECT_GT(server.requests().size(), 2u);
     EXPECT_LE(server.requests().size(), 12u);
+}
+
+// libcurl checks a chunked body's framing itself, so a whole one is a body on Linux, chunk
+// extensions and trailer fields included.
+TEST_F(CurlFetcherTest, AWholeChunkedBodyIsComplete) {
+    server.on("/list", HttpResponse::raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                         "5;name=x\r\nhello\r\n6\r\n world\r\n0\r\n"
+                                         "Trailer-Field: y\r\n\r\n"));
+    ASSERT_EQ(fetch(server.url("/list")), 11u);
+    EXPECT_EQ(asText(buffer), "hello world");
 }
 
 TEST_F(CurlFetcherTest, RedirectOutsideHttpIsNotFollowed) {
@@ -332,6 +366,19 @@ TEST_F(CurlFetcherProxyTest, TheEnvironmentsProxyCarriesTheRequest) {
     EXPECT_EQ(asText(buffer), "via proxy");
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0].target, packageUrl);
+}
+
+// The proxy answers the tunnel to an https URL with a page of its own: that page is not the
+// body of the URL.
+TEST_F(CurlFetcherProxyTest, ARedirectToHttpsThatTheProxyCannotReachFails) {
+    const test::ScopedEnv proxy("http_proxy", server.url(""));
+    const test::ScopedEnv secureProxy("https_proxy", server.url(""));
+    server.on("/defs/package.exe", HttpResponse::redirect(302, "https://" + origin + "/package"));
+    EXPECT_EQ(fetch(packageUrl), 0u);
+    EXPECT_TRUE(buffer.empty());
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].method, "CONNECT");
 }
 
 TEST_F(CurlFetcherProxyTest, NoProxyListBypassesTheEnvironmentProxy) {
