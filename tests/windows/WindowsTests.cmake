@@ -69,7 +69,7 @@ if(NOT TARGET velmora OR NOT TARGET velmora_console)
 endif()
 # WinINet and CNG against the HTTP fetcher's and the digest's contracts, on a loopback server.
 target_sources(velmora_windows_tests PRIVATE
-    support/LoopbackHttpServer.cpp platform/HttpFetcherContractTest.cpp
+    support/LoopbackHttpServer.cpp platform/HttpFetcherContractTest.cpp platform/HttpWireContractTest.cpp
     platform/DigestContractTest.cpp platform/win/WinInetFetcherTest.cpp
     platform/win/CngDigestLibraryTest.cpp platform/win/EventLoopFetcherTest.cpp)
 target_link_libraries(velmora_windows_tests PRIVATE ws2_32)
