@@ -54,7 +54,13 @@ if(TARGET velmora_console)
     add_test(NAME WindowsUpdateNowE2E
         COMMAND ${velmora_windows_e2e_command} --program $<TARGET_FILE:velmora_console>
             UpdateNowE2ETest)
-    list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E)
+    # The cases that wait out the program's own time-outs, a minute or so each: labelled
+    # slow, left out of scripts/test-windows.
+    add_test(NAME WindowsUpdateNowSlowE2E
+        COMMAND ${velmora_windows_e2e_command} --program $<TARGET_FILE:velmora_console>
+            SlowUpdateNowE2ETest)
+    set_tests_properties(WindowsUpdateNowSlowE2E PROPERTIES LABELS slow)
+    list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E WindowsUpdateNowSlowE2E)
 endif()
 set_tests_properties(${velmora_windows_e2e_tests} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
 # The installer: built, installed, run and uninstalled in a Wine prefix of its own.
