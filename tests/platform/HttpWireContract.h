@@ -12,8 +12,8 @@
 
 namespace velmora::test {
 
-// A real HTTP adapter with the time-outs a case asks for, and with the machine's proxy
-// settings put aside for as long as it lives, so that it talks to the server on 127.0.0.1.
+// A real HTTP adapter with the time-outs a case asks for, the machine's proxy settings put
+// aside while it lives.
 class HttpWireSubject {
   public:
     virtual ~HttpWireSubject() = default;
@@ -29,10 +29,9 @@ inline std::ostream& operator<<(std::ostream& out, const HttpWireMaker& maker) {
     return out << maker.name;
 }
 
-// What every real HTTP adapter makes of what a server sends on the wire: framing that does
-// not tell where the body ends, and a head that does not come. The fake has no wire; it
-// keeps HttpFetcherContract. An adapter joins by instantiating the suite:
-//   INSTANTIATE_TEST_SUITE_P(Name, HttpWireContract, ::testing::Values(HttpWireMaker{...}));
+// What every real HTTP adapter makes of what a server sends on the wire (the fake has none):
+// framing that does not tell where the body ends, a head that does not come. An adapter
+// joins with INSTANTIATE_TEST_SUITE_P(Name, HttpWireContract, ::testing::Values(...)).
 class HttpWireContract : public ::testing::TestWithParam<HttpWireMaker> {};
 
 }  // namespace velmora::test

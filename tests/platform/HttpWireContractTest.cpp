@@ -1,6 +1,4 @@
-#include <charconv>
 #include <chrono>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,24 +13,19 @@ using namespace std::chrono_literals;
 
 constexpr std::uint64_t kLimit = std::uint64_t{1} << 20;
 
-std::string hexadecimal(std::size_t number) {
-    char digits[32];
-    const auto end = std::to_chars(std::begin(digits), std::end(digits), number, 16).ptr;
-    return std::string(std::begin(digits), end);
-}
-
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // Whatever the client library makes of such an answer, it is never a body: each would let a
-// cut list be searched as whole or a cut package be taken for a bad one.
+// cut list be searched as whole or a cut package be taken for a bad one. (The other heads
+// that ResponseHead refuses are its own test's.)
 TEST_P(HttpWireContract, AnAnswerWhoseEndCannotBeToldIsAFailedDownload) {
     const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    // A list entry of 0x37 bytes.
     const std::string entry = "0123456789ABCDEF0123456789ABCDEF 20041114-017-x86.exe\r\n";
     const std::vector<std::pair<std::string, std::string>> answers{
-        {"last chunk 20 bytes short", chunked + "5\r\nhello\r\n" + hexadecimal(entry.size()) +
-                                          "\r\n" + entry.substr(0, entry.size() - 20)},
+        {"last chunk 20 bytes short", chunked + "5\r\nhello\r\n37\r\n" + entry.substr(0, 35)},
         {"no last chunk", chunked + "5\r\nhello\r\n"},
         {"chunk size of 20 hex digits",
          chunked + "1000000000000000000a\r\n0123456789\r\n0\r\n\r\n"},
@@ -40,14 +33,8 @@ TEST_P(HttpWireContract, AnAnswerWhoseEndCannotBeToldIsAFailedDownload) {
         {"chunk without its line end", chunked + "5\r\nhelloXX0\r\n\r\n"},
         {"length beyond 64 bits",
          "HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551623\r\n\r\n" + entry.substr(0, 40)},
-        {"negative length", "HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\nhello"},
-        {"length with junk", "HTTP/1.1 200 OK\r\nContent-Length: 5x\r\n\r\nhello"},
         {"two lengths",
          "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 9\r\n\r\nhello1234"},
-        {"length and chunked",
-         "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n"
-         "5\r\nhello\r\n0\r\n\r\n"},
-        {"another coding", "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n0\r\n\r\n"},
         {"shorter than announced", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nhello"},
     };
     LoopbackHttpServer server;

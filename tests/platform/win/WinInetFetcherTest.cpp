@@ -164,8 +164,6 @@ TEST_F(WinInetFetcherTest, ABodyThatDoesNotArriveWholeIsAFailure) {
         double atLeastSeconds;
     };
     const std::vector<Case> cases{
-        {"short of its announced length", HttpResponse::ok(body).declaredLength(body.size() + 1),
-         0},
         {"stalled part-way", HttpResponse::ok(body).thenStall(70000), 1.5},
         // 1,000 bytes a second, below the floor of 4,096 averaged over 2 s.
         {"trickling below the speed floor", HttpResponse::ok(body).thenTrickle(100, 100, 100), 2},
