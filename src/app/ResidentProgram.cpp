@@ -6,8 +6,10 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "UpdateMachinery.h"
 #include "log/EventLog.h"
@@ -20,9 +22,10 @@
 #include "qt/SettingsWindowView.h"
 #include "qt/TrayMenu.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "shell/Lifecycle.h"
 #include "shell/StartupReport.h"
+#include "shell/UpdateScheduler.h"
 #include "tray/NotifyIcon.h"
 #include "tray/TrayIconLogic.h"
 #include "window/SettingsWindow.h"
@@ -62,17 +65,20 @@ class Resident {
   private:
     QWidget& settingsView();
     LifecycleSteps startUpSteps();
+    LifecycleSteps startUpSteps(std::function<void()> endProgram);
 
     Platform& platform_;
     MessageBoxNotifier notifier_;
     EventLog log_{platform_.logDestinations(), notifier_, platform_.localClock()};
     Reg reg_{platform_.registry(), log_};
-    SettingsStore store_{reg_, SettingsWindowControls::kIntervalMinimum};
-    SettingsWindow window_{store_, reg_, platform_.autostart(), platform_.executable().path,
-                           platform_.executable().exeName};
+    RegistrySettings settings_{
+        reg_, platform_.autostart(),
+        startupEntryFor(platform_.executable().path, platform_.executable().exeName)};
+    SettingsWindow window_{settings_};
     std::unique_ptr<SettingsWindowView> view_;
     QtEventLoopWait events_;
-    UpdateMachinery update_{platform_, window_, store_, log_, events_, ProgressDisplay::Never};
+    UpdateMachinery update_{platform_, reg_, log_, events_, ProgressDisplay::Never};
+    UpdateScheduler scheduler_{window_, settings_, update_.service, log_};
     QtTimerDriver minuteTimer_{window_.minuteTimer};
     TrayMenu menu_{[this](TrayCommand command) { trayLogic_.onMenuCommand(command); }};
     QtShellWindows windows_{window_, [this]() -> QWidget& { return settingsView(); }, menu_};
@@ -118,7 +124,22 @@ QWidget& Resident::settingsView() {
 // exit() rather than quit(): quit() asks every window to close first, and the settings
 // window refuses a close, which it takes for the user's close box.
 LifecycleSteps Resident::startUpSteps() {
-    return update_.startUpSteps(store_, [] { QCoreApplication::exit(0); });
+    return startUpSteps([] { QCoreApplication::exit(0); });
+}
+
+// What the start-up does through the update service: the newest package looked up for the
+// stored flavour; `endProgram` ends the system's event loop.
+LifecycleSteps Resident::startUpSteps(std::function<void()> endProgram) {
+    return {
+        .resetTickCounter = [this] { scheduler_.resetTickCounter(); },
+        .installedDefinitions = [this] { return update_.service.installedVersion(); },
+        .findLatestPackage =
+            [this](bool showBox, bool writeToLog) {
+                return update_.service.lookUpNewest(settings_.load().settings.flavour, showBox,
+                                                    writeToLog);
+            },
+        .endProgram = std::move(endProgram),
+    };
 }
 
 }  // namespace

@@ -2,23 +2,20 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "UpdateMachinery.h"
 #include "log/EventLog.h"
 #include "ports/Platform.h"
+#include "settings/KeptPublisher.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
-#include "window/SettingsWindow.h"
+#include "settings/RegistrySettings.h"
+#include "update/SettingsForRun.h"
 
 namespace velmora {
 
-namespace {
-
-bool endedWell(UpdateOutcome outcome) {
-    return outcome == UpdateOutcome::Updated || outcome == UpdateOutcome::UpToDate;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int runUpdateNow(ProgressDisplay progress) {
     const std::unique_ptr<Platform> platform = createPlatform();
@@ -34,25 +31,50 @@ int runUpdateNow(ProgressDisplay progress) {
         return 3;
     }
 
-    const ExecutableInfo& executable = platform->executable();
-    EventLog log(platform->logDestinations(), platform->commandLineNotifier(),
-                 platform->localClock());
+    Notifier& notifier = platform->commandLineNotifier();
+    EventLog log(platform->logDestinations(), notifier, platform->localClock());
     Reg reg(platform->registry(), log);
-    SettingsStore store(reg, SettingsWindowControls::kIntervalMinimum);
-    SettingsWindow window(store, reg, platform->autostart(), executable.path, executable.exeName);
+    const ExecutableInfo& executable = platform->executable();
+    RegistrySettings settings(reg, platform->autostart(),
+                              startupEntryFor(executable.path, executable.exeName));
 
-    // A request to end stops a download or the installer wait like the tray's exit item.
+    // A request to end stops a download, the checks or the installer wait like the tray's
+    // exit item.
     const std::unique_ptr<EndRequests> endRequests = platform->watchEndRequests();
     const std::unique_ptr<EventLoopWait> events = platform->commandLineWait(*endRequests);
-    UpdateMachinery update(*platform, window, store, log, *events, progress);
+    UpdateMachinery update(*platform, reg, log, *events, progress);
 
-    // What the start-up gives the run: the installed version and the stored settings. The
-    // hash list is fetched by the run itself.
-    window.showInstalledVersion(update.installedDefinitions());
-    window.loadSettings();
+    // Without a window there are no edits: the stored settings are the pending ones too.
+    const LoadedSettings stored = settings.load();
+    if (!stored.unreadableStore.empty()) {
+        notifier.showNotice(stored.unreadableStore);
+    }
+    const bool showBox = true;
+    const RunResult result = update.service.run(runRequestFor(
+        stored.settings, stored.settings, update.service.installedVersion(), showBox));
+    if (result.outcome == UpdateOutcome::Interrupted) {
+        notifier.showNotice("ウィルス定義の更新を中断しました.");
+    }
+    return endedWell(result.outcome) ? 0 : 1;
+}
 
-    update.scheduler.onUpdateNowClicked();
-    return endedWell(update.run.lastOutcome()) ? 0 : 1;
+int forgetPublisher() {
+    const std::unique_ptr<Platform> platform = createPlatform();
+    Notifier& notifier = platform->commandLineNotifier();
+    EventLog log(platform->logDestinations(), notifier, platform->localClock());
+    Reg reg(platform->registry(), log);
+    KeptPublisher publisher(reg);
+    const std::optional<std::string> kept = publisher.read();
+    if (kept && kept->empty()) {
+        notifier.showNotice("記憶している発行元はありません.");
+        return 0;
+    }
+    if (!publisher.forget()) {
+        notifier.showNotice("記憶している発行元を消せませんでした.");
+        return 1;
+    }
+    notifier.showNotice("記憶していた発行元(" + kept.value_or("") + ")を消しました.");
+    return 0;
 }
 
 }  // namespace velmora

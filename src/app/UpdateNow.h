@@ -11,4 +11,9 @@ namespace velmora {
 // whether downloads show a progress line on standard error.
 int runUpdateNow(ProgressDisplay progress);
 
+// `velmora --forget-publisher`: forgets the publisher kept from the first signed package,
+// saying on standard output whether there was one. Returns the exit status: 0, or 1 when
+// the settings could not be changed.
+int forgetPublisher();
+
 }  // namespace velmora

@@ -63,6 +63,9 @@ int startDesktopProgram() {
 }  // namespace
 
 int wmain(int argc, wchar_t* argv[]) {
+    // Every DLL loaded from here on (the delay-loaded ones at their first call) comes from
+    // System32, never from the program's folder or the working folder.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     std::vector<std::string> arguments = utf8Arguments(argc, argv);
     // The name people type, whichever of the two files (and whatever path) started.
     const std::string programName = "velmora";
@@ -85,6 +88,8 @@ int wmain(int argc, wchar_t* argv[]) {
             return 2;
         case velmora::CommandMode::UpdateNow:
             return velmora::runUpdateNow(commandLine.progress);
+        case velmora::CommandMode::ForgetPublisher:
+            return velmora::forgetPublisher();
         case velmora::CommandMode::Resident:
             break;
     }

@@ -3,18 +3,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "ResidentProgram.h"
 #include "UpdateMachinery.h"
 #include "log/EventLog.h"
 #include "ports/Platform.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "shell/Lifecycle.h"
 #include "shell/StartupReport.h"
+#include "shell/UpdateScheduler.h"
 #include "tray/NotifyIcon.h"
 #include "tray/TrayIconLogic.h"
 #include "win/MessageLoopWait.h"
@@ -69,17 +72,20 @@ class Resident {
   private:
     HWND settingsView();
     LifecycleSteps startUpSteps();
+    LifecycleSteps startUpSteps(std::function<void()> endProgram);
 
     Platform& platform_;
     EndRequests& endRequests_;
     WinMessageBoxNotifier notifier_;
     EventLog log_{platform_.logDestinations(), notifier_, platform_.localClock()};
     Reg reg_{platform_.registry(), log_};
-    SettingsStore store_{reg_, SettingsWindowControls::kIntervalMinimum};
-    SettingsWindow window_{store_, reg_, platform_.autostart(), platform_.executable().path,
-                           platform_.executable().exeName};
+    RegistrySettings settings_{
+        reg_, platform_.autostart(),
+        startupEntryFor(platform_.executable().path, platform_.executable().exeName)};
+    SettingsWindow window_{settings_};
     std::unique_ptr<SettingsWindowView> view_;
     UpdateMachinery update_;
+    UpdateScheduler scheduler_{window_, settings_, update_.service, log_};
     WinTimerDriver minuteTimer_{window_.minuteTimer};
     WinTrayIcon trayIcon_{[this](TrayMessage message) { trayLogic_.onTrayMessage(message); }};
     WinTrayMenu menu_{trayIcon_.hwnd(),
@@ -96,7 +102,7 @@ class Resident {
 Resident::Resident(Platform& platform, EndRequests& endRequests, EventLoopWait& events)
     : platform_(platform),
       endRequests_(endRequests),
-      update_(platform_, window_, store_, log_, events, ProgressDisplay::Never) {}
+      update_(platform_, reg_, log_, events, ProgressDisplay::Never) {}
 
 int Resident::run() {
     form_.startUp();
@@ -124,7 +130,22 @@ HWND Resident::settingsView() {
 }
 
 LifecycleSteps Resident::startUpSteps() {
-    return update_.startUpSteps(store_, [] { ::PostQuitMessage(0); });
+    return startUpSteps([] { ::PostQuitMessage(0); });
+}
+
+// What the start-up does through the update service: the newest package looked up for the
+// stored flavour; `endProgram` ends the system's event loop.
+LifecycleSteps Resident::startUpSteps(std::function<void()> endProgram) {
+    return {
+        .resetTickCounter = [this] { scheduler_.resetTickCounter(); },
+        .installedDefinitions = [this] { return update_.service.installedVersion(); },
+        .findLatestPackage =
+            [this](bool showBox, bool writeToLog) {
+                return update_.service.lookUpNewest(settings_.load().settings.flavour, showBox,
+                                                    writeToLog);
+            },
+        .endProgram = std::move(endProgram),
+    };
 }
 
 }  // namespace

@@ -57,6 +57,8 @@ int main(int argc, char* argv[]) {
         case velmora::CommandMode::UpdateNow:
             // Needs no display server: no QApplication is made in this mode.
             return velmora::runUpdateNow(commandLine.progress);
+        case velmora::CommandMode::ForgetPublisher:
+            return velmora::forgetPublisher();
         case velmora::CommandMode::Resident:
             break;
     }

@@ -40,6 +40,7 @@ using test::writeFile;
 
 constexpr const char* kUpdated = "ウィルス定義を 2004/11/14 rev. 17 に更新しました.";
 constexpr const char* kUpToDate = "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです.";
+constexpr const char* kInterrupted = "ウィルス定義の更新を中断しました.";
 
 // A machine of its own for each test: the executable's copy (its log is written beside
 // it), settings, definitions folder, runtime folder and download folder in a temporary
@@ -366,9 +367,39 @@ TEST_F(UpdateNowE2ETest, ASignalEndsATrickleAtOnceAndLeavesNothingBehind) {
 
     run.sendSignal(SIGTERM);
     EXPECT_EQ(run.waitForExit(std::chrono::seconds(2)), std::optional<int>(1));
-    EXPECT_EQ(run.standardOutput(), "");
+    EXPECT_EQ(run.standardOutput(), std::string(kInterrupted) + "\n");
     EXPECT_FALSE(fs::exists(dir_ / "downloads" / package));
     EXPECT_TRUE(installedSets().empty());
+}
+
+// A signal while the package runs ends the run as interrupted: one line says so, and the
+// package file goes while the package itself is left to finish.
+TEST_F(UpdateNowE2ETest, ASignalWhileThePackageRunsSaysSoAndRemovesThePackageFile) {
+    SampleMirror mirror(dir_.path(), {"--package-seconds", "5"});
+    const fs::path started = dir_ / "package-started";
+    test::ResidentProcess run(dir_ / "bin" / "velmora",
+                              {{"http_proxy", mirror.proxyUrl()},
+                               {"no_proxy", std::nullopt},
+                               {"NO_PROXY", std::nullopt},
+                               {"DISPLAY", std::nullopt},
+                               {"WAYLAND_DISPLAY", std::nullopt},
+                               {"QT_QPA_PLATFORM", std::nullopt},
+                               {"XDG_CONFIG_HOME", (dir_ / "config").string()},
+                               {"XDG_RUNTIME_DIR", (dir_ / "run").string()},
+                               {"XDG_STATE_HOME", (dir_ / "state").string()},
+                               {"VELMORA_COMMON_FILES", (dir_ / "common").string()},
+                               {"VELMORA_PARENT_CPU_PROBE", started.string()}},
+                              dir_ / "downloads", {"--update-now"});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(started) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(fs::exists(started)) << run.standardError();
+
+    run.sendSignal(SIGTERM);
+    EXPECT_EQ(run.waitForExit(std::chrono::seconds(2)), std::optional<int>(1));
+    EXPECT_EQ(run.standardOutput(), std::string(kInterrupted) + "\n");
+    EXPECT_FALSE(fs::exists(dir_ / "downloads" / "20041114-017-i32.exe"));
 }
 
 TEST_F(UpdateNowE2ETest, AnUnreadableSettingsFileIsReportedOnceBeforeTheRun) {

@@ -14,7 +14,7 @@
 #include "ports/Notifier.h"
 #include "ports/RegistryBackend.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "update/LatestPackage.h"
 #include "window/SettingsWindowControls.h"
 
@@ -38,6 +38,17 @@ class BodyFetcher final : public velmora::HttpFetcher {
 };
 
 // The stored IUP is `index`; every other value is missing.
+// Start-up entries that go nowhere: the look-up never changes them.
+class NoAutostart final : public velmora::Autostart {
+  public:
+    velmora::AutostartResult enable(const std::string&, const std::string&) override {
+        return velmora::AutostartResult::Done;
+    }
+    velmora::AutostartResult disable(const std::string&) override {
+        return velmora::AutostartResult::Done;
+    }
+};
+
 class FlavourBackend final : public velmora::RegistryBackend {
   public:
     explicit FlavourBackend(std::string index) : index_(std::move(index)) {}
@@ -102,12 +113,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velmora::EventLog log({"/dev/null", {}}, notifier, [] { return std::tm{}; });
     FlavourBackend backend(std::to_string(storedIndex));
     velmora::Reg reg(backend, log);
-    velmora::SettingsStore store(reg, 1);
+    NoAutostart autostart;
+    velmora::RegistrySettings settings(reg, autostart, velmora::startupEntryFor("/opt", "velmora"));
     BodyFetcher fetcher(body);
     velmora::LatestPackageFinder finder(fetcher, log);
     const bool showBox = true;
     const bool writeToLog = false;
-    const velmora::Flavour stored = store.storedFlavour();
+    const velmora::Flavour stored = settings.load().settings.flavour;
     check(velmora::flavourText(stored) == flavour, "the stored flavour is the option's");
     const std::optional<velmora::PublishedPackage> found =
         finder.lookUp(stored, showBox, writeToLog);

@@ -13,7 +13,7 @@
 #include "ports/RegistryBackend.h"
 #include "settings/NumericText.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "window/SettingsWindow.h"
 
 namespace {
@@ -49,10 +49,12 @@ class OneTextBackend final : public velmora::RegistryBackend {
 // Start-up entries taken and forgotten.
 class ForgettingAutostart final : public velmora::Autostart {
   public:
-    velmora::RegStatus enable(const std::string&, const std::string&) override {
-        return velmora::RegStatus::Success;
+    velmora::AutostartResult enable(const std::string&, const std::string&) override {
+        return velmora::AutostartResult::Done;
     }
-    velmora::RegStatus disable(const std::string&) override { return velmora::RegStatus::Success; }
+    velmora::AutostartResult disable(const std::string&) override {
+        return velmora::AutostartResult::Done;
+    }
 };
 
 class SilentNotifier final : public velmora::Notifier {
@@ -81,9 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velmora::EventLog log({"/dev/null", {}}, notifier, [] { return std::tm{}; });
     OneTextBackend backend(text);
     velmora::Reg reg(backend, log);
-    velmora::SettingsStore store(reg, 1);
     ForgettingAutostart autostart;
-    velmora::SettingsWindow window(store, reg, autostart, "/opt/velmora", "velmora");
+    velmora::RegistrySettings settings(reg, autostart,
+                                       velmora::startupEntryFor("/opt/velmora", "velmora"));
+    velmora::SettingsWindow window(settings);
 
     window.loadSettings();
     checkSoundInterval(window);

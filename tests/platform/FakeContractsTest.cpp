@@ -53,6 +53,7 @@ class FakePackageFileSubject final : public PackageFileSubject {
         const auto found = files_.files.find(name);
         return found == files_.files.end() ? std::nullopt : std::optional(found->second);
     }
+    std::size_t filesLeft() override { return files_.files.size(); }
 
   private:
     FakePackageFile files_;

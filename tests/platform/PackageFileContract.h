@@ -17,10 +17,13 @@ class PackageFileSubject {
   public:
     virtual ~PackageFileSubject() = default;
     virtual PackageFile& files() = 0;
-    // Puts a file under `name` by other means, as an earlier run or another program would.
+    // Puts a file under `name` where kept packages are found, by other means, as an earlier
+    // run or another program would.
     virtual void plant(const std::string& name, const std::string& contents) = 0;
-    // What is stored under `name`, or nothing when no file has that name.
+    // What is kept under `name` where kept packages are found, or nothing.
     virtual std::optional<std::string> contentsOf(const std::string& name) = 0;
+    // How many files the store has left anywhere, kept packages and planted files included.
+    virtual std::size_t filesLeft() = 0;
 };
 
 struct PackageFileMaker {

@@ -12,6 +12,7 @@
 
 #include "ports/PackageFile.h"
 #include "ports/ProcessControl.h"
+#include "support/PackageStarts.h"
 
 namespace velmora::test {
 

@@ -22,7 +22,7 @@ TEST_P(ProcessControlContract, ThePackageGetsItsOneArgumentAndTheWaitLastsUntilI
         const auto record = subject->folder() / "record.txt";
         std::filesystem::remove(record);
         const auto package = subject->saveRecordingPackage(record, 300ms);
-        const std::int32_t processId = processes.startPackage(*package, argument, error);
+        const std::int32_t processId = startOwn(processes, *package, argument, error);
         ASSERT_NE(processId, 0) << error;
 
         EXPECT_NE(processes.waitForProcess(processId), 0);
@@ -34,19 +34,19 @@ TEST_P(ProcessControlContract, ThePackageGetsItsOneArgumentAndTheWaitLastsUntilI
 
 TEST_P(ProcessControlContract, APackageThatCannotBeStartedGivesZeroAndTheReason) {
     const auto nonProgram = subject->saveNonProgram();
-    EXPECT_EQ(processes.startPackage(*nonProgram, "/q", error), 0);
+    EXPECT_EQ(startOwn(processes, *nonProgram, "/q", error), 0);
     EXPECT_NE(error, "");
 
     error.clear();
     const auto unopened = subject->unopenedPackage();
-    EXPECT_EQ(processes.startPackage(*unopened, "/q", error), 0);
+    EXPECT_EQ(startOwn(processes, *unopened, "/q", error), 0);
     EXPECT_NE(error, "");
 }
 
 TEST_P(ProcessControlContract, AnEndRequestEndsTheWaitWithQuitAndLeavesThePackageRunning) {
     const auto record = subject->folder() / "record.txt";
     const auto package = subject->saveRecordingPackage(record, 10s);
-    const std::int32_t processId = processes.startPackage(*package, "/q", error);
+    const std::int32_t processId = startOwn(processes, *package, "/q", error);
     ASSERT_NE(processId, 0) << error;
 
     subject->requestEnd();

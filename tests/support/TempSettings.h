@@ -6,11 +6,10 @@
 #include "linux/PosixRegistryBackend.h"
 #include "log/EventLog.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
-#include "window/SettingsWindowControls.h"
 
 namespace velmora::test {
 
@@ -20,10 +19,10 @@ namespace velmora::test {
 // platform adapters.
 struct TempSettings {
     void store(const std::string& name, const std::string& text) {
-        reg.writeValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name, text);
+        reg.writeValue(RootKey::CurrentUser, settingsKeyPath(), name, text);
     }
     std::string stored(const std::string& name) {
-        return reg.readValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name);
+        return reg.readValue(RootKey::CurrentUser, settingsKeyPath(), name);
     }
     std::string logText() const { return readFile(dir / "velmora.log"); }
 
@@ -34,7 +33,7 @@ struct TempSettings {
     PosixRegistryBackend backend{dir / "config"};
     Reg reg{backend, log};
     DesktopAutostart autostart{dir / "config" / "autostart"};
-    SettingsStore settings{reg, SettingsWindowControls::kIntervalMinimum};
+    RegistrySettings settings{reg, autostart, startupEntryFor(dir.path().string(), "velmora")};
 };
 
 }  // namespace velmora::test

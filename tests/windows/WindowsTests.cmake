@@ -36,7 +36,13 @@ target_link_libraries(velmora_test_child PRIVATE velmora_win shell32)
 add_dependencies(velmora_windows_tests velmora_test_child)
 target_sources(velmora_windows_tests PRIVATE platform/ProcessControlContractTest.cpp platform/win/WinProcessControlTest.cpp)
 target_sources(velmora_windows_tests PRIVATE platform/win/NamedMutexInstanceTest.cpp)
-target_sources(velmora_windows_tests PRIVATE platform/win/WinSpecialFoldersTest.cpp)
+# Authenticode on packages signed here with throw-away certificates (openssl, osslsigncode).
+target_sources(velmora_windows_tests PRIVATE platform/win/WinTrustVerifierTest.cpp)
+add_test(NAME velmora_signed_packages
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/make-signed-packages
+        $<TARGET_FILE:velmora_test_child> $<TARGET_FILE_DIR:velmora_windows_tests>/signed-packages)
+set_tests_properties(velmora_signed_packages PROPERTIES FIXTURES_SETUP velmora_signed_packages)
+target_sources(velmora_windows_tests PRIVATE platform/win/WinSpecialFoldersTest.cpp platform/win/WinLogFileTest.cpp)
 
 # End to end under Wine: the sample mirror (python, run on the host, not through the
 # emulator) serves the stand-in package, and velmora.com --update-now runs against it. One at
@@ -79,6 +85,7 @@ target_sources(velmora_windows_tests PRIVATE
     platform/DigestContractTest.cpp platform/win/WinInetFetcherTest.cpp
     platform/win/CngDigestLibraryTest.cpp platform/win/EventLoopFetcherTest.cpp)
 target_link_libraries(velmora_windows_tests PRIVATE ws2_32)
+set_tests_properties(velmora_windows_tests PROPERTIES FIXTURES_REQUIRED velmora_signed_packages)
 
 # The Win32 views on real windows. Windows need a display, under Wine an X server: run
 # `xvfb-run -a ctest ...`; without DISPLAY the cases skip, and CTest reports them skipped.

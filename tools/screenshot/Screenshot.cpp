@@ -23,7 +23,7 @@
 #include "qt/AboutDialog.h"
 #include "qt/SettingsWindowView.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "update/VendorUrls.h"
 #include "window/SettingsWindow.h"
 
@@ -57,12 +57,12 @@ int shootSettingsWindow(const QString& output) {
     velmora::Reg reg(backend, log);
     for (const auto& [name, text] :
          {std::pair{"IUP", "1"}, {"Auto", "1"}, {"Interval", "24"}, {"Log", "1"}}) {
-        reg.writeValue(velmora::RootKey::CurrentUser, velmora::SettingsStore::settingsKeyPath(),
-                       name, text);
+        reg.writeValue(velmora::RootKey::CurrentUser, velmora::settingsKeyPath(), name, text);
     }
-    velmora::SettingsStore store(reg, velmora::SettingsWindowControls::kIntervalMinimum);
     velmora::DesktopAutostart autostart(root / "config" / "autostart");
-    velmora::SettingsWindow window(store, reg, autostart, "/usr/bin", "velmora");
+    velmora::RegistrySettings settings(reg, autostart,
+                                       velmora::startupEntryFor("/usr/bin", "velmora"));
+    velmora::SettingsWindow window(settings);
     window.vendorFrame.setCaption(velmora::packageBaseUrl());
     window.installedVersionLabel.setCaption("2004/11/14 rev. 17");
     window.latestPackageLabel.setCaption("2004/11/20 rev. 3");

@@ -8,6 +8,9 @@
 // %VELMORA_COMMON_FILES%\Corvane Shared\Definitions\, else under the 32-bit common program
 // files folder. Exit status: 0 done, 1 no trailer or nothing could be made, 2 any other arguments.
 //
+// With VELMORA_STANDIN_WHERE naming a file, the package writes its working folder and its
+// command line there, a line each, as it starts.
+//
 // With VELMORA_PARENT_CPU_PROBE naming a file, the package appends the line "start" to it when
 // it starts and "end" before it ends, and each time waits (up to 10 s) until a watcher outside
 // has appended a line of its own: the watcher reads the waiting program's CPU time then, while
@@ -34,8 +37,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kTrailerMark = "VELMORA-STANDIN ";
-// The trailer is one short line; this much of the file's end always holds it.
-constexpr std::streamoff kTailBytes = 1024;
+// The trailer is one short line, followed at most by an Authenticode signature: this much
+// of the file's end always holds it.
+constexpr std::streamoff kTailBytes = 64 * 1024;
 
 struct Trailer {
     std::string name;
@@ -179,9 +183,20 @@ std::optional<fs::path> cpuProbe() {
     return probe && *probe ? std::optional<fs::path>(probe) : std::nullopt;
 }
 
+void recordWhere() {
+    const wchar_t* where = ::_wgetenv(L"VELMORA_STANDIN_WHERE");
+    if (where == nullptr || *where == L'\0') {
+        return;
+    }
+    std::error_code ignored;
+    std::wofstream(fs::path(where)) << fs::current_path(ignored).wstring() << L"\n"
+                                    << ::GetCommandLineW() << L"\n";
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    recordWhere();
     if (argc != 2 || std::wstring_view(argv[1]) != L"/q") {
         return 2;
     }

@@ -6,6 +6,7 @@
 #include "ports/Autostart.h"
 #include "ports/Clock.h"
 #include "ports/DigestLibrary.h"
+#include "ports/DoneSignal.h"
 #include "ports/EndRequests.h"
 #include "ports/EventLoopWait.h"
 #include "ports/ExecutableInfo.h"
@@ -14,6 +15,7 @@
 #include "ports/PackageFile.h"
 #include "ports/ProcessControl.h"
 #include "ports/RegistryBackend.h"
+#include "ports/SignatureVerifier.h"
 #include "ports/SingleInstance.h"
 #include "ports/SpecialFolders.h"
 #include "update/TransferProgress.h"
@@ -42,6 +44,10 @@ class Platform {
     virtual const SpecialFolders& specialFolders() const = 0;
     virtual DigestLibrary& digests() = 0;
     virtual PackageFile& packageFile() = 0;
+    // Who signed a package, where this system can tell.
+    virtual SignatureVerifier& signatures() = 0;
+    // The signals a worker thread raises for the event-loop waits of this system.
+    virtual DoneSignalMaker doneSignals() const = 0;
 
     // The notice of the command-line mode: a line on standard output.
     virtual Notifier& commandLineNotifier() = 0;

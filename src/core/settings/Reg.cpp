@@ -39,13 +39,22 @@ std::string Reg::readValue(RootKey root, const std::string& keyPath, const std::
     return textFromReadBuffer(value.data);
 }
 
-void Reg::noticeUnreadableStore(bool showBox) {
-    if (unreadableReport_.empty() || unreadableNoticeShown_ || !showBox) {
-        return;
+std::optional<std::string> Reg::readWholeValue(RootKey root, const std::string& keyPath,
+                                               const std::string& valueName) {
+    RegistryValue value;
+    RegStatus status = RegStatus::BadDatabase;
+    try {
+        status = backend_.queryValue(root, keyPath, valueName, value);
+    } catch (const std::exception&) {
+        return std::nullopt;
     }
-    unreadableNoticeShown_ = true;
-    const bool writeToLog = false;  // logged when it was met
-    log_.report(unreadableReport_, showBox, writeToLog);
+    if (status == RegStatus::NotFound || (status == RegStatus::Success && value.type != kRegSz)) {
+        return std::string();
+    }
+    if (status != RegStatus::Success) {
+        return std::nullopt;
+    }
+    return value.data.substr(0, value.data.find('\0'));
 }
 
 void Reg::reportUnreadableStore(RootKey root) {
@@ -64,17 +73,18 @@ bool Reg::writeValue(RootKey root, const std::string& keyPath, const std::string
                      const std::string& data) {
     return makeChange([&] {
         const RegistryValue value{kRegSz, data + '\0'};
-        return backend_.setValue(root, keyPath, valueName, value);
+        return backend_.setValue(root, keyPath, valueName, value) == RegStatus::Success;
     });
 }
 
 bool Reg::deleteValue(RootKey root, const std::string& keyPath, const std::string& valueName) {
-    return makeChange([&] { return backend_.deleteValue(root, keyPath, valueName); });
+    return makeChange(
+        [&] { return backend_.deleteValue(root, keyPath, valueName) == RegStatus::Success; });
 }
 
-bool Reg::makeChange(const std::function<RegStatus()>& change) {
+bool Reg::makeChange(const std::function<bool()>& change) {
     try {
-        return change() == RegStatus::Success;
+        return change();
     } catch (...) {
         reportRunTimeError(std::current_exception());
         return false;

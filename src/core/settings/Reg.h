@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "log/EventLog.h"
@@ -23,17 +24,21 @@ class Reg {
     // gives empty text too, and is reported to the log the first time, whatever the logging
     // option: every setting then reads as its default, which the user must be told.
     std::string readValue(RootKey root, const std::string& keyPath, const std::string& valueName);
-    // Shows the report of an unreadable store as a notice as well, once, when `showBox` asks
-    // for notices and such a store has been met.
-    void noticeUnreadableStore(bool showBox);
+    // The whole text of a string value, however long: empty text when the key or value is
+    // missing or the value is not a string; nothing when the store cannot be read at all.
+    std::optional<std::string> readWholeValue(RootKey root, const std::string& keyPath,
+                                              const std::string& valueName);
+    // The report of a store that could not be read at all, logged when it was met; empty
+    // until then.
+    const std::string& unreadableStoreReport() const { return unreadableReport_; }
     // True when the value was stored; missing keys along the path are created.
     bool writeValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                     const std::string& data);
     // True when the value existed and was deleted; a missing key path is created first.
     bool deleteValue(RootKey root, const std::string& keyPath, const std::string& valueName);
-    // Makes a change to a store that answers as the registry does, such as the session's
-    // start-up entries: true on Success, and a run-time failure is reported as a write's is.
-    bool makeChange(const std::function<RegStatus()>& change);
+    // Makes a change to another store of the user's, such as the session's start-up
+    // entries: its own result, or false after a run-time failure reported as a write's is.
+    bool makeChange(const std::function<bool()>& change);
 
   private:
     void reportRunTimeError(const std::exception_ptr& failure);
@@ -42,7 +47,6 @@ class Reg {
     RegistryBackend& backend_;
     EventLog& log_;
     std::string unreadableReport_;  // empty until an unreadable store is met
-    bool unreadableNoticeShown_ = false;
 };
 
 }  // namespace velmora

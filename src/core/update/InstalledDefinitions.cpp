@@ -26,11 +26,14 @@ bool qualifies(const std::string& name, const std::string& best) {
 
 }  // namespace
 
+std::string definitionsFolder(const SpecialFolders& folders) {
+    return folders.commonProgramFiles() + "/Corvane Shared/Definitions/";
+}
+
 std::string findInstalledDefinitions(const SpecialFolders& folders) {
-    const std::filesystem::path folder =
-        utf8Path(folders.commonProgramFiles() + "/Corvane Shared/Definitions/");
     std::string best;
-    for (const std::string& name : folders.visibleSubfolders(folder)) {
+    for (const std::string& name :
+         folders.visibleSubfolders(utf8Path(definitionsFolder(folders)))) {
         if (qualifies(name, best)) {
             best = name;
         }

@@ -36,11 +36,11 @@ bool mayChange(const std::filesystem::path& folder) {
 
 DesktopAutostart::DesktopAutostart(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
-RegStatus DesktopAutostart::enable(const std::string& entryName, const std::string& command) {
+AutostartResult DesktopAutostart::enable(const std::string& entryName, const std::string& command) {
     if (!canBeFileName(entryName) || command.find('\0') != std::string::npos) {
-        return RegStatus::InvalidParameter;
+        return AutostartResult::Invalid;
     }
-    if (const RegStatus status = createFolder(); status != RegStatus::Success) {
+    if (const AutostartResult status = createFolder(); status != AutostartResult::Done) {
         return status;
     }
     try {
@@ -49,34 +49,34 @@ RegStatus DesktopAutostart::enable(const std::string& entryName, const std::stri
             entry = folder_ / (entryName + std::string(kSuffix));
         }
         replaceFileAtomically(entry, desktopEntryText(command), kEntryMode);
-        return RegStatus::Success;
+        return AutostartResult::Done;
     } catch (const std::system_error& failure) {
         if (isRefusal(failure.code())) {
-            return RegStatus::AccessDenied;
+            return AutostartResult::Refused;
         }
         throw;
     }
 }
 
-RegStatus DesktopAutostart::disable(const std::string& entryName) {
-    if (const RegStatus status = createFolder(); status != RegStatus::Success) {
+AutostartResult DesktopAutostart::disable(const std::string& entryName) {
+    if (const AutostartResult status = createFolder(); status != AutostartResult::Done) {
         return status;
     }
     try {
         const std::filesystem::path entry = canBeFileName(entryName) ? findEntry(entryName) : "";
         if (entry.empty()) {
-            return RegStatus::NotFound;
+            return AutostartResult::NotFound;
         }
         if (::unlink(entry.c_str()) != 0) {
             if (errno == ENOENT) {
-                return RegStatus::NotFound;
+                return AutostartResult::NotFound;
             }
             throwErrno("unlink", entry);
         }
-        return RegStatus::Success;
+        return AutostartResult::Done;
     } catch (const std::system_error& failure) {
         if (isRefusal(failure.code())) {
-            return RegStatus::AccessDenied;
+            return AutostartResult::Refused;
         }
         throw;
     }
@@ -99,16 +99,16 @@ std::filesystem::path DesktopAutostart::findEntry(const std::string& entryName) 
 }
 
 // Enabling and disabling both create the folder first, so it exists once a choice is applied.
-RegStatus DesktopAutostart::createFolder() const {
+AutostartResult DesktopAutostart::createFolder() const {
     try {
         std::filesystem::create_directories(folder_);
     } catch (const std::system_error& failure) {
         if (isRefusal(failure.code())) {
-            return RegStatus::AccessDenied;
+            return AutostartResult::Refused;
         }
         throw;
     }
-    return mayChange(folder_) ? RegStatus::Success : RegStatus::AccessDenied;
+    return mayChange(folder_) ? AutostartResult::Done : AutostartResult::Refused;
 }
 
 }  // namespace velmora

@@ -14,13 +14,13 @@ class DesktopAutostart final : public Autostart {
   public:
     explicit DesktopAutostart(std::filesystem::path folder);
 
-    RegStatus enable(const std::string& entryName, const std::string& command) override;
-    RegStatus disable(const std::string& entryName) override;
+    AutostartResult enable(const std::string& entryName, const std::string& command) override;
+    AutostartResult disable(const std::string& entryName) override;
 
   private:
     // The entry of that name, matched without regard to ASCII case; empty when none.
     std::filesystem::path findEntry(const std::string& entryName) const;
-    RegStatus createFolder() const;
+    AutostartResult createFolder() const;
 
     std::filesystem::path folder_;
 };

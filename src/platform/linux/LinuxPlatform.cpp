@@ -54,6 +54,10 @@ std::unique_ptr<EndRequests> LinuxPlatform::watchEndRequests() {
     return std::make_unique<TerminationSignals>();
 }
 
+DoneSignalMaker LinuxPlatform::doneSignals() const {
+    return makeEventFdSignal;
+}
+
 LogDestinations LinuxPlatform::logDestinations() const {
     return programLogDestinations(executable_);
 }

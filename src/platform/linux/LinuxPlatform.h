@@ -7,6 +7,7 @@
 #include "linux/PosixPackageFile.h"
 #include "linux/PosixRegistryBackend.h"
 #include "linux/StdoutNotifier.h"
+#include "linux/UncheckedSignatures.h"
 #include "openssl/OpenSslDigestLibrary.h"
 #include "ports/Platform.h"
 
@@ -29,6 +30,8 @@ class LinuxPlatform final : public Platform {
     const SpecialFolders& specialFolders() const override { return folders_; }
     DigestLibrary& digests() override { return digests_; }
     PackageFile& packageFile() override { return packageFile_; }
+    SignatureVerifier& signatures() override { return signatures_; }
+    DoneSignalMaker doneSignals() const override;
 
     Notifier& commandLineNotifier() override { return notifier_; }
     std::unique_ptr<EventLoopWait> commandLineWait(const EndRequests& endRequests) override;
@@ -45,6 +48,7 @@ class LinuxPlatform final : public Platform {
     LinuxSpecialFolders folders_;
     OpenSslDigestLibrary digests_;
     PosixPackageFile packageFile_;
+    UncheckedSignatures signatures_;
     StdoutNotifier notifier_;
 };
 

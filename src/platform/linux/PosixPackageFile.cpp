@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "linux/UniqueFd.h"
 
@@ -42,12 +43,57 @@ class PosixSavedPackage final : public SavedPackage {
   public:
     PosixSavedPackage(std::string fileName, UniqueFd readable)
         : fileName_(std::move(fileName)), readable_(std::move(readable)) {}
+    ~PosixSavedPackage() override {
+        if (!settled_) {
+            ::unlink(fileName_.c_str());
+        }
+    }
+    PosixSavedPackage(const PosixSavedPackage&) = delete;
+    PosixSavedPackage& operator=(const PosixSavedPackage&) = delete;
+
     const std::string& fileName() const override { return fileName_; }
     std::intptr_t handle() const override { return readable_.get(); }
+
+    bool read(const PieceSink& sink, std::string& error) override {
+        std::vector<std::uint8_t> buffer(kWriteChunk);
+        for (off_t offset = 0;;) {
+            const ssize_t got = ::pread(readable_.get(), buffer.data(), buffer.size(), offset);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                error = describe(errno);
+                return false;
+            }
+            if (got == 0) {
+                return true;
+            }
+            sink({buffer.data(), static_cast<std::size_t>(got)});
+            offset += got;
+        }
+    }
+
+    bool releaseForStart(std::string& /*error*/) override { return true; }
+
+    bool keep(std::string& /*error*/) override {
+        settled_ = true;
+        return true;
+    }
+
+    // A package that still runs can be unlinked: its file goes once it ends.
+    bool discard(std::string& error) override {
+        settled_ = true;
+        if (::unlink(fileName_.c_str()) != 0 && errno != ENOENT) {
+            error = describe(errno);
+            return false;
+        }
+        return true;
+    }
 
   private:
     std::string fileName_;
     UniqueFd readable_;
+    bool settled_ = false;
 };
 
 class PosixPackageWriter final : public PackageWriter {
@@ -120,14 +166,6 @@ std::unique_ptr<PackageWriter> PosixPackageFile::create(const std::string& fileN
         return nullptr;
     }
     return std::make_unique<PosixPackageWriter>(fileName, std::move(fd));
-}
-
-bool PosixPackageFile::remove(const std::string& fileName, std::string& error) {
-    if (::unlink(fileName.c_str()) != 0 && errno != ENOENT) {
-        error = describe(errno);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace velmora

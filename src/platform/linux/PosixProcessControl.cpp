@@ -65,15 +65,23 @@ class SpawnSettings {
 PosixProcessControl::PosixProcessControl(EventLoopWait& events, EventLog& log)
     : events_(events), log_(log) {}
 
-std::int32_t PosixProcessControl::startPackage(const SavedPackage& package,
-                                               const std::string& argument, std::string& error) {
+// The packages install into folders of the user's choosing ($VELMORA_COMMON_FILES, /opt):
+// the program asks for no other rights than its own.
+bool PosixProcessControl::ownRightsSuffice(const std::string& /*folder*/) {
+    return true;
+}
+
+PackageStart PosixProcessControl::startPackage(const SavedPackage& package,
+                                               const std::string& argument,
+                                               StartRights /*rights*/) {
+    PackageStart started;
     // Above the descriptors the child's file actions fill, so that none of them closes it
     // and the duplicate in the child loses its close-on-exec flag.
     const UniqueFd source(
         ::fcntl(static_cast<int>(package.handle()), F_DUPFD_CLOEXEC, kPackageDescriptor + 1));
     if (!source) {
-        error = std::strerror(errno);
-        return 0;
+        started.error = std::strerror(errno);
+        return started;
     }
     std::string programName = package.fileName();
     std::string firstArgument = argument;
@@ -84,10 +92,12 @@ std::int32_t PosixProcessControl::startPackage(const SavedPackage& package,
     const int status = posix_spawn(&child, kPackagePath, settings.actions(), settings.attributes(),
                                    argv.data(), environ);
     if (status != 0) {
-        error = std::strerror(status);
-        return 0;
+        started.error = std::strerror(status);
+        return started;
     }
-    return static_cast<std::int32_t>(child);
+    started.status = PackageStart::Status::Started;
+    started.processId = static_cast<std::int32_t>(child);
+    return started;
 }
 
 std::int32_t PosixProcessControl::waitForProcess(const std::int32_t& processId) {

@@ -12,8 +12,9 @@ class PosixProcessControl final : public ProcessControl {
   public:
     PosixProcessControl(EventLoopWait& events, EventLog& log);
 
-    std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
-                              std::string& error) override;
+    bool ownRightsSuffice(const std::string& folder) override;
+    PackageStart startPackage(const SavedPackage& package, const std::string& argument,
+                              StartRights rights) override;
     std::int32_t waitForProcess(const std::int32_t& processId) override;
     bool quitRequested() const override { return quitRequested_; }
 

@@ -1,5 +1,10 @@
 #include "win/RunKeyAutostart.h"
 
+#include <filesystem>
+#include <utility>
+
+#include "win/WinText.h"
+
 namespace velmora {
 
 namespace {
@@ -15,41 +20,66 @@ bool canBeCommandLine(const std::string& program) {
     return !program.empty() && program.find_first_of(std::string("\"\0", 2)) == std::string::npos;
 }
 
+// The registry's answer in the terms of start-up entries.
+AutostartResult resultOf(RegStatus status) {
+    switch (status) {
+        case RegStatus::Success:
+            return AutostartResult::Done;
+        case RegStatus::NotFound:
+            return AutostartResult::NotFound;
+        case RegStatus::AccessDenied:
+            return AutostartResult::Refused;
+        case RegStatus::InvalidParameter:
+        case RegStatus::BadDatabase:
+            break;
+    }
+    return AutostartResult::Invalid;
+}
+
 }  // namespace
 
-RunKeyAutostart::RunKeyAutostart(RegistryBackend& registry) : registry_(registry) {}
+RunKeyAutostart::RunKeyAutostart(RegistryBackend& registry, AdministratorsOnly administratorsOnly)
+    : registry_(registry), administratorsOnly_(std::move(administratorsOnly)) {}
 
-RegStatus RunKeyAutostart::enable(const std::string& entryName, const std::string& program) {
+bool RunKeyAutostart::mayStartForEveryUser(const std::string& program) const {
+    const std::filesystem::path file(widen(program + ".exe"));
+    return administratorsOnly_(file.parent_path().wstring()) && administratorsOnly_(file.wstring());
+}
+
+AutostartResult RunKeyAutostart::enable(const std::string& entryName, const std::string& program) {
     // The unnamed value is no entry Windows starts.
     if (entryName.empty() || !canBeCommandLine(program)) {
-        return RegStatus::InvalidParameter;
+        return AutostartResult::Invalid;
     }
     const RegistryValue command{kRegSz, commandLineOf(program)};
+    if (!mayStartForEveryUser(program)) {
+        return resultOf(registry_.setValue(RootKey::CurrentUser, kRunKeyPath, entryName, command));
+    }
     const RegStatus machine =
         registry_.setValue(RootKey::LocalMachine, kRunKeyPath, entryName, command);
     if (machine == RegStatus::AccessDenied) {
-        return registry_.setValue(RootKey::CurrentUser, kRunKeyPath, entryName, command);
+        return resultOf(registry_.setValue(RootKey::CurrentUser, kRunKeyPath, entryName, command));
     }
     if (machine == RegStatus::Success) {
         // An entry left in the user's key by an earlier, unprivileged enable would start the
         // program a second time, perhaps from where it used to be.
         registry_.deleteValue(RootKey::CurrentUser, kRunKeyPath, entryName);
     }
-    return machine;
+    return resultOf(machine);
 }
 
-RegStatus RunKeyAutostart::disable(const std::string& entryName) {
+AutostartResult RunKeyAutostart::disable(const std::string& entryName) {
     if (entryName.empty()) {
-        return RegStatus::InvalidParameter;
+        return AutostartResult::Invalid;
     }
     const RegStatus machine = registry_.deleteValue(RootKey::LocalMachine, kRunKeyPath, entryName);
     const RegStatus user = registry_.deleteValue(RootKey::CurrentUser, kRunKeyPath, entryName);
     if (machine == RegStatus::Success || user == RegStatus::Success) {
-        return RegStatus::Success;
+        return AutostartResult::Done;
     }
     // A refused machine key may still hold the entry: only when both were looked at is
     // there certainly none.
-    return machine != RegStatus::NotFound ? machine : user;
+    return resultOf(machine != RegStatus::NotFound ? machine : user);
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "win/WinKnownFolder.h"
+#include "win/WinLogFile.h"
 #include "win/WinText.h"
 
 namespace velmora {
@@ -49,7 +50,8 @@ LogDestinations programLogDestinations(const ExecutableInfo& executable) {
     const std::wstring fileName = widen(executable.exeName) + L".log";
     const std::filesystem::path userFolder = knownFolderPath(FOLDERID_LocalAppData);
     return {std::filesystem::path(widen(executable.path)) / fileName,
-            userFolder.empty() ? std::filesystem::path() : userFolder / L"Velmora" / fileName};
+            userFolder.empty() ? std::filesystem::path() : userFolder / L"Velmora" / fileName,
+            appendToLogFile};
 }
 
 std::tm localTimeNow() {

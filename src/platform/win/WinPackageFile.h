@@ -6,24 +6,24 @@
 
 namespace velmora {
 
-// Saves packages in one folder. Whatever stands under the name is removed first (a link
-// is removed, never followed) and the file is created anew; while it is written nobody
-// else may write, rename or delete it, and once written it is held open for reading only,
-// denying writers, so that the bytes that run are the bytes that were checked. The saved
-// package's handle() is that HANDLE; its fileName() is the name given to create().
+// Saves each package in a folder of its own under the user's packages folder: made for the
+// run with a DACL for the user, SYSTEM and the Administrators only, reached without
+// following a reparse point, and removed after the run. The file is created anew, marked
+// for deletion until it has been checked (a program killed half way leaves nothing), and no
+// one else may write to it from its creation to the installer's start: while it is written
+// the writing handle shares reading only, and the saved package holds it open for reading
+// while still denying writers. A kept package is moved into the packages folder under its
+// name. Folders that earlier runs left behind (an installer still running when the program
+// ended) are removed at the next run.
 class WinPackageFile final : public PackageFile {
   public:
-    // `folder`: a full path of an existing folder the packages are saved in.
+    // `folder`: the user's packages folder, made when missing; its parent must exist.
     explicit WinPackageFile(std::filesystem::path folder);
 
+    bool holdsSavedPackages() const override { return true; }
     std::unique_ptr<PackageWriter> create(const std::string& fileName, std::string& error) override;
-    bool remove(const std::string& fileName, std::string& error) override;
 
   private:
-    // The full path of `fileName` in the folder; empty when the name is not a bare file
-    // name (it would reach outside the folder).
-    std::filesystem::path pathOf(const std::string& fileName) const;
-
     std::filesystem::path folder_;
 };
 

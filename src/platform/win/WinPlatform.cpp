@@ -34,15 +34,6 @@ class WinFetcher final : public HttpFetcher {
     EventLoopFetcher served_;
 };
 
-// Made when the platform is, so that the package file has its folder; a folder that cannot
-// be made shows as the package's failed save, with Windows' reason.
-std::filesystem::path madePackageFolder() {
-    std::filesystem::path folder = packageFolder();
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    return folder;
-}
-
 }  // namespace
 
 std::filesystem::path packageFolder() {
@@ -53,7 +44,9 @@ std::filesystem::path packageFolder() {
     return localAppData / "Velmora" / "Packages";
 }
 
-WinPlatform::WinPlatform() : packageFile_(madePackageFolder()) {}
+DoneSignalMaker WinPlatform::doneSignals() const {
+    return makeEventSignal;
+}
 
 std::unique_ptr<SingleInstance> WinPlatform::claimSingleInstance() {
     return std::make_unique<NamedMutexInstance>();

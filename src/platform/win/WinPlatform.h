@@ -9,16 +9,21 @@
 #include "win/WinExecutable.h"
 #include "win/WinPackageFile.h"
 #include "win/WinRegistryBackend.h"
+#include "win/WinSecurity.h"
 #include "win/WinSpecialFolders.h"
+#include "win/WinTrustVerifier.h"
 
 namespace velmora {
+
+// Where downloaded packages are saved, each run in a folder of its own, and kept ones stay:
+// a folder of the user's own, since the working directory of a program started from the Run
+// key or from a shortcut into Program Files is one an ordinary user cannot write to.
+std::filesystem::path packageFolder();
 
 // Windows: the registry and its Run keys, WinINet, CNG, Win32 files and processes, a
 // session-wide mutex and the console.
 class WinPlatform final : public Platform {
   public:
-    WinPlatform();
-
     std::unique_ptr<SingleInstance> claimSingleInstance() override;
     std::unique_ptr<EndRequests> watchEndRequests() override;
 
@@ -30,6 +35,8 @@ class WinPlatform final : public Platform {
     const SpecialFolders& specialFolders() const override { return folders_; }
     DigestLibrary& digests() override { return digests_; }
     PackageFile& packageFile() override { return packageFile_; }
+    SignatureVerifier& signatures() override { return signatures_; }
+    DoneSignalMaker doneSignals() const override;
 
     Notifier& commandLineNotifier() override { return notifier_; }
     std::unique_ptr<EventLoopWait> commandLineWait(const EndRequests& endRequests) override;
@@ -42,16 +49,12 @@ class WinPlatform final : public Platform {
   private:
     ExecutableInfo executable_ = currentExecutable();
     WinRegistryBackend registry_;
-    RunKeyAutostart autostart_{registry_};
+    RunKeyAutostart autostart_{registry_, writableByAdministratorsOnly};
     WinSpecialFolders folders_;
     CngDigestLibrary digests_;
-    WinPackageFile packageFile_;
+    WinPackageFile packageFile_{packageFolder()};
+    WinTrustVerifier signatures_;
     ConsoleNotifier notifier_;
 };
-
-// Where downloaded packages are saved: a folder of the user's own, since the working
-// directory of a program started from the Run key or from a shortcut into Program Files is
-// one an ordinary user cannot write to.
-std::filesystem::path packageFolder();
 
 }  // namespace velmora

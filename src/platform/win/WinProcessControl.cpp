@@ -1,45 +1,24 @@
 #include "win/WinProcessControl.h"
 
+// shellapi.h needs windows.h before it.
+// clang-format off
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+// clang-format on
+
+#include <filesystem>
 #include <string_view>
 #include <utility>
 
+#include "win/OpenFilePath.h"
 #include "win/WinError.h"
+#include "win/WinSecurity.h"
 #include "win/WinText.h"
 
 namespace velmora {
 
 namespace {
-
-// The full path of the file `file` is open on. The held handle denies renaming and
-// deleting, so this is the path of the file that was written and checked.
-bool pathOfOpenFile(HANDLE file, std::wstring& path) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) {
-            return false;
-        }
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
-        buffer.resize(length);  // the size needed, terminator included
-    }
-    // The \\?\ form is for the file system; a program's own command line shows the usual
-    // form, and CreateProcessW takes it for the program too.
-    constexpr std::wstring_view kUncPrefix = L"\\\\?\\UNC\\";
-    constexpr std::wstring_view kLocalPrefix = L"\\\\?\\";
-    if (buffer.starts_with(kUncPrefix)) {
-        path = L"\\\\" + buffer.substr(kUncPrefix.size());
-    } else if (buffer.starts_with(kLocalPrefix)) {
-        path = buffer.substr(kLocalPrefix.size());
-    } else {
-        path = std::move(buffer);
-    }
-    return true;
-}
 
 // One argument as the C runtime's command-line parsing gives it back whole: quoted when
 // it holds a blank or a quote, with the backslashes before a quote doubled.
@@ -63,32 +42,152 @@ std::wstring quoteArgument(const std::wstring& argument) {
     return quoted;
 }
 
+// Windows' answer when a program asks for more rights than the caller has (winerror.h has it
+// from Vista on; this MinGW's copy lacks it).
+constexpr DWORD kElevationRequired = 740;
+
+// The window a consent prompt belongs to: the program's active window, else its first
+// top-level window (the tray's hidden one); none on the console.
+HWND dialogOwner() {
+    if (HWND active = ::GetActiveWindow()) {
+        return active;
+    }
+    HWND first = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&first));
+    return first;
+}
+
+// Whether the program may create a file in `folder`, or in the nearest folder above it that
+// exists: a file made and gone again at once.
+bool mayCreateFileIn(std::filesystem::path folder) {
+    while (!folder.empty() && ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (folder == folder.parent_path()) {
+            return false;
+        }
+        folder = folder.parent_path();
+    }
+    if (folder.empty()) {
+        return false;
+    }
+    for (unsigned attempt = 0; attempt < 10; ++attempt) {
+        const std::filesystem::path probe =
+            folder / (L"velmora-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(::GetTickCount64() + attempt) + L".tmp");
+        const UniqueHandle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                              nullptr));
+        if (file) {
+            return true;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS) {
+            return false;
+        }
+    }
+    return false;
+}
+
+// COM on this thread for the length of a shell call, as the shell may hand it to COM.
+class ComForShell {
+  public:
+    ComForShell()
+        : initialised_(SUCCEEDED(
+              ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComForShell() {
+        if (initialised_) {
+            ::CoUninitialize();
+        }
+    }
+    ComForShell(const ComForShell&) = delete;
+    ComForShell& operator=(const ComForShell&) = delete;
+
+  private:
+    bool initialised_;
+};
+
+PackageStart failedStart(DWORD code) {
+    PackageStart start;
+    start.error = describeWinError(code);
+    return start;
+}
+
 }  // namespace
 
 WinProcessControl::WinProcessControl(EventLoopWait& events, EventLog& log)
     : events_(events), log_(log) {}
 
-std::int32_t WinProcessControl::startPackage(const SavedPackage& package,
-                                             const std::string& argument, std::string& error) {
+bool WinProcessControl::ownRightsSuffice(const std::string& folder) {
+    return runsElevated() || mayCreateFileIn(std::filesystem::path(widen(folder)));
+}
+
+PackageStart WinProcessControl::startPackage(const SavedPackage& package,
+                                             const std::string& argument, StartRights rights) {
     std::wstring program;
     if (!pathOfOpenFile(reinterpret_cast<HANDLE>(package.handle()), program)) {
-        error = describeLastWinError();
-        return 0;
+        return failedStart(::GetLastError());
     }
-    std::wstring commandLine = L"\"" + program + L"\" " + quoteArgument(widen(argument));
+    const std::filesystem::path programPath(program);
+    const std::wstring folder = programPath.parent_path().wstring();
+    const std::wstring parameters = quoteArgument(widen(argument));
+    if (rights == StartRights::Administrator) {
+        const ComForShell com;
+        SHELLEXECUTEINFOW execute{};
+        execute.cbSize = sizeof execute;
+        execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+        execute.hwnd = dialogOwner();
+        execute.lpVerb = L"runas";
+        execute.lpFile = program.c_str();
+        execute.lpParameters = parameters.c_str();
+        execute.lpDirectory = folder.c_str();
+        execute.nShow = SW_SHOWNORMAL;
+        if (!::ShellExecuteExW(&execute)) {
+            const DWORD code = ::GetLastError();
+            if (code == ERROR_CANCELLED) {
+                PackageStart declined;
+                declined.status = PackageStart::Status::Declined;
+                return declined;
+            }
+            return failedStart(code);
+        }
+        if (execute.hProcess == nullptr) {
+            return failedStart(ERROR_INVALID_HANDLE);
+        }
+        return started(execute.hProcess);
+    }
+    // The bare file name as the program's name, so that the package sees the command line
+    // it was made for; the path to run is given apart.
+    std::wstring commandLine = quoteArgument(programPath.filename().wstring()) + L" " + parameters;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    // No handle of ours is inherited, and a console package gets no console window.
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
-        error = describeLastWinError();
-        return 0;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    // No handle of ours is inherited.
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &process)) {
+        const DWORD code = ::GetLastError();
+        if (code == kElevationRequired) {
+            PackageStart needs;
+            needs.status = PackageStart::Status::NeedsAdministrator;
+            return needs;
+        }
+        return failedStart(code);
     }
-    ::CloseHandle(started.hThread);
-    const auto processId = static_cast<std::int32_t>(started.dwProcessId);
-    started_[processId] = UniqueHandle(started.hProcess);
-    return processId;
+    ::CloseHandle(process.hThread);
+    return started(process.hProcess);
+}
+
+PackageStart WinProcessControl::started(HANDLE process) {
+    PackageStart start;
+    start.status = PackageStart::Status::Started;
+    start.processId = static_cast<std::int32_t>(::GetProcessId(process));
+    started_[start.processId] = UniqueHandle(process);
+    return start;
 }
 
 std::int32_t WinProcessControl::waitForProcess(const std::int32_t& processId) {

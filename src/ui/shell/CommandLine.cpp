@@ -41,12 +41,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.size() == 1 && arguments.front() == "--help") {
         return {CommandMode::Help};
     }
+    if (arguments.size() == 1 && arguments.front() == "--forget-publisher") {
+        return {CommandMode::ForgetPublisher};
+    }
     return parseUpdateNow(arguments);
 }
 
 std::string usageText(const std::string& programName) {
     return "Usage: " + programName +
-           " [--update-now [--quiet | --progress] | --version | --help]\n"
+           " [--update-now [--quiet | --progress] | --forget-publisher | --version | --help]\n"
            "\n"
            "Without arguments Velmora stays in the notification area and keeps the virus\n"
            "definitions up to date on its timer.\n"
@@ -56,6 +59,9 @@ std::string usageText(const std::string& programName) {
            "  --quiet       with --update-now: no progress line while downloading\n"
            "  --progress    with --update-now: progress even when standard error is not a\n"
            "                terminal, as a plain line every few seconds\n"
+           "  --forget-publisher\n"
+           "                forget the publisher whose signature packages must carry, so\n"
+           "                that the next signed package names it anew\n"
            "  --version     print the version and exit\n"
            "  --help        print this help and exit\n"
            "\n"

@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-enum class CommandMode { Resident, UpdateNow, Version, Help, Invalid };
+enum class CommandMode { Resident, UpdateNow, ForgetPublisher, Version, Help, Invalid };
 
 struct CommandLine {
     CommandMode mode = CommandMode::Invalid;

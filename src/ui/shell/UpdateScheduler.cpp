@@ -2,41 +2,49 @@
 
 #include <limits>
 #include <optional>
-#include <utility>
 
 #include "settings/NumericText.h"
+#include "update/SettingsForRun.h"
 
 namespace velmora {
 
-UpdateScheduler::UpdateScheduler(SettingsWindow& window, SettingsStore& store, UpdateRun& run,
-                                 std::string baseUrl)
-    : window_(window), store_(store), run_(run), baseUrl_(std::move(baseUrl)) {
+UpdateScheduler::UpdateScheduler(SettingsWindow& window, SettingsRepository& settings,
+                                 UpdateService& updates, EventLog& log)
+    : window_(window), settings_(settings), updates_(updates), log_(log) {
     window_.minuteTimer.onTimer = [this] { onMinuteTick(); };
     window_.updateNowButton.onClick = [this] { onUpdateNowClicked(); };
 }
 
 void UpdateScheduler::onMinuteTick() {
-    if (window_.autoUpdateCheckBox.value() != 1) {
+    if (!window_.pendingSettings().autoUpdate) {
         tickCounter_ = 0;
         return;
     }
     if (tickCounter_ < std::numeric_limits<std::int16_t>::max()) {
         ++tickCounter_;
     }
-    if (!isDue() || run_.inProgress()) {
+    if (!isDue() || updates_.inProgress()) {
         return;
     }
-    const bool showBox = false;
-    const bool writeToLog = storedLogFlag();
-    run_.updateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
+    run(false);
     tickCounter_ = 0;
 }
 
 void UpdateScheduler::onUpdateNowClicked() {
-    const bool showBox = true;
-    const bool writeToLog = storedLogFlag();
-    store_.noticeUnreadableSettings(showBox);
-    run_.updateDefinitions(window_.updateRunInputs(), baseUrl_, showBox, writeToLog);
+    run(true);
+}
+
+// A store that could not be read is shown once, by the first run that shows its notices,
+// before them: every setting the run goes by is then a default.
+void UpdateScheduler::run(bool showBox) {
+    const LoadedSettings applied = settings_.load();
+    if (showBox && !applied.unreadableStore.empty() && !unreadableStoreShown_) {
+        unreadableStoreShown_ = true;
+        log_.report(applied.unreadableStore, showBox, false);
+    }
+    updates_.run(runRequestFor(applied.settings, window_.pendingSettings(),
+                               window_.installedVersionLabel.tag(), showBox),
+                 windowDuringRun_);
 }
 
 // The interval text is read as it stands, applied or not; a text that is not a number (the
@@ -44,10 +52,6 @@ void UpdateScheduler::onUpdateNowClicked() {
 bool UpdateScheduler::isDue() const {
     const std::optional<double> hours = parseNumericText(window_.intervalBox.text());
     return hours.has_value() && !(*hours * 60.0 > static_cast<double>(tickCounter_));
-}
-
-bool UpdateScheduler::storedLogFlag() {
-    return store_.logIsOn();
 }
 
 }  // namespace velmora

@@ -1,21 +1,22 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
-#include "settings/SettingsStore.h"
-#include "update/UpdateRun.h"
+#include "log/EventLog.h"
+#include "ports/SettingsRepository.h"
+#include "update/UpdateService.h"
 #include "window/SettingsWindow.h"
+#include "window/SettingsWindowRunObserver.h"
 
 namespace velmora {
 
-// The two things that start an update run: the minute timer minuteTimer, once automatic update
-// is on and its interval has run out, and the update-now button updateNowButton. Binds itself
-// to the window's timer and button.
+// The two things that start an update run: the window's minute timer, once automatic update
+// is on and its interval has run out, and the update-now button. Binds itself to the
+// window's timer and button.
 class UpdateScheduler {
   public:
-    UpdateScheduler(SettingsWindow& window, SettingsStore& store, UpdateRun& run,
-                    std::string baseUrl);
+    UpdateScheduler(SettingsWindow& window, SettingsRepository& settings, UpdateService& updates,
+                    EventLog& log);
     UpdateScheduler(const UpdateScheduler&) = delete;
     UpdateScheduler& operator=(const UpdateScheduler&) = delete;
 
@@ -29,13 +30,15 @@ class UpdateScheduler {
 
   private:
     bool isDue() const;
-    bool storedLogFlag();
+    void run(bool showBox);
 
     SettingsWindow& window_;
-    SettingsStore& store_;
-    UpdateRun& run_;
-    std::string baseUrl_;
+    SettingsRepository& settings_;
+    UpdateService& updates_;
+    EventLog& log_;
+    SettingsWindowRunObserver windowDuringRun_{window_};
     std::int16_t tickCounter_ = 0;
+    bool unreadableStoreShown_ = false;
 };
 
 }  // namespace velmora

@@ -3,39 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <string>
-#include <utility>
 
-#include "ports/Autostart.h"
-#include "ports/Utf8Path.h"
 #include "settings/NumericText.h"
-#include "settings/Reg.h"
-#include "settings/SettingsStore.h"
 #include "update/DefinitionName.h"
 
 namespace velmora {
 
-namespace {
-
-// A check box shows only 0 and 1; any other stored number loads as clear.
-std::int16_t soundCheckValue(std::int16_t stored) {
-    return stored == 1 ? 1 : 0;
-}
-
-std::string checkText(const CheckBox& box) {
-    return std::to_string(box.value());
-}
-
-}  // namespace
-
-SettingsWindow::SettingsWindow(SettingsStore& store, Reg& reg, Autostart& autostart,
-                               std::string appPath, std::string exeName)
-    : store_(store),
-      reg_(reg),
-      autostart_(autostart),
-      appPath_(std::move(appPath)),
-      exeName_(std::move(exeName)) {
+SettingsWindow::SettingsWindow(SettingsRepository& settings) : settings_(settings) {
     autoUpdateCheckBox.onClick = [this] { onAutoUpdateClicked(); };
     logCheckBox.onClick = [this] { onLogClicked(); };
     startWithSessionCheckBox.onClick = [this] { onStartWithSessionClicked(); };
@@ -49,18 +24,33 @@ SettingsWindow::SettingsWindow(SettingsStore& store, Reg& reg, Autostart& autost
 }
 
 void SettingsWindow::loadSettings() {
-    flavourLabel.setTag(std::to_string(soundFlavourIndex(store_.flavourSetting())));
-    flavourOptions[flavourOption(store_.storedFlavour())].setValue(true);
-    startWithSessionCheckBox.setValue(soundCheckValue(store_.runSetting()));
-    autoUpdateCheckBox.setValue(soundCheckValue(store_.autoSetting()));
-    const auto hours = std::clamp(store_.intervalSetting(), intervalScrollBar.minimum(),
-                                  intervalScrollBar.maximum());
-    intervalBox.setText(std::to_string(hours));
-    setIntervalBarFromText();
-    logCheckBox.setValue(store_.logIsOn() ? 1 : 0);
-    keepPackagesCheckBox.setValue(soundCheckValue(store_.removeSetting()));
-    applyAutoUpdateState();
+    show(settings_.load().settings);
     applyButton.setEnabled(false);
+}
+
+void SettingsWindow::show(const Settings& settings) {
+    const std::size_t flavour = flavourOption(settings.flavour);
+    flavourLabel.setTag(std::to_string(flavour));
+    flavourOptions[flavour].setValue(true);
+    startWithSessionCheckBox.setValue(settings.startWithSession ? 1 : 0);
+    autoUpdateCheckBox.setValue(settings.autoUpdate ? 1 : 0);
+    intervalBox.setText(std::to_string(settings.intervalHours));
+    setIntervalBarFromText();
+    logCheckBox.setValue(settings.log ? 1 : 0);
+    keepPackagesCheckBox.setValue(settings.keepPackages ? 1 : 0);
+    applyAutoUpdateState();
+}
+
+Settings SettingsWindow::pendingSettings() const {
+    const double typed =
+        parseNumericText(intervalBox.text()).value_or(Settings::kIntervalMinimumHours);
+    return {.flavour = flavourLabel.tag() == "1" ? Flavour::X86 : Flavour::I32,
+            .autoUpdate = autoUpdateCheckBox.value() == 1,
+            .intervalHours = static_cast<int>(std::round(std::clamp<double>(
+                typed, Settings::kIntervalMinimumHours, Settings::kIntervalMaximumHours))),
+            .log = logCheckBox.value() == 1,
+            .keepPackages = keepPackagesCheckBox.value() != 0,
+            .startWithSession = startWithSessionCheckBox.value() == 1};
 }
 
 void SettingsWindow::applyAutoUpdateState() {
@@ -119,18 +109,7 @@ void SettingsWindow::onApplyClicked() {
     // Text typed and confirmed with Enter or a button's access key has not been validated
     // by a focus change; it is made sound before it is stored.
     onIntervalBoxLeft();
-    const std::string keyPath = SettingsStore::settingsKeyPath();
-    reg_.writeValue(RootKey::CurrentUser, keyPath, "IUP", flavourLabel.tag());
-    reg_.writeValue(RootKey::CurrentUser, keyPath, "Auto", checkText(autoUpdateCheckBox));
-    reg_.writeValue(RootKey::CurrentUser, keyPath, "Interval", intervalBox.text());
-    reg_.writeValue(RootKey::CurrentUser, keyPath, "Log", checkText(logCheckBox));
-    reg_.writeValue(RootKey::CurrentUser, keyPath, "Remove", checkText(keepPackagesCheckBox));
-    reg_.writeValue(RootKey::CurrentUser, keyPath, "Run", checkText(startWithSessionCheckBox));
-    if (startWithSessionCheckBox.value() == 1) {
-        reg_.makeChange([this] { return autostart_.enable(exeName_, startupEntryData()); });
-    } else {
-        reg_.makeChange([this] { return autostart_.disable(exeName_); });
-    }
+    settings_.save(pendingSettings());
     applyButton.setEnabled(false);
 }
 
@@ -163,17 +142,6 @@ void SettingsWindow::showInstalledVersion(const std::string& version) {
 void SettingsWindow::showLatestPackage(const std::string& packageName) {
     latestPackageLabel.setTag(packageName);
     latestPackageLabel.setCaption(formatDefinitionName(packageName));
-}
-
-UpdateRunInputs SettingsWindow::updateRunInputs() {
-    return {.flavour = store_.storedFlavour(),
-            .keepPackages = keepPackagesCheckBox.value() != 0,
-            .installedVersion = installedVersionLabel.tag()};
-}
-
-std::string SettingsWindow::startupEntryData() const {
-    // Joined with the platform's own separator, and none added after one already there.
-    return utf8Text(utf8Path(appPath_) / utf8Path(exeName_));
 }
 
 void SettingsWindow::markChanged() {

@@ -2,30 +2,25 @@
 
 #include <string>
 
-#include "update/UpdateRunObserver.h"
+#include "ports/SettingsRepository.h"
+#include "settings/Settings.h"
 #include "window/SettingsWindowControls.h"
 
 namespace velmora {
 
-class Autostart;
-class Reg;
-class SettingsStore;
-
-// The settings window: its controls (the program's working copy of the settings) and the
-// rules that tie them together. Edits live on the controls until Apply or OK stores them;
-// Cancel and the close box reload the stored values.
+// The settings window: its controls, which show the settings and hold the user's edits until
+// Apply or OK stores them, and the rules that tie them together. Cancel and the close box
+// reload the stored settings.
 class SettingsWindow : public SettingsWindowControls {
   public:
-    // `appPath` and `exeName` name the running executable: the folder it lies in and its
-    // file name, which are the start-up entry's command and its name in `autostart`.
-    SettingsWindow(SettingsStore& store, Reg& reg, Autostart& autostart, std::string appPath,
-                   std::string exeName);
+    explicit SettingsWindow(SettingsRepository& settings);
     SettingsWindow(const SettingsWindow&) = delete;
     SettingsWindow& operator=(const SettingsWindow&) = delete;
 
-    // Fills the setting controls from the store and leaves no unapplied changes. Stored
-    // values outside what the window can show load as the nearest sound value.
+    // Fills the setting controls from the store and leaves no unapplied changes.
     void loadSettings();
+    // The settings as the controls show them, applied or not (the pending edits).
+    Settings pendingSettings() const;
     // Enables the interval controls while automatic update is checked (and not locked by a
     // run), disables them otherwise.
     void applyAutoUpdateState();
@@ -47,23 +42,13 @@ class SettingsWindow : public SettingsWindowControls {
     void showInstalledVersion(const std::string& version);
     // The newest published package in latestPackageLabel, in the same two forms.
     void showLatestPackage(const std::string& packageName);
-    // What an update run starting now works with: the stored flavour, the keep-packages box
-    // as it stands (applied or not) and the installed version shown.
-    UpdateRunInputs updateRunInputs();
-
-    // The start-up entry's name and command for this executable.
-    const std::string& startupEntryName() const { return exeName_; }
-    std::string startupEntryData() const;
 
   private:
+    void show(const Settings& settings);
     void markChanged();
     void setIntervalBarFromText();
 
-    SettingsStore& store_;
-    Reg& reg_;
-    Autostart& autostart_;
-    std::string appPath_;
-    std::string exeName_;
+    SettingsRepository& settings_;
 };
 
 }  // namespace velmora

@@ -26,17 +26,16 @@ void SettingsWindowRunObserver::runStarting(Flavour flavour) {
     }
 }
 
-void SettingsWindowRunObserver::latestPackageFound(const std::string& packageName) {
+void SettingsWindowRunObserver::newestPackageFound(const std::string& packageName) {
     window_.showLatestPackage(packageName);
 }
 
-void SettingsWindowRunObserver::installedVersionChanged(const std::string& version) {
-    window_.showInstalledVersion(version);
-}
-
-void SettingsWindowRunObserver::runEnded(bool interrupted) {
-    if (interrupted) {
+void SettingsWindowRunObserver::runEnded(const RunResult& result) {
+    if (result.outcome == UpdateOutcome::Interrupted) {
         return;
+    }
+    if (result.outcome == UpdateOutcome::Updated) {
+        window_.showInstalledVersion(result.installedVersion);
     }
     window_.keepPackagesCheckBox.setEnabled(true);
     window_.logCheckBox.setEnabled(true);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "update/UpdateRunObserver.h"
+#include "update/UpdateService.h"
 #include "window/SettingsWindow.h"
 
 namespace velmora {
@@ -10,15 +10,14 @@ namespace velmora {
 // The settings window during an update run: its setting controls are locked while the run
 // works and unlocked, in the order the window expects, when it ends, with the Apply button
 // back in its state before the run; the version labels show what the run found.
-class SettingsWindowRunObserver final : public UpdateRunObserver {
+class SettingsWindowRunObserver final : public RunObserver {
   public:
     explicit SettingsWindowRunObserver(SettingsWindow& window) : window_(window) {}
 
     void runStarting(Flavour flavour) override;
-    void latestPackageFound(const std::string& packageName) override;
-    void installedVersionChanged(const std::string& version) override;
+    void newestPackageFound(const std::string& packageName) override;
     // An interrupted run leaves the window as it is: the window is going away.
-    void runEnded(bool interrupted) override;
+    void runEnded(const RunResult& result) override;
 
   private:
     SettingsWindow& window_;

@@ -36,7 +36,7 @@ void choose(SettingsWindow& window, const Choice& choice) {
 // before or the one being stored, never a damaged file or a value of neither.
 TEST(ApplyKilledTest, SettingsFileStaysWholeWhenTheProgramIsKilledDuringApply) {
     test::TempSettings s;
-    SettingsWindow window{s.settings, s.reg, s.autostart, s.dir.path().string(), "velmora"};
+    SettingsWindow window{s.settings};
     window.loadSettings();
     choose(window, kFirst);
     window.onApplyClicked();

@@ -1,32 +1,29 @@
 #pragma once
 
-#include <cctype>
 #include <filesystem>
-#include <map>
-#include <memory>
 #include <string>
 
 #include "core/update/RigHelpers.h"
+#include "settings/KeptPublisher.h"
 #include "support/fakes/FakeDigestLibrary.h"
 #include "support/fakes/FakeHttpFetcher.h"
 #include "support/fakes/FakePackageFile.h"
 #include "support/fakes/FakeProcessControl.h"
 #include "support/fakes/FakeSettings.h"
+#include "support/fakes/FakeSignatureVerifier.h"
 #include "support/fakes/FakeSpecialFolders.h"
+#include "support/fakes/InlineWork.h"
 #include "update/InstalledDefinitions.h"
-#include "update/LatestPackage.h"
 #include "update/Md5.h"
-#include "update/UpdateRun.h"
+#include "update/UpdateService.h"
 #include "update/VendorUrls.h"
-#include "window/SettingsWindow.h"
-#include "window/SettingsWindowRunObserver.h"
 
 namespace velmora::test {
 
 // Every part of a run on fakes of its ports: the vendor host is a table of answers, the
 // package file lives in memory, and a started package does what its bytes say (see
 // installingPackage). Installed definitions are real folders in a temporary folder, as the
-// confirmation reads them. The window is set up as the start-up leaves it.
+// confirmation reads them.
 class FakeUpdateRunRig : public FakeSettings {
   public:
     FakeUpdateRunRig() {
@@ -38,9 +35,7 @@ class FakeUpdateRunRig : public FakeSettings {
         return dir / "common" / "Corvane Shared" / "Definitions";
     }
     std::filesystem::path logFile() const { return dir / "velmora.log"; }
-    std::string installed() const {
-        return findInstalledDefinitions(test::FakeSpecialFolders(dir / "common"));
-    }
+    std::string installed() const { return findInstalledDefinitions(folders); }
 
     // A package that, started with /q, installs the definitions folder `folder`; any other
     // bytes install nothing.
@@ -65,41 +60,42 @@ class FakeUpdateRunRig : public FakeSettings {
         publish(fileName, body, test::listedForm(digestOf(body)));
     }
 
-    // What startUp leaves: the installed version shown and the stored settings loaded.
-    void startUp() {
-        window.showInstalledVersion(installed());
-        window.loadSettings();
+    // A run as the update-now button makes it: the stored flavour, the definitions installed
+    // now, message boxes and the log.
+    RunRequest buttonRequest() {
+        return {.flavour = settings.load().settings.flavour,
+                .keepPackages = keepPackages,
+                .installedVersion = installed(),
+                .showBox = true,
+                .writeToLog = true};
     }
+    RunResult runByButton() { return service.run(buttonRequest()); }
 
-    UpdateRunProcedures procedures() {
-        return {[this](Flavour flavour, bool showBox, bool writeToLog) {
-                    return finder.lookUp(flavour, showBox, writeToLog);
-                },
-                [this] { return std::make_unique<BackgroundMd5>(digests, log); },
-                [this] { return installed(); }};
-    }
-
-    void runByButton() {
-        run.updateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
-    }
-
-    std::map<std::string, bool> enabledStates() { return test::enabledStates(window); }
-
-    SettingsWindow window{settings, reg, autostart, dir.path().string(), "velmora"};
+    bool keepPackages = false;
     FakeHttpFetcher fetcher;
     FakeDigestLibrary digests;
     FakePackageFile packageFile;
     FakeProcessControl processes;
-    LatestPackageFinder finder{fetcher, log};
-    SettingsWindowRunObserver observer{window};
-    UpdateRun run{observer, fetcher, packageFile, processes, log, procedures()};
+    FakeSignatureVerifier signatures;
+    FakeSpecialFolders folders{dir / "common"};
+    KeptPublisher publisher{reg};
+    InlineWork background;
+    UpdateService service{{.fetcher = fetcher,
+                           .packageFile = packageFile,
+                           .processes = processes,
+                           .digests = digests,
+                           .signatures = signatures,
+                           .folders = folders,
+                           .publisher = publisher,
+                           .background = background,
+                           .log = log}};
 
   private:
     void play(const FakeProcessControl::Start& start) {
         const std::string prefix = "install ";
-        if (start.argument == "/q" && start.contents.starts_with(prefix)) {
-            std::filesystem::create_directories(definitions() /
-                                                start.contents.substr(prefix.size()));
+        const std::string& contents = packageFile.files[start.fileName];
+        if (start.argument == "/q" && contents.starts_with(prefix)) {
+            std::filesystem::create_directories(definitions() / contents.substr(prefix.size()));
         }
     }
 };

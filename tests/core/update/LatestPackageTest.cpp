@@ -25,7 +25,7 @@ class LatestPackageTest : public ::testing::Test {
     // the program shows it.
     std::string find(bool showBox = false, bool writeToLog = true) {
         const std::optional<PublishedPackage> found =
-            finder.lookUp(temp.settings.storedFlavour(), showBox, writeToLog);
+            finder.lookUp(temp.settings.load().settings.flavour, showBox, writeToLog);
         if (!found) {
             return "";
         }
@@ -41,8 +41,7 @@ class LatestPackageTest : public ::testing::Test {
 
     test::FakeSettings temp;
     test::RecordingNotifier& notifier = temp.notifier;
-    SettingsWindow window{temp.settings, temp.reg, temp.autostart, temp.dir.path().string(),
-                          "velmora"};
+    SettingsWindow window{temp.settings};
     test::FakeHttpFetcher fetcher;
     LatestPackageFinder finder{fetcher, temp.log};
 };

@@ -15,20 +15,20 @@
 #include "linux/PollEventLoopWait.h"
 #include "linux/PosixPackageFile.h"
 #include "linux/PosixProcessControl.h"
+#include "linux/UncheckedSignatures.h"
 #include "openssl/OpenSslDigestLibrary.h"
+#include "settings/KeptPublisher.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScopedEnv.h"
 #include "support/ScopedWorkingDirectory.h"
 #include "support/TempDir.h"
 #include "support/TempSettings.h"
+#include "support/fakes/InlineWork.h"
 #include "update/DefinitionName.h"
 #include "update/InstalledDefinitions.h"
-#include "update/LatestPackage.h"
 #include "update/Md5.h"
-#include "update/UpdateRun.h"
+#include "update/UpdateService.h"
 #include "update/VendorUrls.h"
-#include "window/SettingsWindow.h"
-#include "window/SettingsWindowRunObserver.h"
 
 namespace velmora::test {
 
@@ -64,7 +64,7 @@ inline pid_t pidOfPidfd(int pidfd) {
 
 // Every part of a run as the program puts it together, on temporary folders, the settings
 // of TempSettings and a loopback server that answers as the vendor host (through
-// http_proxy), with the window set up as the start-up leaves it.
+// http_proxy).
 class UpdateRunRig : public TempSettings {
   public:
     static constexpr const char* kListPath = "/defs/download/md5-hash.txt";
@@ -81,9 +81,7 @@ class UpdateRunRig : public TempSettings {
     std::filesystem::path downloads() const { return dir / "downloads"; }
     std::filesystem::path logFile() const { return dir / "velmora.log"; }
 
-    std::string installed() const {
-        return findInstalledDefinitions(LinuxSpecialFolders((dir / "common").string()));
-    }
+    std::string installed() const { return findInstalledDefinitions(folders); }
 
     // A package that, started with /q, installs the definitions folder `folder`.
     static std::string installingPackage(const std::string& folder) {
@@ -107,26 +105,16 @@ class UpdateRunRig : public TempSettings {
         publish(fileName, body, test::listedForm(digestOf(body)));
     }
 
-    // What startUp leaves: the installed version shown and the stored settings loaded.
-    void startUp() {
-        window.showInstalledVersion(installed());
-        window.loadSettings();
+    // A run as the update-now button makes it: the stored flavour, the definitions installed
+    // now, message boxes and the log.
+    RunRequest buttonRequest() {
+        return {.flavour = settings.load().settings.flavour,
+                .keepPackages = keepPackages,
+                .installedVersion = installed(),
+                .showBox = true,
+                .writeToLog = true};
     }
-
-    // The procedures the program hands a run, over the parts of this rig.
-    UpdateRunProcedures procedures() {
-        return {[this](Flavour flavour, bool showBox, bool writeToLog) {
-                    return finder.lookUp(flavour, showBox, writeToLog);
-                },
-                [this] { return std::make_unique<BackgroundMd5>(digests, log); },
-                [this] { return installed(); }};
-    }
-
-    void runByButton() {
-        run.updateDefinitions(window.updateRunInputs(), packageBaseUrl(), true, true);
-    }
-
-    std::map<std::string, bool> enabledStates() { return test::enabledStates(window); }
+    RunResult runByButton() { return service.run(buttonRequest()); }
 
     std::size_t requestsFor(const std::string& path) const {
         std::size_t count = 0;
@@ -143,15 +131,25 @@ class UpdateRunRig : public TempSettings {
     ScopedEnv noProxyUpper{"NO_PROXY", std::nullopt};
     ScopedWorkingDirectory cwd{
         (std::filesystem::create_directories(dir / "downloads"), dir / "downloads")};
-    SettingsWindow window{settings, reg, autostart, dir.path().string(), "velmora"};
+    bool keepPackages = false;
     CurlFetcher fetcher{{std::chrono::milliseconds(3000), std::chrono::seconds(10)}};
     OpenSslDigestLibrary digests;
     PosixPackageFile packageFile;
     HookedEventLoopWait events;
     PosixProcessControl processes{events, log};
-    LatestPackageFinder finder{fetcher, log};
-    SettingsWindowRunObserver observer{window};
-    UpdateRun run{observer, fetcher, packageFile, processes, log, procedures()};
+    UncheckedSignatures signatures;
+    LinuxSpecialFolders folders{(dir / "common").string()};
+    KeptPublisher publisher{reg};
+    InlineWork background;
+    UpdateService service{{.fetcher = fetcher,
+                           .packageFile = packageFile,
+                           .processes = processes,
+                           .digests = digests,
+                           .signatures = signatures,
+                           .folders = folders,
+                           .publisher = publisher,
+                           .background = background,
+                           .log = log}};
 };
 
 }  // namespace velmora::test

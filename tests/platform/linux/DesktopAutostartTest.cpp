@@ -71,7 +71,7 @@ class DesktopAutostartTest : public ::testing::Test {
 };
 
 TEST_F(DesktopAutostartTest, AnEntryIsWrittenReplacedAndRemoved) {
-    ASSERT_EQ(autostart.enable("velmora", "/opt/My Apps/velmora"), RegStatus::Success);
+    ASSERT_EQ(autostart.enable("velmora", "/opt/My Apps/velmora"), AutostartResult::Done);
     EXPECT_EQ(readFile(folder / "velmora.desktop"),
               "[Desktop Entry]\n"
               "Type=Application\n"
@@ -79,51 +79,51 @@ TEST_F(DesktopAutostartTest, AnEntryIsWrittenReplacedAndRemoved) {
               "Exec=\"/opt/My Apps/velmora\"\n"
               "X-GNOME-Autostart-enabled=true\n");
 
-    ASSERT_EQ(autostart.enable("Velmora", "/usr/bin/velmora"), RegStatus::Success);
+    ASSERT_EQ(autostart.enable("Velmora", "/usr/bin/velmora"), AutostartResult::Done);
     EXPECT_EQ(entryCommand("velmora.desktop"), "/usr/bin/velmora");
     EXPECT_EQ(filesInFolder(), 1u)
         << "the entry is replaced, not doubled, and no temporary file is left";
 
-    EXPECT_EQ(autostart.disable("VELMORA"), RegStatus::Success);
+    EXPECT_EQ(autostart.disable("VELMORA"), AutostartResult::Done);
     EXPECT_FALSE(std::filesystem::exists(folder / "velmora.desktop"));
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::NotFound);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::NotFound);
 }
 
 TEST_F(DesktopAutostartTest, DisablingCreatesTheFolder) {
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::NotFound);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::NotFound);
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 TEST_F(DesktopAutostartTest, AnEntryOfTheSameNameIsReplacedWhateverItsCase) {
     writeFile(folder / "Tool.desktop", "[Desktop Entry]\nExec=tool --tray\nName=Tool\n");
     writeFile(folder / "notes.txt", "[Desktop Entry]\nExec=nothing\n");
-    ASSERT_EQ(autostart.enable("TOOL", "/opt/tool"), RegStatus::Success);
+    ASSERT_EQ(autostart.enable("TOOL", "/opt/tool"), AutostartResult::Done);
     EXPECT_FALSE(std::filesystem::exists(folder / "TOOL.desktop"));
     EXPECT_EQ(entryCommand("Tool.desktop"), "/opt/tool");
-    EXPECT_EQ(autostart.disable("notes"), RegStatus::NotFound);
+    EXPECT_EQ(autostart.disable("notes"), AutostartResult::NotFound);
     EXPECT_TRUE(std::filesystem::exists(folder / "notes.txt"));
 }
 
 TEST_F(DesktopAutostartTest, WhatAnEntryCannotHoldIsRefused) {
-    EXPECT_EQ(autostart.enable("../escape", "/x"), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.enable("", "/x"), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.enable("nul", std::string("/x\0y", 4)), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.disable("../escape"), RegStatus::NotFound);
+    EXPECT_EQ(autostart.enable("../escape", "/x"), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.enable("", "/x"), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.enable("nul", std::string("/x\0y", 4)), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.disable("../escape"), AutostartResult::NotFound);
     EXPECT_FALSE(std::filesystem::exists(dir / "config/escape.desktop"));
     EXPECT_FALSE(std::filesystem::exists(folder / "nul.desktop"));
 }
 
 TEST_F(DesktopAutostartTest, AFolderTheUserMayOnlyReadRefusesChanges) {
-    ASSERT_EQ(autostart.enable("velmora", "/opt/velmora"), RegStatus::Success);
+    ASSERT_EQ(autostart.enable("velmora", "/opt/velmora"), AutostartResult::Done);
     openToEveryone(dir.path());
     std::filesystem::permissions(folder, std::filesystem::perms(0555));
     std::filesystem::permissions(folder / "velmora.desktop", std::filesystem::perms(0444));
 
     const int status = runUnprivileged([&] {
-        if (autostart.enable("velmora", "/elsewhere") != RegStatus::AccessDenied) {
+        if (autostart.enable("velmora", "/elsewhere") != AutostartResult::Refused) {
             return 10;
         }
-        return autostart.disable("velmora") == RegStatus::AccessDenied ? 0 : 11;
+        return autostart.disable("velmora") == AutostartResult::Refused ? 0 : 11;
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(entryCommand("velmora.desktop"), "/opt/velmora");

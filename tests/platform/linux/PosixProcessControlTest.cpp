@@ -27,14 +27,6 @@ namespace test {
 namespace {
 
 // A saved package that holds no open file.
-class UnopenedPackage final : public SavedPackage {
-  public:
-    const std::string& fileName() const override { return name_; }
-    std::intptr_t handle() const override { return -1; }
-
-  private:
-    std::string name_ = "pkg.exe";
-};
 
 namespace fs = std::filesystem;
 
@@ -157,7 +149,7 @@ class PosixProcessControlTest : public ::testing::Test {
     std::int32_t startScript(const std::string& body, const std::string& argument = "/q") {
         const std::unique_ptr<SavedPackage> saved = test::saveScript("pkg.exe", body);
         std::string error;
-        const std::int32_t pid = processes_.startPackage(*saved, argument, error);
+        const std::int32_t pid = test::startOwn(processes_, *saved, argument, error);
         EXPECT_NE(pid, 0) << error;
         return pid;
     }
@@ -207,7 +199,7 @@ TEST_F(PosixProcessControlTest, TheSavedFileRunsWhateverNowStandsUnderItsName) {
     fs::rename(dir_ / "impostor", dir_ / "pkg.exe");
 
     std::string error;
-    const std::int32_t pid = processes_.startPackage(*saved, "/q", error);
+    const std::int32_t pid = test::startOwn(processes_, *saved, "/q", error);
     ASSERT_NE(pid, 0) << error;
     EXPECT_NE(processes_.waitForProcess(pid), 0);
     EXPECT_EQ(readFile(dir_ / "ran.txt"), "saved\n");

@@ -28,8 +28,7 @@ class MainFormQtTest : public ::testing::Test {
   protected:
     test::QtTestApplication app;
     test::TempSettings settings;
-    SettingsWindow window{settings.settings, settings.reg, settings.autostart,
-                          settings.dir.path().string(), "velmora"};
+    SettingsWindow window{settings.settings};
     std::unique_ptr<SettingsWindowView> view;
     TrayMenu menu{[this](TrayCommand command) { trayLogic.onMenuCommand(command); }};
     QtShellWindows windows{window, [this]() -> QWidget& { return settingsView(); }, menu};

@@ -10,6 +10,7 @@
 #include "log/EventLog.h"
 #include "qt/QtEventLoopWait.h"
 #include "support/FixedClock.h"
+#include "support/PackageStarts.h"
 #include "support/RecordingNotifier.h"
 #include "support/SavedScript.h"
 #include "support/ScopedWorkingDirectory.h"
@@ -25,7 +26,7 @@ class QtEventLoopWaitTest : public ::testing::Test {
     std::int32_t startPackage(const std::string& body) {
         const std::unique_ptr<SavedPackage> saved = test::saveScript("pkg.exe", body);
         std::string error;
-        const std::int32_t pid = processes_.startPackage(*saved, "/q", error);
+        const std::int32_t pid = test::startOwn(processes_, *saved, "/q", error);
         EXPECT_NE(pid, 0) << error;
         return pid;
     }

@@ -46,7 +46,7 @@ class SettingsWindowViewTest : public ::testing::Test {
 
     test::QtTestApplication app;
     test::TempSettings temp;
-    SettingsWindow window{temp.settings, temp.reg, temp.autostart, "/opt/tools", "velmora"};
+    SettingsWindow window{temp.settings};
     SettingsWindowView view{window};
 };
 

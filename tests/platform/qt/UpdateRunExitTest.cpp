@@ -32,30 +32,38 @@ std::vector<pid_t> childProcesses() {
     return children;
 }
 
+// The parts of a run with the tray program's wait, which an application exit ends.
+struct ServedRun {
+    ServedRun(UpdateRunRig& rig, HttpFetcher& fetcher)
+        : processes(events, rig.log),
+          service({.fetcher = fetcher,
+                   .packageFile = rig.packageFile,
+                   .processes = processes,
+                   .digests = rig.digests,
+                   .signatures = rig.signatures,
+                   .folders = rig.folders,
+                   .publisher = rig.publisher,
+                   .background = rig.background,
+                   .log = rig.log}) {}
+
+    QtEventLoopWait events;
+    PosixProcessControl processes;
+    UpdateService service;
+};
+
 // The program ends (the tray menu's exit ends every event loop) while the package runs:
-// the run ends without a notice, leaves the window as it stood and the package running.
-TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchingTheWindow) {
+// the run ends without a notice and leaves the package running, its file unlinked.
+TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutANotice) {
     test::QtTestApplication app;
     UpdateRunRig rig;
-    QtEventLoopWait events;
-    PosixProcessControl processes(events, rig.log);
-    UpdateRun run(rig.observer, rig.fetcher, rig.packageFile, processes, rig.log, rig.procedures());
+    ServedRun served(rig, rig.fetcher);
     rig.publish("20041114-017-i32.exe", "#!/bin/sh\nexec sleep 5\n");
-    rig.startUp();
-    std::map<std::string, bool> statesAtExit;
-    QTimer::singleShot(200, [&] {
-        statesAtExit = rig.enabledStates();
-        QCoreApplication::exit(0);
-    });
+    QTimer::singleShot(200, [] { QCoreApplication::exit(0); });
 
-    run.updateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
+    EXPECT_EQ(served.service.run(rig.buttonRequest()).outcome, UpdateOutcome::Interrupted);
 
-    EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
-    EXPECT_FALSE(statesAtExit.empty());
-    EXPECT_EQ(rig.enabledStates(), statesAtExit);
-    EXPECT_FALSE(rig.window.updateNowButton.enabled());
     EXPECT_TRUE(rig.notifier.notices.empty());
-    EXPECT_TRUE(fs::exists(rig.downloads() / "20041114-017-i32.exe"));
+    EXPECT_TRUE(fs::is_empty(rig.downloads()));
     const std::vector<pid_t> children = childProcesses();
     ASSERT_EQ(children.size(), 1u);
     EXPECT_EQ(kill(children[0], 0), 0);
@@ -64,42 +72,33 @@ TEST(UpdateRunExitTest, AnApplicationExitDuringThePackageEndsTheRunWithoutTouchi
 }
 
 // The program ends while the package trickles in: the transfer stops within a second, the
-// run ends without a notice and leaves the window as it stood, and no part of the package
-// is left. Meanwhile the event loop was served, and a tick found the run in progress.
+// run ends without a notice, and no part of the package is left. Meanwhile the event loop
+// was served, and a tick found the run in progress.
 TEST(UpdateRunExitTest, AnApplicationExitDuringTheDownloadStopsItWithinASecond) {
     test::QtTestApplication app;
     UpdateRunRig rig;
     QtEventLoopWait events;
     EventLoopFetcher fetcher(rig.fetcher, events, makeEventFdSignal);
-    UpdateRun run(rig.observer, fetcher, rig.packageFile, rig.processes, rig.log, rig.procedures());
+    ServedRun served(rig, fetcher);
     const std::string body =
         UpdateRunRig::installingPackage("20041114.017") + std::string(100000, '#');
     rig.publish("20041114-017-i32.exe", body);
     rig.server.on(std::string(UpdateRunRig::kPackagesPath) + "20041114-017-i32.exe",
                   test::HttpResponse::ok(body).thenTrickle(10, 2, 500));
-    rig.startUp();
-    bool inProgressAtTick = false;
-    QTimer::singleShot(300, [&] {
-        inProgressAtTick = run.inProgress();
-        run.updateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
-    });
-    std::map<std::string, bool> statesAtExit;
+    RunResult nested;
+    QTimer::singleShot(300, [&] { nested = served.service.run(rig.buttonRequest()); });
     std::chrono::steady_clock::time_point exitAt;
     QTimer::singleShot(600, [&] {
-        statesAtExit = rig.enabledStates();
         exitAt = std::chrono::steady_clock::now();
         QCoreApplication::exit(0);
     });
 
-    run.updateDefinitions(rig.window.updateRunInputs(), packageBaseUrl(), true, true);
+    EXPECT_EQ(served.service.run(rig.buttonRequest()).outcome, UpdateOutcome::Interrupted);
 
     EXPECT_LT(std::chrono::steady_clock::now() - exitAt, std::chrono::milliseconds(1200));
-    EXPECT_EQ(run.lastOutcome(), UpdateOutcome::Interrupted);
-    EXPECT_TRUE(run.quitRequested());
-    EXPECT_TRUE(inProgressAtTick);
+    EXPECT_TRUE(served.service.quitRequested());
+    EXPECT_EQ(nested.outcome, UpdateOutcome::NotRun);
     EXPECT_EQ(rig.requestsFor(UpdateRunRig::kListPath), 1u);
-    EXPECT_FALSE(statesAtExit.empty());
-    EXPECT_EQ(rig.enabledStates(), statesAtExit);
     EXPECT_TRUE(rig.notifier.notices.empty());
     EXPECT_TRUE(fs::is_empty(rig.downloads()));
 }

@@ -5,6 +5,7 @@
 
 #include "support/fakes/FakeRegistryBackend.h"
 #include "win/RunKeyAutostart.h"
+#include "win/WinText.h"
 
 namespace velmora::test {
 namespace {
@@ -53,57 +54,73 @@ class RefusingRegistry final : public RegistryBackend {
 class RunKeyAutostartTest : public ::testing::Test {
   protected:
     RefusingRegistry registry;
-    RunKeyAutostart autostart{registry};
+    // Paths that only administrators may change; all of them unless a test says otherwise.
+    std::set<std::wstring> unprotected;
+    RunKeyAutostart autostart{
+        registry, [this](const std::wstring& path) { return !unprotected.contains(path); }};
     const std::string program = "C:\\Program Files\\Velmora\\velmora";
     const std::string commandLine =
         std::string("\"C:\\Program Files\\Velmora\\velmora.exe\"") + '\0';
 };
 
 TEST_F(RunKeyAutostartTest, EnableWritesTheQuotedProgramFileToTheMachineKey) {
-    EXPECT_EQ(autostart.enable("velmora", program), RegStatus::Success);
+    EXPECT_EQ(autostart.enable("velmora", program), AutostartResult::Done);
     EXPECT_EQ(registry.entry(kMachine, "velmora"), commandLine);
     EXPECT_EQ(registry.entry(kUser, "velmora"), "-");
 }
 
 TEST_F(RunKeyAutostartTest, EnableFallsBackToTheUserKeyWhenTheMachineKeyIsRefused) {
     registry.refused = {kMachine};
-    EXPECT_EQ(autostart.enable("velmora", program), RegStatus::Success);
+    EXPECT_EQ(autostart.enable("velmora", program), AutostartResult::Done);
     registry.refused.clear();
     EXPECT_EQ(registry.entry(kUser, "velmora"), commandLine);
     EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
 
     // Enabled again with the rights, the one entry moves to the machine key.
-    EXPECT_EQ(autostart.enable("velmora", program + "2"), RegStatus::Success);
+    EXPECT_EQ(autostart.enable("velmora", program + "2"), AutostartResult::Done);
     EXPECT_EQ(registry.entry(kUser, "velmora"), "-");
     EXPECT_EQ(registry.entry(kMachine, "velmora"), "\"" + program + "2.exe\"" + '\0');
 
     registry.refused = {kMachine, kUser};
-    EXPECT_EQ(autostart.enable("velmora", program), RegStatus::AccessDenied);
+    EXPECT_EQ(autostart.enable("velmora", program), AutostartResult::Refused);
+}
+
+// A copy that others than administrators can change (unpacked from the zip into the user's
+// folders, say) is never started for every user: only for the user who asked.
+TEST_F(RunKeyAutostartTest, AProgramOthersCanChangeStartsForItsUserOnly) {
+    for (const wchar_t* path :
+         {L"C:\\Program Files\\Velmora", L"C:\\Program Files\\Velmora\\velmora.exe"}) {
+        SCOPED_TRACE(narrow(path));
+        unprotected = {path};
+        EXPECT_EQ(autostart.enable("velmora", program), AutostartResult::Done);
+        EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
+        EXPECT_EQ(registry.entry(kUser, "velmora"), commandLine);
+    }
 }
 
 TEST_F(RunKeyAutostartTest, DisableClearsBothKeysAndIsNotFoundOnlyWhenNeitherHadIt) {
     registry.store.setValue(kMachine, kRun, "velmora", {kRegSz, commandLine});
     registry.store.setValue(kUser, kRun, "VELMORA", {kRegSz, commandLine});
     registry.store.setValue(kUser, kRun, "other", {kRegSz, "x"});
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::Success);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::Done);
     EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
     EXPECT_EQ(registry.entry(kUser, "velmora"), "-");
     EXPECT_EQ(registry.entry(kUser, "other"), "x");
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::NotFound);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::NotFound);
 
     // Without the machine key's rights nobody can tell that it holds no entry.
     registry.refused = {kMachine};
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::AccessDenied);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::Refused);
     registry.store.setValue(kUser, kRun, "velmora", {kRegSz, commandLine});
-    EXPECT_EQ(autostart.disable("velmora"), RegStatus::Success);
+    EXPECT_EQ(autostart.disable("velmora"), AutostartResult::Done);
     EXPECT_EQ(registry.entry(kUser, "velmora"), "-");
 }
 
 TEST_F(RunKeyAutostartTest, WhatCannotBeACommandLineOrAnEntryIsRefused) {
-    EXPECT_EQ(autostart.enable("velmora", "C:\\a\"b"), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.enable("velmora", std::string("C:\\a\0b", 6)), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.enable("", program), RegStatus::InvalidParameter);
-    EXPECT_EQ(autostart.disable(""), RegStatus::InvalidParameter);
+    EXPECT_EQ(autostart.enable("velmora", "C:\\a\"b"), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.enable("velmora", std::string("C:\\a\0b", 6)), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.enable("", program), AutostartResult::Invalid);
+    EXPECT_EQ(autostart.disable(""), AutostartResult::Invalid);
     EXPECT_EQ(registry.entry(kMachine, "velmora"), "-");
     EXPECT_EQ(registry.entry(kMachine, ""), "-");
 }

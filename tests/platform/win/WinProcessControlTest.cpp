@@ -15,6 +15,8 @@
 #include "win/WinError.h"
 #include "win/WinPackageFile.h"
 #include "win/WinProcessControl.h"
+#include "win/WinSecurity.h"
+#include "win/WinText.h"
 
 namespace velmora {
 
@@ -30,18 +32,6 @@ fs::path testChildProgram() {
     return fs::path(self).parent_path() / "velmora_test_child.exe";
 }
 
-class NamedPackage final : public SavedPackage {
-  public:
-    NamedPackage(std::string name, std::intptr_t handle)
-        : name_(std::move(name)), handle_(handle) {}
-    const std::string& fileName() const override { return name_; }
-    std::intptr_t handle() const override { return handle_; }
-
-  private:
-    std::string name_;
-    std::intptr_t handle_;
-};
-
 class WinProcessControlSubject final : public ProcessControlSubject {
   public:
     ProcessControl& processes() override { return processes_; }
@@ -55,7 +45,7 @@ class WinProcessControlSubject final : public ProcessControlSubject {
     }
     std::unique_ptr<SavedPackage> saveNonProgram() override { return save("not a program\n"); }
     std::unique_ptr<SavedPackage> unopenedPackage() override {
-        return std::make_unique<NamedPackage>("pkg.exe", 0);
+        return std::make_unique<UnopenedPackage>();
     }
     void requestEnd() override { ::SetEvent(endRequest_.get()); }
     bool isRunning(std::int32_t processId) override {
@@ -75,6 +65,7 @@ class WinProcessControlSubject final : public ProcessControlSubject {
     const fs::path& folder() const override { return dir_.path(); }
 
   private:
+  public:
     // Each package under its own name: a package that has just ended may still be mapped.
     std::unique_ptr<SavedPackage> save(const std::string& bytes) {
         std::string error;
@@ -90,8 +81,9 @@ class WinProcessControlSubject final : public ProcessControlSubject {
         return package;
     }
 
+  private:
     TempDir dir_;
-    WinPackageFile files_{dir_.path()};
+    WinPackageFile files_{dir_ / "Velmora" / "Packages"};
     int saved_ = 0;
     UniqueHandle endRequest_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     MessageLoopWait events_{WaitHandle{reinterpret_cast<WaitHandle::Native>(endRequest_.get())}};
@@ -116,6 +108,49 @@ class FailingWait final : public EventLoopWait {
         return WaitOutcome::Failed;
     }
 };
+
+// The package starts in its own folder as its bare file name and the argument, with the
+// program's own rights and, through the shell's "runas", with an administrator's (under
+// Wine without a prompt); the wait is the same for both.
+TEST(WinProcessControlTest, ThePackageRunsInItsFolderAsItsBareNameWithEitherRights) {
+    test::WinProcessControlSubject subject;
+    const fs::path where = subject.folder() / "where.txt";
+    ::SetEnvironmentVariableW(L"VELMORA_TEST_CHILD_WHERE", where.c_str());
+    for (const StartRights rights : {StartRights::Own, StartRights::Administrator}) {
+        SCOPED_TRACE(rights == StartRights::Own ? "own rights" : "an administrator's");
+        fs::remove(where);
+        const auto package = subject.saveRecordingPackage(subject.folder() / "record.txt",
+                                                          std::chrono::milliseconds(0));
+        std::wstring path(MAX_PATH, L'\0');
+        path.resize(::GetFinalPathNameByHandleW(reinterpret_cast<HANDLE>(package->handle()),
+                                                path.data(), MAX_PATH, 0));
+        const PackageStart started = subject.processes().startPackage(*package, "/q", rights);
+        ASSERT_EQ(started.status, PackageStart::Status::Started) << started.error;
+        EXPECT_NE(subject.processes().waitForProcess(started.processId), 0);
+
+        const std::string recorded = test::readFile(where);
+        const fs::path folder = fs::path(path).parent_path();
+        const std::string folderText =
+            narrow(folder.wstring().substr(4));  // without the long-path prefix
+        EXPECT_EQ(recorded.substr(0, recorded.find('\n')), folderText);
+        if (rights == StartRights::Own) {
+            EXPECT_EQ(recorded.substr(recorded.find('\n') + 1), package->fileName() + " /q\n");
+        }
+    }
+    ::SetEnvironmentVariableW(L"VELMORA_TEST_CHILD_WHERE", nullptr);
+}
+
+// An elevated program (Wine's always is) needs no more rights; otherwise what counts is
+// whether a file can be made in the folder, or in the nearest one above it that exists.
+TEST(WinProcessControlTest, OwnRightsSufficeForAFolderThatCanBeWrittenOrUnderOne) {
+    test::WinProcessControlSubject subject;
+    ProcessControl& processes = subject.processes();
+    const std::string folder = narrow(subject.folder().wstring());
+    EXPECT_TRUE(processes.ownRightsSuffice(folder + "\\Corvane Shared\\Definitions\\"));
+    EXPECT_TRUE(fs::is_empty(subject.folder())) << "the probe file is gone";
+    test::writeFile(subject.folder() / "file", "");
+    EXPECT_EQ(processes.ownRightsSuffice(folder + "\\file\\Definitions"), runsElevated());
+}
 
 TEST(WinProcessControlTest, AFailedWaitIsLoggedAsAnErrorLineAndNeverShown) {
     test::TempDir dir;

@@ -65,7 +65,7 @@ class WinSettingsWindowViewTest : public ::testing::Test {
     }
 
     test::FakeSettings temp;
-    SettingsWindow window{temp.settings, temp.reg, temp.autostart, "C:\\Tools", "velmora.exe"};
+    SettingsWindow window{temp.settings};
     std::optional<SettingsWindowView> view;
 };
 

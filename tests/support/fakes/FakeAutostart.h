@@ -16,19 +16,19 @@ namespace velmora::test {
 // when set, is thrown by every change as a failing system would.
 class FakeAutostart final : public Autostart {
   public:
-    RegStatus enable(const std::string& entryName, const std::string& command) override {
+    AutostartResult enable(const std::string& entryName, const std::string& command) override {
         changes.push_back("enable " + entryName + "=" + command);
-        const RegStatus status = refusalOf(entryName);
-        if (status == RegStatus::Success) {
+        const AutostartResult status = refusalOf(entryName);
+        if (status == AutostartResult::Done) {
             entries[entryName] = command;
         }
         return status;
     }
-    RegStatus disable(const std::string& entryName) override {
+    AutostartResult disable(const std::string& entryName) override {
         changes.push_back("disable " + entryName);
-        const RegStatus status = refusalOf(entryName);
-        if (status == RegStatus::Success && entries.erase(entryName) == 0) {
-            return RegStatus::NotFound;
+        const AutostartResult status = refusalOf(entryName);
+        if (status == AutostartResult::Done && entries.erase(entryName) == 0) {
+            return AutostartResult::NotFound;
         }
         return status;
     }
@@ -45,11 +45,11 @@ class FakeAutostart final : public Autostart {
     std::optional<std::errc> failure;
 
   private:
-    RegStatus refusalOf(const std::string& entryName) const {
+    AutostartResult refusalOf(const std::string& entryName) const {
         if (failure) {
             throw std::system_error(std::make_error_code(*failure), "autostart");
         }
-        return refused.contains(entryName) ? RegStatus::AccessDenied : RegStatus::Success;
+        return refused.contains(entryName) ? AutostartResult::Refused : AutostartResult::Done;
     }
 };
 

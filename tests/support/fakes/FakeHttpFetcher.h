@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -41,6 +42,9 @@ class FakeHttpFetcher final : public HttpFetcher {
     FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
                       BodyReceiver& receiver) override {
         requests.push_back({sourceUrl, maxBytes});
+        if (beforeAnswer) {
+            beforeAnswer(sourceUrl);
+        }
         if (cancelled_) {
             return FetchStatus::Cancelled;
         }
@@ -88,6 +92,8 @@ class FakeHttpFetcher final : public HttpFetcher {
 
     std::map<std::string, FakeResponse> responses;
     std::vector<FakeRequest> requests;
+    // Runs as each request is made, as what the program does meanwhile would.
+    std::function<void(const std::string& url)> beforeAnswer;
 
   private:
     std::atomic<bool> cancelled_{false};

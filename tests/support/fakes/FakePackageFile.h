@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -10,30 +11,12 @@
 
 namespace velmora::test {
 
-// The package as the fake kept it: the bytes as they stood when the writing finished. It
-// counts itself in `openCount` while it exists.
-class FakeSavedPackage final : public SavedPackage {
-  public:
-    FakeSavedPackage(std::string fileName, std::string contents, int& openCount)
-        : fileName_(std::move(fileName)), contents_(std::move(contents)), openCount_(openCount) {
-        ++openCount_;
-    }
-    ~FakeSavedPackage() override { --openCount_; }
-    FakeSavedPackage(const FakeSavedPackage&) = delete;
-    FakeSavedPackage& operator=(const FakeSavedPackage&) = delete;
-    const std::string& fileName() const override { return fileName_; }
-    std::intptr_t handle() const override { return -1; }
-    const std::string& contents() const { return contents_; }
-
-  private:
-    std::string fileName_;
-    std::string contents_;
-    int& openCount_;
-};
-
-// Package files in memory, by name. Each step can be made to fail with a given reason.
+// Package files in memory, by name. Each step can be made to fail with a given reason, and
+// `holds` says whether saved packages count as held against other writers.
 class FakePackageFile final : public PackageFile {
   public:
+    bool holdsSavedPackages() const override { return holds; }
+
     std::unique_ptr<PackageWriter> create(const std::string& fileName,
                                           std::string& error) override {
         if (!createError.empty()) {
@@ -44,31 +27,72 @@ class FakePackageFile final : public PackageFile {
         return std::make_unique<Writer>(*this, fileName);
     }
 
-    bool remove(const std::string& fileName, std::string& error) override {
-        if (!removeError.empty()) {
-            error = removeError;
-            return false;
-        }
-        // As on Windows, where the saved package's handle denies deletion.
-        if (openSaved[fileName] > 0) {
-            error = "Sharing violation.";
-            return false;
-        }
-        files.erase(fileName);
-        return true;
-    }
-
-    bool holds(const std::string& fileName) const { return files.contains(fileName); }
+    bool holdsFile(const std::string& fileName) const { return files.contains(fileName); }
 
     std::map<std::string, std::string> files;
-    // How many saved packages of each name are open.
-    std::map<std::string, int> openSaved;
+    bool holds = false;
     std::string createError;
     std::string appendError;
     std::string finishError;
-    std::string removeError;
+    std::string readError;
+    std::string releaseError;
+    std::string keepError;
+    std::string discardError;
+    // Runs once the writing has finished: what another program could do to the file before
+    // it is held.
+    std::function<void(std::string& contents)> afterFinish;
 
   private:
+    // The saved file: its bytes are whatever the table holds under its name.
+    class Saved final : public SavedPackage {
+      public:
+        Saved(FakePackageFile& owner, std::string fileName)
+            : owner_(owner), fileName_(std::move(fileName)) {}
+        ~Saved() override {
+            if (!settled_) {
+                owner_.files.erase(fileName_);
+            }
+        }
+        Saved(const Saved&) = delete;
+        Saved& operator=(const Saved&) = delete;
+
+        const std::string& fileName() const override { return fileName_; }
+        std::intptr_t handle() const override { return -1; }
+
+        bool read(const PieceSink& sink, std::string& error) override {
+            if (!owner_.readError.empty()) {
+                error = owner_.readError;
+                return false;
+            }
+            const std::string& contents = owner_.files[fileName_];
+            sink({reinterpret_cast<const std::uint8_t*>(contents.data()), contents.size()});
+            return true;
+        }
+        bool releaseForStart(std::string& error) override {
+            error = owner_.releaseError;
+            return error.empty();
+        }
+        bool keep(std::string& error) override {
+            settled_ = true;
+            error = owner_.keepError;
+            return error.empty();
+        }
+        bool discard(std::string& error) override {
+            settled_ = true;
+            error = owner_.discardError;
+            if (!error.empty()) {
+                return false;
+            }
+            owner_.files.erase(fileName_);
+            return true;
+        }
+
+      private:
+        FakePackageFile& owner_;
+        std::string fileName_;
+        bool settled_ = false;
+    };
+
     class Writer final : public PackageWriter {
       public:
         Writer(FakePackageFile& owner, std::string fileName)
@@ -96,8 +120,10 @@ class FakePackageFile final : public PackageFile {
                 return nullptr;
             }
             finished_ = true;
-            return std::make_unique<FakeSavedPackage>(fileName_, owner_.files[fileName_],
-                                                      owner_.openSaved[fileName_]);
+            if (owner_.afterFinish) {
+                owner_.afterFinish(owner_.files[fileName_]);
+            }
+            return std::make_unique<Saved>(owner_, fileName_);
         }
 
       private:

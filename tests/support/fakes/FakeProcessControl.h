@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "ports/ProcessControl.h"
-#include "support/fakes/FakePackageFile.h"
 
 namespace velmora::test {
 
@@ -17,22 +16,37 @@ class FakeProcessControl final : public ProcessControl {
     struct Start {
         std::string fileName;
         std::string argument;
-        std::string contents;
+        StartRights rights = StartRights::Own;
     };
     enum class WaitEnd { Ends, Fails, Quit };
 
-    std::int32_t startPackage(const SavedPackage& package, const std::string& argument,
-                              std::string& error) override {
-        const auto* saved = dynamic_cast<const FakeSavedPackage*>(&package);
-        starts.push_back({package.fileName(), argument, saved ? saved->contents() : ""});
+    bool ownRightsSuffice(const std::string& folder) override {
+        rightsAskedFor.push_back(folder);
+        return ownRights;
+    }
+
+    PackageStart startPackage(const SavedPackage& package, const std::string& argument,
+                              StartRights rights) override {
+        starts.push_back({package.fileName(), argument, rights});
+        PackageStart started;
         if (!startError.empty()) {
-            error = startError;
-            return 0;
+            started.error = startError;
+            return started;
+        }
+        if (rights == StartRights::Own && ownStartNeedsAdministrator) {
+            started.status = PackageStart::Status::NeedsAdministrator;
+            return started;
+        }
+        if (rights == StartRights::Administrator && consentDeclined) {
+            started.status = PackageStart::Status::Declined;
+            return started;
         }
         if (effect) {
             effect(starts.back());
         }
-        return nextProcessId_++;
+        started.status = PackageStart::Status::Started;
+        started.processId = nextProcessId_++;
+        return started;
     }
 
     std::int32_t waitForProcess(const std::int32_t& processId) override {
@@ -49,6 +63,10 @@ class FakeProcessControl final : public ProcessControl {
 
     std::vector<Start> starts;
     std::vector<std::int32_t> waitedFor;
+    std::vector<std::string> rightsAskedFor;
+    bool ownRights = true;                     // the program may write the definitions folder
+    bool ownStartNeedsAdministrator = false;   // the system asks for an administrator
+    bool consentDeclined = false;              // the user says no to that
     std::string startError;                    // non-empty: nothing can be started
     std::function<void(const Start&)> effect;  // what the started package does
     WaitEnd waitEnd = WaitEnd::Ends;

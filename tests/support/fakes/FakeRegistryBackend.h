@@ -26,6 +26,9 @@ class FakeRegistryBackend final : public RegistryBackend {
     explicit FakeRegistryBackend(std::shared_ptr<Tree> tree = std::make_shared<Tree>())
         : tree_(std::move(tree)) {}
 
+    // True: the store cannot be read at all, as a damaged settings file cannot.
+    bool unreadable = false;
+
     RegStatus openKey(RootKey root, const std::string& keyPath) override {
         return tree_->keys.contains(keyOf(root, keyPath)) ? RegStatus::Success
                                                           : RegStatus::NotFound;
@@ -33,6 +36,9 @@ class FakeRegistryBackend final : public RegistryBackend {
 
     RegStatus queryValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                          RegistryValue& value) override {
+        if (unreadable) {
+            return RegStatus::BadDatabase;
+        }
         const auto key = tree_->values.find(keyOf(root, keyPath));
         if (key == tree_->values.end()) {
             return RegStatus::NotFound;

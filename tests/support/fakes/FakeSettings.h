@@ -4,13 +4,12 @@
 
 #include "log/EventLog.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 #include "support/fakes/FakeAutostart.h"
 #include "support/fakes/FakeRegistryBackend.h"
-#include "window/SettingsWindowControls.h"
 
 namespace velmora::test {
 
@@ -18,10 +17,10 @@ namespace velmora::test {
 // temporary folder and every notice recorded.
 struct FakeSettings {
     void store(const std::string& name, const std::string& text) {
-        reg.writeValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name, text);
+        reg.writeValue(RootKey::CurrentUser, settingsKeyPath(), name, text);
     }
     std::string stored(const std::string& name) {
-        return reg.readValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name);
+        return reg.readValue(RootKey::CurrentUser, settingsKeyPath(), name);
     }
     std::string logText() const { return readFile(dir / "velmora.log"); }
 
@@ -32,7 +31,7 @@ struct FakeSettings {
     FakeRegistryBackend backend;
     Reg reg{backend, log};
     FakeAutostart autostart;
-    SettingsStore settings{reg, SettingsWindowControls::kIntervalMinimum};
+    RegistrySettings settings{reg, autostart, startupEntryFor(dir.path().string(), "velmora")};
 };
 
 }  // namespace velmora::test

@@ -14,6 +14,8 @@ TEST(CommandLineTest, RecognisesEachModeAndRejectsEverythingElse) {
     EXPECT_EQ(modeOf({"--update-now"}), CommandMode::UpdateNow);
     EXPECT_EQ(modeOf({"--version"}), CommandMode::Version);
     EXPECT_EQ(modeOf({"--help"}), CommandMode::Help);
+    EXPECT_EQ(modeOf({"--forget-publisher"}), CommandMode::ForgetPublisher);
+    EXPECT_EQ(modeOf({"--forget-publisher", "--update-now"}), CommandMode::Invalid);
     EXPECT_EQ(modeOf({"--update"}), CommandMode::Invalid);
     EXPECT_EQ(modeOf({""}), CommandMode::Invalid);
     EXPECT_EQ(modeOf({"/q"}), CommandMode::Invalid);

@@ -22,8 +22,7 @@ class MainFormTest : public ::testing::Test {
   protected:
     test::FakeSettings settings;
     std::filesystem::path logFile = settings.dir / "velmora.log";
-    SettingsWindow window{settings.settings, settings.reg, settings.autostart,
-                          settings.dir.path().string(), "velmora"};
+    SettingsWindow window{settings.settings};
     test::ScriptedTrayIcon tray;
     NotifyIcon notifyIcon{tray, settings.log};
     test::RecordingShellWindows windows;

@@ -3,14 +3,14 @@
 #include <filesystem>
 #include <string>
 
-#include "core/update/FakeUpdateRunRig.h"
 #include "shell/UpdateScheduler.h"
+#include "ui/WindowRunRig.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using UpdateRunRig = test::FakeUpdateRunRig;
+using UpdateRunRig = test::WindowRunRig;
 
 class UpdateSchedulerTest : public ::testing::Test {
   protected:
@@ -30,7 +30,7 @@ class UpdateSchedulerTest : public ::testing::Test {
     }
 
     UpdateRunRig rig_;
-    UpdateScheduler scheduler_{rig_.window, rig_.settings, rig_.run, packageBaseUrl()};
+    UpdateScheduler scheduler_{rig_.window, rig_.settings, rig_.service, rig_.log};
 };
 
 TEST_F(UpdateSchedulerTest, TheFirstRunComesOnTheSixtiethTickAndTheNextSixtyTicksAfterIt) {
@@ -134,6 +134,20 @@ TEST_F(UpdateSchedulerTest, TheWindowShowsLoggingOnExactlyWhenTheRunsLog) {
         rig_.window.updateNowButton.click();
         EXPECT_EQ(rig_.window.logCheckBox.value() == 1, fs::exists(rig_.logFile()));
     }
+}
+
+// A store that cannot be read is told once, by the button, before its run's own notice;
+// the timer's runs show nothing.
+TEST_F(UpdateSchedulerTest, AnUnreadableStoreIsShownOnceByTheButton) {
+    rig_.backend.unreadable = true;
+    tick(60);
+    EXPECT_TRUE(rig_.notifier.notices.empty());
+    rig_.window.updateNowButton.click();
+    rig_.window.updateNowButton.click();
+    ASSERT_EQ(rig_.notifier.notices.size(), 3u);
+    EXPECT_TRUE(rig_.notifier.notices[0].starts_with("設定ファイル"));
+    EXPECT_FALSE(rig_.notifier.notices[1].starts_with("設定ファイル"));
+    EXPECT_FALSE(rig_.notifier.notices[2].starts_with("設定ファイル"));
 }
 
 TEST_F(UpdateSchedulerTest, ATickThatFallsDueWhileThePackageRunsStartsNothing) {

@@ -9,7 +9,7 @@
 #include "log/EventLog.h"
 #include "ports/RegistryBackend.h"
 #include "settings/Reg.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistrySettings.h"
 #include "support/FixedClock.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
@@ -57,11 +57,11 @@ class RecordingBackend final : public RegistryBackend {
 class MainWindowTest : public ::testing::Test {
   protected:
     void storeSetting(const std::string& name, const std::string& text) {
-        reg.writeValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name, text);
+        reg.writeValue(RootKey::CurrentUser, settingsKeyPath(), name, text);
         backend.changes.clear();
     }
     std::string storedSetting(const std::string& name) {
-        return reg.readValue(RootKey::CurrentUser, SettingsStore::settingsKeyPath(), name);
+        return reg.readValue(RootKey::CurrentUser, settingsKeyPath(), name);
     }
     std::string startupEntry(const std::string& name) { return autostart.command(name); }
     // The program's folder and name joined with the platform's own separator.
@@ -92,9 +92,9 @@ class MainWindowTest : public ::testing::Test {
     test::FakeRegistryBackend files;
     RecordingBackend backend{files};
     Reg reg{backend, log};
-    SettingsStore store{reg, SettingsWindowControls::kIntervalMinimum};
     test::FakeAutostart autostart;
-    SettingsWindow window{store, reg, autostart, "/opt/tools", "velmora"};
+    RegistrySettings settings{reg, autostart, startupEntryFor("/opt/tools", "velmora")};
+    SettingsWindow window{settings};
 };
 
 TEST_F(MainWindowTest, FirstStartWithNothingStoredShowsTheDefaults) {
@@ -412,7 +412,8 @@ TEST_F(MainWindowTest, TheStartupEntryFollowsTheExecutablesCurrentName) {
     window.startWithSessionCheckBox.setValue(1);
     window.applyButton.click();
 
-    SettingsWindow renamed(store, reg, autostart, "/", "renamed");
+    RegistrySettings renamedSettings(reg, autostart, startupEntryFor("/", "renamed"));
+    SettingsWindow renamed(renamedSettings);
     renamed.loadSettings();
     renamed.logCheckBox.setValue(1);
     renamed.onApplyClicked();

@@ -33,6 +33,13 @@ UPDATED = "ウィルス定義を 2004/11/14 rev. 17 に更新しました."
 UP_TO_DATE = "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです."
 WRONG_DIGEST = ("ウィルス定義ファイル(20041114-017-i32.exe)が不正のため、更新を中止しました."
                 "(MD5hashエラー).")
+OTHER_PUBLISHER = ("ウィルス定義ファイル(20041114-017-i32.exe)の発行元が異なるため、"
+                   "更新を中止しました.(発行元エラー: ")
+UNSIGNED = ("ウィルス定義ファイル(20041114-017-i32.exe)に署名がないため、更新を中止しました."
+            "(署名エラー).")
+BROKEN_SIGNATURE = ("ウィルス定義ファイル(20041114-017-i32.exe)の署名が正しくないため、"
+                    "更新を中止しました.(署名エラー: ")
+INTERRUPTED = "ウィルス定義の更新を中断しました."
 # A Wine start is about a second; a run that takes many times that has hung.
 RUN_TIMEOUT = 60
 
@@ -126,6 +133,19 @@ class SampleMirror:
     def stop(self):
         self.process.terminate()
         self.process.wait()
+
+
+def make_certificate(folder, name):
+    """A throw-away self-signed code-signing certificate and its key (PEM), made by openssl:
+    (certificate, key, its subject as Windows writes a name)."""
+    certificate, key = folder / f"{name}.crt", folder / f"{name}.key"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-keyout", str(key), "-out", str(certificate),
+                    "-subj", f"/CN={name}/O=Corvane/C=JP",
+                    "-addext", "extendedKeyUsage=codeSigning",
+                    "-addext", "keyUsage=digitalSignature"],
+                   check=True, capture_output=True)
+    return str(certificate), str(key), f"CN={name}, O=Corvane, C=JP"
 
 
 class StandinPackageTest(unittest.TestCase):
@@ -277,6 +297,93 @@ class UpdateNowE2ETest(ProgramCase):
                 self.assertEqual(self.saved_packages(), [])
                 if fault == "list-to-https":
                     self.assertIn("CONNECT", [line.split(" ")[0] for line in mirror.requests()])
+
+    def stored_value(self, name):
+        query = run_wine("reg", "query", SETTINGS_KEY, "/v", name)
+        for line in query.stdout.decode(errors="replace").splitlines():
+            fields = line.split("REG_SZ")
+            if len(fields) == 2 and fields[0].strip() == name:
+                return fields[1].strip()
+        return None
+
+    def runs_without_leftovers(self, mirror, status, notice_start):
+        result = self.update_now(mirror)
+        self.assertEqual(result.returncode, status, result.stdout.decode(errors="replace"))
+        self.assertTrue(result.stdout.decode().startswith(notice_start), result.stdout.decode())
+        self.assertEqual([name for name in self.saved_packages() if name.startswith("run-")], [],
+                         "the run's folder goes after the run")
+        return result
+
+    # The first valid signature fixes the publisher; after it, another publisher's package
+    # and an unsigned one are refused, even with packages kept, until the publisher is
+    # forgotten.
+    def test_the_first_publisher_is_kept_and_then_required(self):
+        self.store_settings(Remove="1")
+        first, first_key, first_name = make_certificate(self.dir, "Corvane Test Publisher")
+        other, other_key, other_name = make_certificate(self.dir, "Someone Else")
+
+        self.runs_without_leftovers(self.mirror("--sign", first, first_key), 0, UPDATED)
+        kept = f"{first_name}; {first_name}"
+        self.assertEqual(self.stored_value("Publisher"), kept)
+        shutil.rmtree(self.definitions / "20041114.017")
+        kept_package = self.packages / "20041114-017-i32.exe"
+        first_package = kept_package.read_bytes()
+
+        refused = self.runs_without_leftovers(self.mirror("--sign", other, other_key), 1,
+                                              OTHER_PUBLISHER)
+        self.assertIn(other_name, refused.stdout.decode())
+        self.runs_without_leftovers(self.mirror(), 1, UNSIGNED)
+        self.assertEqual(self.installed(), [])
+        self.assertEqual(kept_package.read_bytes(), first_package,
+                         "a refused package is not kept, not even in place of a kept one")
+
+        forgotten = run_wine(self.program, "--forget-publisher")
+        self.assertEqual(forgotten.returncode, 0, forgotten.stdout.decode(errors="replace"))
+        self.assertIsNone(self.stored_value("Publisher"))
+        self.runs_without_leftovers(self.mirror("--sign", other, other_key), 0, UPDATED)
+        self.assertIn(f" : ウィルス定義ファイルの発行元({kept})を記憶しました.\r\n", self.log())
+
+    def test_a_signature_that_does_not_hold_is_refused(self):
+        self.store_settings(Remove="1")
+        certificate, key, _ = make_certificate(self.dir, "Corvane Test Publisher")
+        self.runs_without_leftovers(
+            self.mirror("--sign", certificate, key, "--fault", "broken-signature"), 1,
+            BROKEN_SIGNATURE)
+        self.assertEqual(self.saved_packages(), [], "a refused package is not kept")
+        self.assertEqual(self.installed(), [])
+        self.assertIsNone(self.stored_value("Publisher"))
+
+    def test_the_package_runs_in_a_folder_of_its_own_as_its_bare_name(self):
+        self.store_settings()
+        where = self.dir / "where.txt"
+        environment = dict(self.environment(self.mirror()),
+                           VELMORA_STANDIN_WHERE=windows_path(where))
+        result = run_wine(self.program, "--update-now", extra_environment=environment)
+        self.assertEqual(result.returncode, 0, result.stdout.decode(errors="replace"))
+        folder, command_line = where.read_text().splitlines()
+        self.assertRegex(folder, r"\\Velmora\\Packages\\run-[0-9-]+$")
+        self.assertEqual(command_line, "20041114-017-i32.exe /q")
+        self.assertEqual(self.saved_packages(), [], "the run's folder goes after the run")
+
+    # Killed half way through the download, the program leaves no package file; the folder
+    # of that run goes at the next run.
+    def test_a_killed_download_leaves_no_package(self):
+        self.store_settings()
+        mirror = self.mirror("--package-size", "8000000", "--rate", "400000")
+        run = WineProcess(self.program, "--update-now",
+                          extra_environment=self.environment(mirror))
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline and not any(
+                (self.packages / folder).is_dir() and os.listdir(self.packages / folder)
+                for folder in self.saved_packages()):
+            time.sleep(0.05)
+        run.process.kill()
+        run.wait()
+        leftovers = [name for folder in self.saved_packages()
+                     for name in os.listdir(self.packages / folder)]
+        self.assertEqual(leftovers, [])
+        self.assertEqual(len(self.saved_packages()), 1, "the killed run's folder")
+        self.runs_without_leftovers(self.mirror(), 0, UPDATED)
 
     def test_version_help_and_usage(self):
         version = run_wine(self.program, "--version")

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/update/FakeUpdateRunRig.h"
 #include "core/update/UpdateNotices.h"
-#include "update/UpdateRun.h"
+#include "update/UpdateService.h"
 
 namespace velmora {
 namespace {
@@ -19,12 +18,12 @@ using UpdateRunRig = test::FakeUpdateRunRig;
 
 // Transfers that fail part-way, met by a whole run. How a real server's reset, stall,
 // trickle or short body becomes a failed fetch is the fetcher's own test (CurlFetcherTest).
-class UpdateRunFaultTest : public ::testing::Test {
+class UpdateServiceFaultTest : public ::testing::Test {
   protected:
     UpdateRunRig rig_;
 };
 
-TEST_F(UpdateRunFaultTest, ServerFaultsDuringTheDownloadInstallNothingAndUnlockTheWindow) {
+TEST_F(UpdateServiceFaultTest, ServerFaultsDuringTheDownloadInstallNothingAndUnlockTheWindow) {
     const std::string body =
         UpdateRunRig::installingPackage("20041114.017") + std::string(256 * 1024, '#');
     const std::string half = body.substr(0, body.size() / 2);
@@ -35,27 +34,23 @@ TEST_F(UpdateRunFaultTest, ServerFaultsDuringTheDownloadInstallNothingAndUnlockT
         {"cut short after the announced length", {{half}, body.size(), FetchStatus::Failed}},
         {"headers only", {{}, body.size(), FetchStatus::Failed}},
     };
-    rig_.startUp();
-    const std::map<std::string, bool> before = rig_.enabledStates();
     for (const auto& [name, response] : cases) {
         SCOPED_TRACE(name);
         rig_.notifier.notices.clear();
         rig_.publish(kPackage, body);
         rig_.fetcher.responses[UpdateRunRig::packageUrl(kPackage)] = response;
-        rig_.runByButton();
+        EXPECT_EQ(rig_.runByButton().outcome, UpdateOutcome::DownloadFailed);
         EXPECT_EQ(rig_.notifier.notices, std::vector<std::string>{kDownloadFailed});
-        EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::DownloadFailed);
         EXPECT_EQ(rig_.installed(), "");
         EXPECT_TRUE(rig_.packageFile.files.empty());
         EXPECT_TRUE(rig_.processes.starts.empty());
-        EXPECT_EQ(rig_.enabledStates(), before);
     }
 }
 
 // A list cut inside its newest entry once made a run take an older entry for the newest
 // and report "already up to date". A list that does not arrive whole, or that is larger
 // than any list can be, is a failed download of the list.
-TEST_F(UpdateRunFaultTest, AListThatDoesNotArriveWholeOrIsTooLargeIsNotDownloaded) {
+TEST_F(UpdateServiceFaultTest, AListThatDoesNotArriveWholeOrIsTooLargeIsNotDownloaded) {
     std::filesystem::create_directory(rig_.definitions() / "20041114.017");
     const std::string list =
         "0123456789ABCDEF0123456789ABCDEF 20041114-017-i32.exe\r\n"
@@ -69,16 +64,14 @@ TEST_F(UpdateRunFaultTest, AListThatDoesNotArriveWholeOrIsTooLargeIsNotDownloade
         {"announced larger than a list can be", FakeResponse::ok(huge)},
         {"larger than a list can be, unannounced", {{huge}, std::nullopt, FetchStatus::Complete}},
     };
-    rig_.startUp();
     for (const auto& [name, response] : cases) {
         SCOPED_TRACE(name);
         rig_.notifier.notices.clear();
         rig_.fetcher.responses[hashListUrl()] = response;
-        rig_.runByButton();
+        EXPECT_EQ(rig_.runByButton().outcome, UpdateOutcome::NoPackageInformation);
         ASSERT_EQ(rig_.notifier.notices.size(), 1u);
         EXPECT_TRUE(rig_.notifier.notices[0].ends_with("/md5-hash.txt をダウンロードできません."))
             << rig_.notifier.notices[0];
-        EXPECT_EQ(rig_.run.lastOutcome(), UpdateOutcome::NoPackageInformation);
     }
 }
 

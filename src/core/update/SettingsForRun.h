@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "settings/Settings.h"
+#include "update/UpdateService.h"
+
+namespace velmora {
+
+// Which copy of the settings a run goes by. The flavour and logging are taken as applied
+// (stored), so that a flavour chosen in the window but not applied never pairs with a run;
+// keeping packages is taken as the window shows it, applied or not, so that the user's edit
+// counts at once. (Automatic update and its interval, which decide when the timer starts a
+// run, are likewise read from the window as it stands.)
+RunRequest runRequestFor(const Settings& applied, const Settings& pending,
+                         const std::string& installedVersion, bool showBox);
+
+}  // namespace velmora
