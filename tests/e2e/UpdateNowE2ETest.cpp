@@ -129,6 +129,8 @@ class UpdateNowE2ETest : public ::testing::Test {
 
     std::map<std::string, std::optional<std::string>> environment(const SampleMirror& mirror) {
         return {{"http_proxy", mirror.proxyUrl()},
+                {"https_proxy", mirror.proxyUrl()},
+                {"HTTPS_PROXY", std::nullopt},
                 {"no_proxy", std::nullopt},
                 {"NO_PROXY", std::nullopt},
                 {"DISPLAY", std::nullopt},
@@ -234,6 +236,50 @@ TEST_F(UpdateNowE2ETest, FailedRunsReportOneLineAndEndWithStatusOne) {
             EXPECT_TRUE(readFile(logFile()).ends_with("</html>\n --\r\n"));
         }
     }
+}
+
+// However an answer hides that it is not whole, it is a failed download: a cut list is
+// never searched (its older x86 entry would win, and the run would call itself up to date),
+// a cut package never taken for a bad one, and a proxy's page is never the list.
+TEST_F(UpdateNowE2ETest, AnAnswerCutOrBadlyFramedIsAFailedDownload) {
+    fs::create_directory(definitions() / "20041110.003");
+    storeSettings("\"IUP\"=\"1\"\n");
+    const std::string listFailure = std::string("http://") + version::kVendorHost +
+                                    "/defs/download/md5-hash.txt" + " をダウンロードできません.";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"cut-chunked-list", listFailure},
+        {"overflowing-list-length", listFailure},
+        {"overflowing-chunk-size", listFailure},
+        {"list-to-https", listFailure},
+        {"cut-chunked-package",
+         "ウィルス定義ファイル(20041114-017-x86.exe)のダウンロードに失敗しました."},
+    };
+    for (const auto& [fault, notice] : cases) {
+        SCOPED_TRACE(fault);
+        const test::TempDir mirrorDir;
+        SampleMirror mirror(mirrorDir.path(), {"--fault", fault});
+        const auto result = updateNow(mirror);
+        EXPECT_EQ(result.exitStatus, 1) << result.standardError;
+        EXPECT_EQ(result.standardOutput, notice + "\n");
+        EXPECT_EQ(installedSets(), std::vector<std::string>{"20041110.003"});
+        EXPECT_TRUE(downloadsEmpty());
+        EXPECT_TRUE(fault != "list-to-https" || mirror.requests().back().starts_with("CONNECT "));
+    }
+}
+
+// A server that sends the head of its answer a byte a second passes every per-read and
+// speed limit; the head's own bound ends the run a minute after the request.
+TEST_F(UpdateNowE2ETest, SlowAHeadThatTricklesInIsAFailedDownloadAfterAMinute) {
+    SampleMirror mirror(dir_.path(), {"--fault", "slow-list-head"});
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = updateNow(mirror);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(result.exitStatus, 1) << result.standardError;
+    EXPECT_EQ(result.standardOutput, std::string("http://") + version::kVendorHost +
+                                         "/defs/download/md5-hash.txt をダウンロードできません.\n");
+    EXPECT_GE(seconds, 60.0);
+    EXPECT_LT(seconds, 63.0);
 }
 
 // Apart from the failures above: here a package runs, which memcheck cannot follow (its
@@ -371,6 +417,23 @@ TEST_F(UpdateNowE2ETest, AnUnreadableSettingsFileIsReportedOnceBeforeTheRun) {
     EXPECT_TRUE(log.ends_with(" : " + notice + "\r\n")) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << "logged once, logging being off";
     EXPECT_EQ(readFile(settings), utf16Export);
+}
+
+// A NUL or a byte that is not UTF-8 damages its own line of the settings file only: the
+// stored flavour holds, the damaged logging option reads as unset, and nothing is reported.
+TEST_F(UpdateNowE2ETest, ADamagedLineInTheSettingsFileHidesOnlyItself) {
+    using namespace std::string_literals;
+    storeSettings("\"Log\"=\"1\0\"\n\"Remove\"=\"\xff\"\n\"IUP\"=\"1\"\n"s);
+    const fs::path settings = dir_ / "config" / "velmora" / "registry" / "HKEY_CURRENT_USER.reg";
+    const std::string stored = readFile(settings);
+    SampleMirror mirror(dir_.path(), {});
+
+    const auto result = updateNow(mirror);
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardOutput, std::string(kUpdated) + "\n");
+    EXPECT_EQ(readFile(definitions() / "20041114.017" / "flavour"), "x86\n");
+    EXPECT_FALSE(fs::exists(logFile()));
+    EXPECT_EQ(readFile(settings), stored);
 }
 
 TEST_F(UpdateNowE2ETest, ALogThatIsAPipeOrALinkIsPassedOverForTheStateFolder) {

@@ -325,6 +325,21 @@ bool stopRequested(SocketHandle stopEvent, int waitMs) {
     return pollSockets(&stop, 1, waitMs) > 0;
 }
 
+// The head as scripted: at once, or a byte at a time.
+bool sendHead(SocketHandle fd, const HttpResponse& response, SocketHandle stopEvent) {
+    const std::string head = response.rawBytes ? *response.rawBytes : responseHead(response);
+    if (response.headStepMs == 0) {
+        return sendAll(fd, head, stopEvent);
+    }
+    for (const char byte : head) {
+        if (stopRequested(stopEvent, response.headStepMs) ||
+            !sendAll(fd, std::string_view(&byte, 1), stopEvent)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Waits until the peer's kernel has acknowledged everything sent, so that a reset that
 // follows cannot overtake the data, and gives the client a moment to read it.
 void waitUntilAcknowledged(SocketHandle fd, SocketHandle stopEvent) {
@@ -411,6 +426,12 @@ HttpResponse HttpResponse::silence() {
     return response;
 }
 
+HttpResponse HttpResponse::raw(std::string bytes) {
+    HttpResponse response;
+    response.rawBytes = std::move(bytes);
+    return response;
+}
+
 HttpResponse& HttpResponse::header(std::string name, std::string value) {
     headers.emplace_back(std::move(name), std::move(value));
     return *this;
@@ -437,6 +458,11 @@ HttpResponse& HttpResponse::thenTrickle(std::size_t bodyBytes, std::size_t stepB
     ending = Ending::Trickle;
     trickleStepBytes = std::max<std::size_t>(stepBytes, 1);
     trickleStepMs = stepMs;
+    return *this;
+}
+
+HttpResponse& HttpResponse::slowHead(int stepMs) {
+    headStepMs = stepMs;
     return *this;
 }
 
@@ -543,7 +569,7 @@ void LoopbackHttpServer::serve(SocketHandle connection) {
         const HttpResponse response = responseFor(request->path());
         const bool sent =
             !response.sendsHead ||
-            (sendAll(connection, responseHead(response), stopEvent_) &&
+            (sendHead(connection, response, stopEvent_) &&
              sendAll(connection,
                      std::string_view(response.body).substr(0, response.bodyBytesToSend),
                      stopEvent_));

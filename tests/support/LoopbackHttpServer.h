@@ -37,6 +37,9 @@ struct HttpResponse {
     static HttpResponse redirect(int code, const std::string& location);
     // Reads the request and never answers.
     static HttpResponse silence();
+    // Answers with exactly these bytes, head and body as they stand, then closes: for
+    // framing that no well-behaved server sends.
+    static HttpResponse raw(std::string bytes);
 
     HttpResponse& header(std::string name, std::string value);
     // Sends this Content-Length instead of the body's real length.
@@ -49,6 +52,8 @@ struct HttpResponse {
     // Sends the head and the first `bodyBytes` bytes, then the rest `stepBytes` at a time,
     // one step every `stepMs` milliseconds, until the body is out or the client goes.
     HttpResponse& thenTrickle(std::size_t bodyBytes, std::size_t stepBytes, int stepMs);
+    // Sends the head one byte every `stepMs` milliseconds before the body.
+    HttpResponse& slowHead(int stepMs);
 
     int statusCode = 200;
     std::vector<std::pair<std::string, std::string>> headers;
@@ -59,6 +64,8 @@ struct HttpResponse {
     Ending ending = Ending::Close;
     std::size_t trickleStepBytes = 0;
     int trickleStepMs = 0;
+    int headStepMs = 0;
+    std::optional<std::string> rawBytes;
 };
 
 // One request as it arrived.

@@ -64,7 +64,13 @@ if(TARGET velmora_console)
     add_test(NAME WindowsUpdateNowE2E
         COMMAND ${velmora_windows_e2e_command} --program $<TARGET_FILE:velmora_console>
             UpdateNowE2ETest)
-    list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E)
+    # The cases that wait out the program's own time-outs, a minute or so each: labelled
+    # slow, left out of scripts/test-windows.
+    add_test(NAME WindowsUpdateNowSlowE2E
+        COMMAND ${velmora_windows_e2e_command} --program $<TARGET_FILE:velmora_console>
+            SlowUpdateNowE2ETest)
+    set_tests_properties(WindowsUpdateNowSlowE2E PROPERTIES LABELS slow)
+    list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E WindowsUpdateNowSlowE2E)
 endif()
 set_tests_properties(${velmora_windows_e2e_tests} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
 # The Group Policy templates against the values the program reads; no Wine needed.
@@ -89,7 +95,7 @@ if(NOT TARGET velmora OR NOT TARGET velmora_console)
 endif()
 # WinINet and CNG against the HTTP fetcher's and the digest's contracts, on a loopback server.
 target_sources(velmora_windows_tests PRIVATE
-    support/LoopbackHttpServer.cpp platform/HttpFetcherContractTest.cpp
+    support/LoopbackHttpServer.cpp platform/HttpFetcherContractTest.cpp platform/HttpWireContractTest.cpp
     platform/DigestContractTest.cpp platform/win/WinInetFetcherTest.cpp
     platform/win/CngDigestLibraryTest.cpp platform/win/EventLoopFetcherTest.cpp)
 target_link_libraries(velmora_windows_tests PRIVATE ws2_32)

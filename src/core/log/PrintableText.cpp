@@ -75,7 +75,9 @@ std::string printableExcerpt(std::string_view text, std::size_t limit) {
             break;
         }
         const std::string_view sequence = text.substr(at, taken);
-        if (length == 0 || isControl(sequence)) {
+        // A CR that ends no line would send a terminal back over the text before it.
+        const bool loneCarriageReturn = sequence == "\r" && text.substr(at + 1, 1) != "\n";
+        if (length == 0 || isControl(sequence) || loneCarriageReturn) {
             appendEscaped(out, sequence);
         } else {
             out += sequence;

@@ -2,12 +2,15 @@
 
 #include <curl/curl.h>
 
-#include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <utility>
+
+#include "http/Redirects.h"
+#include "http/ResponseHead.h"
 
 namespace velmora {
 
@@ -15,7 +18,6 @@ namespace {
 
 constexpr const char* kUserAgent = "wininet";
 constexpr const char* kWebProtocols = "http,https";
-constexpr long kMaxRedirects = 10;
 // Larger reads than libcurl's 16 KiB default: fewer callbacks on a large package.
 constexpr long kReceiveBufferBytes = 512L * 1024;
 
@@ -34,28 +36,29 @@ void initialiseCurlOnce() {
     static_cast<void>(initialised);
 }
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
-// Watches the transfer from libcurl's progress callback, which runs at least about once a
-// second, also while nothing arrives: it ends a transfer once nothing has arrived for the
-// receive time-out since the connection was made or the last byte came (as a per-read
-// time-out would; libcurl's low-speed limit averages over a window and would let a burst
-// followed by silence run on), and ends any transfer once the program asks to end.
+// Watches each request from libcurl's progress callback, which runs at least about once a
+// second, also while nothing arrives: it ends a request whose head has not arrived whole
+// within the head limit, one that has received nothing for the receive time-out since the
+// connection was made or the last byte came (as a per-read time-out would; libcurl's
+// low-speed limit averages over a window and would let a burst followed by silence run
+// on), and any request once the program asks to end.
 class TransferWatch {
   public:
-    TransferWatch(std::chrono::seconds idleLimit, const std::atomic<bool>& cancelled)
-        : idleLimit_(idleLimit), cancelled_(cancelled) {}
+    TransferWatch(const FetchTimeouts& timeouts, const std::atomic<bool>& cancelled)
+        : idleLimit_(timeouts.receive), headLimit_(timeouts.responseHead), cancelled_(cancelled) {}
+
+    void requestStarted() {
+        connected_ = false;
+        headPending_ = true;
+        requestStart_ = Clock::now();
+    }
 
     void sawActivity() {
         connected_ = true;
         lastActivity_ = Clock::now();
     }
+
+    void headArrived() { headPending_ = false; }
 
     bool cancelled() const { return cancelled_; }
 
@@ -68,22 +71,29 @@ class TransferWatch {
     static int onProgress(void* self, curl_off_t /*downloadTotal*/, curl_off_t /*downloaded*/,
                           curl_off_t /*uploadTotal*/, curl_off_t /*uploaded*/) {
         const auto* watch = static_cast<TransferWatch*>(self);
-        const bool idle =
-            watch->connected_ && Clock::now() - watch->lastActivity_ >= watch->idleLimit_;
-        return idle || watch->cancelled() ? 1 : 0;
+        const Clock::time_point now = Clock::now();
+        const bool idle = watch->connected_ && now - watch->lastActivity_ >= watch->idleLimit_;
+        const bool headLate =
+            watch->headPending_ && now - watch->requestStart_ >= watch->headLimit_;
+        return idle || headLate || watch->cancelled() ? 1 : 0;
     }
 
   private:
     using Clock = std::chrono::steady_clock;
     std::chrono::seconds idleLimit_;
+    std::chrono::seconds headLimit_;
     const std::atomic<bool>& cancelled_;
     bool connected_ = false;
+    bool headPending_ = true;
+    Clock::time_point requestStart_;
     Clock::time_point lastActivity_;
 };
 
-// Passes the final response's body on to the receiver, counting it against the limit. A
-// redirect's body is dropped. An exception of the receiver (it ran out of memory) cannot
-// cross libcurl: it ends the transfer and is thrown again once libcurl has returned.
+// Reads each response head whole through ResponseHead, and passes the final response's body
+// on to the receiver, counting it against the limit. A redirect ends its request once its
+// head is in, and a head whose body's end cannot be told (ResponseHead::framing) ends it
+// before any body is read. An exception of the receiver (it ran out of memory) cannot cross
+// libcurl: it ends the transfer and is thrown again once libcurl has returned.
 class BodySink {
   public:
     BodySink(CURL* handle, BodyReceiver& receiver, TransferWatch& watch, std::uint64_t maxBytes)
@@ -100,43 +110,53 @@ class BodySink {
         return kept ? size * count : 0;
     }
 
-    bool tooLarge() const { return tooLarge_; }
+    void requestStarted() {
+        head_.clear();
+        redirect_.reset();
+        unusable_ = false;
+    }
+
+    // Where the response just received redirects to, as it said it.
+    const std::optional<std::string>& redirect() const { return redirect_; }
+    // Its head forbids reading its body: framed in no way that can be trusted, or larger
+    // than allowed.
+    bool unusable() const { return unusable_; }
     bool refused() const { return refused_; }
     const std::exception_ptr& failure() const { return failure_; }
 
   private:
-    // False once the final response announces more than the limit allows.
     bool headerLine(std::string_view line) {
         watch_.sawActivity();
-        if (line.starts_with("HTTP/")) {
-            headHasLocation_ = false;
-        } else if (startsWithIgnoringCase(line, "Location:")) {
-            headHasLocation_ = true;
-        } else if ((line == "\r\n" || line == "\n") && isFinalResponse()) {
-            curl_off_t announced = -1;
-            curl_easy_getinfo(handle_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-            tooLarge_ = announced > 0 && static_cast<std::uint64_t>(announced) > maxBytes_;
-            if (announced >= 0 && !tooLarge_) {
-                receiver_.expectLength(static_cast<std::uint64_t>(announced));
-            }
-            return !tooLarge_;
+        head_ += line;
+        if (line != "\r\n" && line != "\n") {
+            return true;
         }
-        return true;
-    }
-
-    // A head that libcurl will not follow: not informational, not a proxy tunnel's answer
-    // (whose code is not a response code), not a redirect.
-    bool isFinalResponse() const {
+        // An informational head, or a proxy's answer to a tunnel request, which carries no
+        // response code, comes before the response itself.
         long code = 0;
         curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &code);
-        const bool redirect = code >= 300 && code < 400 && code != 304 && headHasLocation_;
-        return code >= 200 && !redirect;
+        const ResponseHead head = ResponseHead::parse(std::exchange(head_, {}));
+        if (code < 200) {
+            return true;
+        }
+        watch_.headArrived();
+        redirect_ = head.redirectLocation();
+        return !redirect_ && acceptFraming(head.framing());
+    }
+
+    bool acceptFraming(const BodyFraming& framing) {
+        unusable_ = framing.kind == BodyFraming::Kind::Broken ||
+                    (framing.kind == BodyFraming::Kind::Length && framing.length > maxBytes_);
+        if (!unusable_ && framing.kind == BodyFraming::Kind::Length) {
+            receiver_.expectLength(framing.length);
+        }
+        return !unusable_;
     }
 
     bool deliver(const char* data, std::size_t size) {
         watch_.sawActivity();
         if (size > maxBytes_ - received_) {
-            tooLarge_ = true;
+            unusable_ = true;
             return false;
         }
         received_ += size;
@@ -154,11 +174,31 @@ class BodySink {
     TransferWatch& watch_;
     std::uint64_t maxBytes_;
     std::uint64_t received_ = 0;
-    bool headHasLocation_ = false;
-    bool tooLarge_ = false;
+    std::string head_;
+    std::optional<std::string> redirect_;
+    bool unusable_ = false;
     bool refused_ = false;
     std::exception_ptr failure_;
 };
+
+struct UrlCleanup {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using UrlHandle = std::unique_ptr<CURLU, UrlCleanup>;
+
+// `location` read against the URL that gave it (it may be relative).
+std::optional<std::string> resolve(const std::string& base, const std::string& location) {
+    const UrlHandle url(curl_url());
+    char* combined = nullptr;
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_URL, location.c_str(), 0) != CURLUE_OK ||
+        curl_url_get(url.get(), CURLUPART_URL, &combined, 0) != CURLUE_OK) {
+        return std::nullopt;
+    }
+    std::string result(combined);
+    curl_free(combined);
+    return result;
+}
 
 HeaderList cacheBypassHeaders() {
     HeaderList headers(curl_slist_append(nullptr, "Cache-Control: no-cache"));
@@ -195,13 +235,13 @@ FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBy
         return FetchStatus::Failed;
     }
     CURL* const curl = handle.get();
-    TransferWatch watch(timeouts_.receive, cancelled_);
+    TransferWatch watch(timeouts_, cancelled_);
     BodySink sink(curl, receiver, watch, maxBytes);
+    // Redirects are followed here rather than by libcurl, so that the rule every adapter
+    // shares decides each one.
     const bool configured =
-        set(curl, CURLOPT_URL, sourceUrl.c_str()) && set(curl, CURLOPT_USERAGENT, kUserAgent) &&
-        set(curl, CURLOPT_PROTOCOLS_STR, kWebProtocols) &&
-        set(curl, CURLOPT_REDIR_PROTOCOLS_STR, kWebProtocols) &&
-        set(curl, CURLOPT_FOLLOWLOCATION, 1L) && set(curl, CURLOPT_MAXREDIRS, kMaxRedirects) &&
+        set(curl, CURLOPT_USERAGENT, kUserAgent) &&
+        set(curl, CURLOPT_PROTOCOLS_STR, kWebProtocols) && set(curl, CURLOPT_FOLLOWLOCATION, 0L) &&
         set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts_.connect.count())) &&
         set(curl, CURLOPT_LOW_SPEED_LIMIT, timeouts_.lowSpeedBytesPerSecond) &&
         set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeouts_.lowSpeedWindow.count())) &&
@@ -219,19 +259,35 @@ FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBy
     if (!configured) {
         return FetchStatus::Failed;
     }
-    // Only a transfer libcurl saw end cleanly is whole: one that ends short of its announced
-    // length, in a broken chunk, on a reset or a stall has lost its tail.
-    const CURLcode result = curl_easy_perform(curl);
-    if (sink.failure()) {
-        std::rethrow_exception(sink.failure());
+    std::string url = sourceUrl;
+    for (int followed = 0;; ++followed) {
+        if (!set(curl, CURLOPT_URL, url.c_str())) {
+            return FetchStatus::Failed;
+        }
+        watch.requestStarted();
+        sink.requestStarted();
+        // Only a transfer libcurl saw end cleanly is whole: one that ends short of its
+        // announced length, in a broken chunk, on a reset or a stall has lost its tail.
+        const CURLcode result = curl_easy_perform(curl);
+        if (sink.failure()) {
+            std::rethrow_exception(sink.failure());
+        }
+        if (watch.cancelled()) {
+            return FetchStatus::Cancelled;
+        }
+        if (sink.refused()) {
+            return FetchStatus::Refused;
+        }
+        if (!sink.redirect()) {
+            return result == CURLE_OK && !sink.unusable() ? FetchStatus::Complete
+                                                          : FetchStatus::Failed;
+        }
+        const std::optional<std::string> next = resolve(url, *sink.redirect());
+        if (!next || !mayFollowRedirect(url, *next, followed)) {
+            return FetchStatus::Failed;
+        }
+        url = *next;
     }
-    if (watch.cancelled()) {
-        return FetchStatus::Cancelled;
-    }
-    if (sink.refused()) {
-        return FetchStatus::Refused;
-    }
-    return result == CURLE_OK && !sink.tooLarge() ? FetchStatus::Complete : FetchStatus::Failed;
 }
 
 }  // namespace velmora

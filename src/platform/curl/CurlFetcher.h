@@ -11,8 +11,9 @@
 namespace velmora {
 
 // HttpFetcher over libcurl: one easy handle per call, user agent "wininet", no cache on
-// the way, redirects followed between http and https URLs only, the proxy as the
-// environment says (http_proxy, no_proxy).
+// the way, the proxy as the environment says (http_proxy, https_proxy, no_proxy). Which
+// answers are whole and which redirects are followed is decided by the rules in http/,
+// which every HTTP adapter shares.
 class CurlFetcher final : public HttpFetcher {
   public:
     // The program always runs with the default time-outs; tests shorten them.

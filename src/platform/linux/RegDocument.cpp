@@ -273,8 +273,9 @@ bool equalsIgnoringAsciiCase(std::string_view left, std::string_view right) {
                       [](char a, char b) { return lowerAscii(a) == lowerAscii(b); });
 }
 
-// Reads an export line by line. A line it cannot read is kept as it stands and shadows
-// nothing around it; only a text that cannot be an export at all is refused whole.
+// Reads an export line by line. A line it cannot read, damaged bytes (a NUL, bytes that are
+// not UTF-8) included, is kept as it stands and shadows nothing around it; only a text whose
+// first line is not the export header is refused whole.
 class RegDocumentParser {
   public:
     RegDocumentParser(std::string_view text, std::string rootName)
@@ -286,9 +287,6 @@ class RegDocumentParser {
     }
 
     std::optional<RegDocument> run() {
-        if (!isUtf8Text(text_)) {
-            return std::nullopt;
-        }
         bool headerSeen = false;
         while (!text_.empty()) {
             const std::string_view line = nextLine();
@@ -370,7 +368,7 @@ class RegDocumentParser {
     }
 
     std::optional<std::string_view> keyPathOf(std::string_view content) const {
-        if (content.back() != ']') {
+        if (content.back() != ']' || !isUtf8Text(content)) {
             return std::nullopt;
         }
         const std::string_view name = content.substr(1, content.size() - 2);
@@ -404,7 +402,7 @@ class RegDocumentParser {
             consumed_ += '\n';
             consumed_ += next;
         }
-        if (!insideReadableKey()) {
+        if (!insideReadableKey() || !isUtf8Text(consumed_)) {
             return false;
         }
         auto value = parseValueData(storedForm);

@@ -21,16 +21,18 @@ namespace velmora {
 // Strings are quoted with backslash and double quote escaped; `dword:`, `hex:` and `hex(N):`
 // values and `@` (the unnamed value) are understood, and values the program does not change
 // are written back exactly as they were read, comments included. A line that cannot be read
-// (a hand edit gone wrong) is kept as it stands, in its place, and hides nothing but itself;
-// a key line that cannot be read keeps the lines under it with it. Lines may end in CR LF;
-// LF is written. Key paths and value names match without regard to ASCII case.
+// (a hand edit gone wrong, a NUL or a byte that is not UTF-8 in it) is kept byte for byte,
+// in its place, and hides nothing but itself; a key line that cannot be read keeps the lines
+// under it with it. Lines may end in CR LF; LF is written. Key paths and value names match
+// without regard to ASCII case.
 class RegDocument {
   public:
     explicit RegDocument(std::string rootName);
 
-    // Nothing when the text cannot be such an export at all: not UTF-8, NUL bytes (binary
-    // junk), or a first line that is not the export header. The one place that decides
-    // whether a file is wholly damaged; an empty text is an empty export.
+    // Nothing when the text cannot be such an export at all: its first line that is not blank
+    // (after a byte-order mark) is not the export header, as with binary junk or a UTF-16
+    // export. The one place that decides whether a file is wholly damaged; an empty text is
+    // an empty export.
     static std::optional<RegDocument> parse(std::string_view text, std::string rootName);
     std::string serialize() const;
 

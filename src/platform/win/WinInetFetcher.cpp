@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -17,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "http/Redirects.h"
+#include "http/ResponseHead.h"
 #include "win/WinText.h"
 
 namespace velmora {
@@ -24,14 +25,24 @@ namespace velmora {
 namespace {
 
 constexpr const wchar_t* kUserAgent = L"wininet";
-constexpr int kMaxRedirects = 10;
 // Large reads: fewer trips through WinINet and the receiver on a large package.
 constexpr DWORD kReadBytes = 512 * 1024;
 // Always from the server, never into the cache; redirects are followed here, where their
-// targets can be checked; no cookies, and no dialog from a program that runs in the tray.
+// targets can be checked; no cookies, no dialog from a program that runs in the tray, and
+// no answer to an NTLM or Negotiate challenge, which WinINet would otherwise give with the
+// user's own logon to whichever server asks.
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                 INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT |
-                                INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+                                INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
+                                INTERNET_FLAG_NO_AUTH;
+// WinINet undoes the chunked transfer coding without a word when a chunked body is cut short
+// or badly framed: a last chunk that stops early, a missing last chunk, a chunk size too
+// large for its counter or not hexadecimal, all end in reads that look like the body's end
+// (seen under Wine; Windows' documentation promises nothing either way). Since its end
+// cannot be confirmed, a chunked answer is never taken for a whole body. Asking in HTTP/1.0
+// keeps a server that follows HTTP from chunking its answer at all: it sends a length or
+// closes the connection at the end instead.
+constexpr const wchar_t* kHttpVersion = L"HTTP/1.0";
 
 bool setOption(HINTERNET handle, DWORD option, DWORD value) {
     return ::InternetSetOptionW(handle, option, &value, sizeof value) != FALSE;
@@ -88,39 +99,30 @@ std::optional<RequestTarget> requestTarget(const std::wstring& url) {
     return target;
 }
 
-std::optional<DWORD> statusCode(HINTERNET request) {
-    DWORD code = 0;
-    DWORD size = sizeof code;
-    if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size,
-                          nullptr)) {
-        return std::nullopt;
-    }
-    return code;
-}
-
-// A response header as text; std::nullopt when the response has none.
-std::optional<std::wstring> headerText(HINTERNET request, DWORD header) {
-    std::wstring text(64, L'\0');
-    for (;;) {
+// The status line and header lines of the response as they came.
+std::optional<ResponseHead> responseHead(HINTERNET request) {
+    std::wstring text(1024, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
         auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        if (::HttpQueryInfoW(request, header, text.data(), &size, nullptr)) {
+        if (::HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, text.data(), &size, nullptr)) {
             text.resize(size / sizeof(wchar_t));
-            return text;
+            return ResponseHead::parse(narrow(text));
         }
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
             return std::nullopt;
         }
         text.resize(size / sizeof(wchar_t) + 1);
     }
+    return std::nullopt;
 }
 
-// The URL a redirect leads to; std::nullopt for a final response. A redirect is a response
-// that libcurl would follow: a redirect status with a Location.
-std::optional<std::wstring> redirectLocation(HINTERNET request) {
-    const std::optional<DWORD> code = statusCode(request);
-    const bool redirect =
-        code && (*code == 301 || *code == 302 || *code == 303 || *code == 307 || *code == 308);
-    return redirect ? headerText(request, HTTP_QUERY_LOCATION) : std::nullopt;
+// Over https, WinINet hands over a proxy's own answer to a tunnel it refused (a 502 page,
+// say) as if the host had sent it; only an answer that came over TLS is the host's.
+bool cameOverTls(HINTERNET request) {
+    DWORD flags = 0;
+    DWORD size = sizeof flags;
+    return ::InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size) &&
+           (flags & SECURITY_FLAG_SECURE) != 0;
 }
 
 // `location` read against the URL that gave it (it may be relative), not encoded again.
@@ -139,26 +141,6 @@ std::optional<std::wstring> resolve(const std::wstring& base, const std::wstring
         combined.resize(size + 1);
     }
     return std::nullopt;
-}
-
-// The Content-Length of the final response, read as text: the numeric form stops at 4 GiB.
-struct AnnouncedLength {
-    bool malformed = false;
-    std::optional<std::uint64_t> length;
-};
-
-AnnouncedLength announcedLength(HINTERNET request) {
-    const std::optional<std::wstring> text = headerText(request, HTTP_QUERY_CONTENT_LENGTH);
-    if (!text) {
-        return {};
-    }
-    const std::string digits = narrow(*text);
-    std::uint64_t length = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), length);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
-        return {true, std::nullopt};
-    }
-    return {false, length};
 }
 
 // Ends a transfer whose average speed over a whole window stays below the floor, as
@@ -271,22 +253,36 @@ class WinInetFetcher::Transfer {
         changed_.notify_all();
     }
 
-    // On the caller's thread: the outcome, or Cancelled as soon as cancel() is called.
+    // On the caller's thread: the outcome; Cancelled as soon as cancel() is called, Failed
+    // as soon as a response head is overdue. HttpSendRequest waits for the head with only a
+    // per-read time-out, which a head sent a byte at a time never reaches, so the bound is
+    // kept here, where the wait can end whether or not closing the handles ends that call.
     FetchStatus outcome() {
+        FetchStatus abandoned = FetchStatus::Cancelled;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return done_ || cancelled_; });
+            while (!done_ && !cancelled_ && !headOverdue()) {
+                if (headDeadline_) {
+                    changed_.wait_until(lock, *headDeadline_);
+                } else {
+                    changed_.wait(lock);
+                }
+            }
             if (done_) {
                 if (failure_) {
                     std::rethrow_exception(failure_);
                 }
                 return cancelled_ ? FetchStatus::Cancelled : status_;
             }
+            if (!cancelled_) {
+                abandoned = FetchStatus::Failed;
+            }
         }
+        handles_.closeAll();
         // Waits for a piece being handed over, if any; none is handed over after this.
         const std::lock_guard lock(receiverMutex_);
         receiver_ = nullptr;
-        return FetchStatus::Cancelled;
+        return abandoned;
     }
 
     // On any thread.
@@ -300,14 +296,30 @@ class WinInetFetcher::Transfer {
     }
 
   private:
+    using Clock = std::chrono::steady_clock;
+
     bool cancelled() {
         const std::lock_guard lock(mutex_);
         return cancelled_;
     }
 
+    // From the request until its head is in, the caller waits no longer than the bound.
+    void awaitHead(bool awaiting) {
+        {
+            const std::lock_guard lock(mutex_);
+            headDeadline_.reset();
+            if (awaiting) {
+                headDeadline_ = Clock::now() + timeouts_.responseHead;
+            }
+        }
+        changed_.notify_all();
+    }
+
+    bool headOverdue() const { return headDeadline_ && Clock::now() >= *headDeadline_; }
+
     FetchStatus fetchFollowingRedirects();
     HINTERNET sendRequest(HINTERNET session, const std::wstring& url);
-    FetchStatus receiveBody(HINTERNET request);
+    FetchStatus receiveBody(HINTERNET request, const BodyFraming& framing);
 
     void announce(std::uint64_t length) {
         const std::lock_guard lock(receiverMutex_);
@@ -330,6 +342,7 @@ class WinInetFetcher::Transfer {
     std::condition_variable changed_;
     bool cancelled_ = false;
     bool done_ = false;
+    std::optional<Clock::time_point> headDeadline_;
     FetchStatus status_ = FetchStatus::Failed;
     std::exception_ptr failure_;
 
@@ -349,17 +362,19 @@ FetchStatus WinInetFetcher::Transfer::fetchFollowingRedirects() {
         !applyTimeouts(session, timeouts_)) {
         return FetchStatus::Failed;
     }
-    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+    for (int followed = 0;; ++followed) {
         HINTERNET request = sendRequest(session, url);
-        if (request == nullptr) {
+        const std::optional<ResponseHead> head =
+            request != nullptr ? responseHead(request) : std::nullopt;
+        if (!head) {
             return FetchStatus::Failed;
         }
-        const std::optional<std::wstring> location = redirectLocation(request);
+        const std::optional<std::string> location = head->redirectLocation();
         if (!location) {
-            return receiveBody(request);
+            return receiveBody(request, head->framing());
         }
-        const std::optional<std::wstring> next = resolve(url, *location);
-        if (!next) {
+        const std::optional<std::wstring> next = resolve(url, widen(*location));
+        if (!next || !mayFollowRedirect(narrow(url), narrow(*next), followed)) {
             return FetchStatus::Failed;
         }
         // The redirect's own body is never read: its connection goes with its handle.
@@ -367,7 +382,6 @@ FetchStatus WinInetFetcher::Transfer::fetchFollowingRedirects() {
         handles_.close(OpenHandles::Connection);
         url = *next;
     }
-    return FetchStatus::Failed;
 }
 
 HINTERNET WinInetFetcher::Transfer::sendRequest(HINTERNET session, const std::wstring& url) {
@@ -382,26 +396,31 @@ HINTERNET WinInetFetcher::Transfer::sendRequest(HINTERNET session, const std::ws
     }
     const DWORD flags = kRequestFlags | (target->secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request = ::HttpOpenRequestW(connection, L"GET", target->pathAndQuery.c_str(),
-                                           nullptr, nullptr, nullptr, flags, 0);
+                                           kHttpVersion, nullptr, nullptr, flags, 0);
     if (request == nullptr || !handles_.keep(OpenHandles::Request, request)) {
         return nullptr;
     }
     // Again on the request, which Windows has from the session already but Wine's WinINet
     // does not: where an option does not apply to a request, the session's stands.
     applyTimeouts(request, timeouts_);
-    if (!::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
-        return nullptr;
-    }
-    return request;
+    awaitHead(true);
+    const bool answered = ::HttpSendRequestW(request, nullptr, 0, nullptr, 0) != FALSE;
+    awaitHead(false);
+    return answered && (!target->secure || cameOverTls(request)) ? request : nullptr;
 }
 
-FetchStatus WinInetFetcher::Transfer::receiveBody(HINTERNET request) {
-    const AnnouncedLength announced = announcedLength(request);
-    if (announced.malformed || (announced.length && *announced.length > maxBytes_)) {
+FetchStatus WinInetFetcher::Transfer::receiveBody(HINTERNET request, const BodyFraming& framing) {
+    // A chunked body's end cannot be confirmed (see kHttpVersion).
+    const bool unusable = framing.kind == BodyFraming::Kind::Broken ||
+                          framing.kind == BodyFraming::Kind::Chunked ||
+                          (framing.kind == BodyFraming::Kind::Length && framing.length > maxBytes_);
+    if (unusable) {
         return FetchStatus::Failed;
     }
-    if (announced.length) {
-        announce(*announced.length);
+    std::optional<std::uint64_t> announced;
+    if (framing.kind == BodyFraming::Kind::Length) {
+        announced = framing.length;
+        announce(framing.length);
     }
     SpeedFloor floor(timeouts_);
     std::vector<std::uint8_t> buffer(kReadBytes);
@@ -436,8 +455,7 @@ FetchStatus WinInetFetcher::Transfer::receiveBody(HINTERNET request) {
         }
     }
     // WinINet ends a body cut short of its announced length as if it were whole.
-    return announced.length && received != *announced.length ? FetchStatus::Failed
-                                                             : FetchStatus::Complete;
+    return announced && received != *announced ? FetchStatus::Failed : FetchStatus::Complete;
 }
 
 WinInetFetcher::WinInetFetcher(FetchTimeouts timeouts) : timeouts_(timeouts) {}

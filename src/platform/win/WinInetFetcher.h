@@ -12,14 +12,15 @@
 namespace velmora {
 
 // HttpFetcher over WinINet: one session per call, user agent "wininet", the system's proxy
-// settings, always from the server and never into the cache, redirects followed between
-// http and https URLs only.
+// settings, always from the server and never into the cache. Which answers are whole and
+// which redirects are followed is decided by the rules in http/, which every HTTP adapter
+// shares; a chunked answer, whose end WinINet cannot confirm, is never whole here.
 //
 // The transfer runs on a thread of its own while fetch() waits for it. cancel() closes its
 // handles, which is how Windows ends a blocking WinINet call; where that does not end the
 // call at once (Wine's WinINet finishes it first), fetch() still returns Cancelled at once
 // and leaves the thread to end by itself at the next time-out, never to touch the receiver
-// again.
+// again. A response head that is overdue ends the fetch as Failed the same way.
 class WinInetFetcher final : public HttpFetcher {
   public:
     // The program always runs with the default time-outs; tests shorten them.

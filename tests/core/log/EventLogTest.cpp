@@ -48,6 +48,9 @@ TEST_F(EventLogTest, BothFlagsFalseTouchNothing) {
 }
 
 TEST_F(EventLogTest, LogOnlyAppendsLinesInOrderWithoutBox) {
+    // A fallback log left from a time the main one could not be written.
+    std::filesystem::create_directories(fallback.parent_path());
+    test::writeFile(fallback, "earlier\r\n");
     EventLog log = makeLog();
     log.report("ウィルス定義を 2004/11/14 rev. 17 に更新しました.", false, true);
     log.report("", false, true);
@@ -56,6 +59,7 @@ TEST_F(EventLogTest, LogOnlyAppendsLinesInOrderWithoutBox) {
               "2004/11/14 9:05:07 : ウィルス定義を 2004/11/14 rev. 17 に更新しました.\r\n"
               "2004/11/14 9:05:07 : \r\n"
               "2004/11/14 9:05:07 : first\r\nsecond\r\n");
+    EXPECT_EQ(readFile(fallback), "earlier\r\n") << "the fallback is only for when the log fails";
     EXPECT_TRUE(notifier.notices.empty());
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "log/NoticeLine.h"
 #include "log/PrintableText.h"
 
 namespace velmora {
@@ -19,6 +20,14 @@ TEST(PrintableTextTest, ControlsAndBrokenUtf8BecomeVisibleEscapesAndTextStaysAsI
     EXPECT_EQ(printableExcerpt("\xff\xc3(\xe6\x9c", 100), "\\xff\\xc3(\\xe6\\x9c");
     EXPECT_EQ(printableExcerpt("\xc0\xaf\xed\xa0\x80", 100), "\\xc0\\xaf\\xed\\xa0\\x80")
         << "overlong form and surrogate";
+}
+
+// A CR of its own would let quoted text write over the line it stands in, on the console
+// and in a log shown on a terminal; a line end of CR LF stays one.
+TEST(PrintableTextTest, ALoneCarriageReturnNeverReachesTheLogOrTheConsoleRaw) {
+    const std::string quoted = printableExcerpt("stale\rFRESH\r\nnext\r", 100);
+    EXPECT_EQ(quoted, "stale\\x0dFRESH\r\nnext\\x0d");
+    EXPECT_EQ(noticeLine("a\rb\r\nc\nd\r"), "a b c d \n");
 }
 
 TEST(PrintableTextTest, ALongTextIsCutAtTheLimitWithoutSplittingACharacter) {

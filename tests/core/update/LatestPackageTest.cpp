@@ -154,6 +154,14 @@ TEST_F(LatestPackageTest, ANameThatIsNotDateAndRevisionNeverLeavesTheList) {
                   hashListUrl() + " のダウンロードに失敗しました(2). -- " + list + " --")
             << name;
     }
+    // Every one of the eleven digits is checked, the revision's first as much as the others.
+    for (const std::size_t position : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11}) {
+        std::string name = "20041115-001";
+        name[position] = 'x';
+        serveList(kDigestB + " " + name + "-i32.exe\n");
+        EXPECT_EQ(find(), "") << name;
+        EXPECT_EQ(label().tag(), "20041114-017") << name;
+    }
 }
 
 }  // namespace

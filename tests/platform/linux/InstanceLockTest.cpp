@@ -89,6 +89,13 @@ TEST(InstanceLockTest, FoldersOthersCouldTamperWithAreNotUsed) {
     EXPECT_EQ(inOpenFolder.outcome(), Outcome::Unavailable);
     EXPECT_NE(inOpenFolder.problem().find("writable by others"), std::string::npos);
 
+    const auto shared = dir / "shared";
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(
+        shared, std::filesystem::perms::owner_all | std::filesystem::perms::group_all);
+    EXPECT_EQ(InstanceLock(shared).outcome(), Outcome::Unavailable);
+    EXPECT_FALSE(std::filesystem::exists(shared / "velmora.lock"));
+
     const auto linked = dir / "linked";
     std::filesystem::create_directory_symlink(dir.path(), linked);
     EXPECT_EQ(InstanceLock(linked).outcome(), Outcome::Unavailable);

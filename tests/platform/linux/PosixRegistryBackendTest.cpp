@@ -193,22 +193,31 @@ TEST_F(PosixRegistryTest, UnparseableFileIsMovedAsideBeforeAnythingIsWritten) {
     EXPECT_TRUE(notifier.notices.empty());
 }
 
+// A NUL, bytes that are not UTF-8 or a hand edit gone wrong damage only their own line,
+// which is written back byte for byte; a damaged key line keeps the lines under it.
 TEST_F(PosixRegistryTest, ALineThatCannotBeReadHidesOnlyItselfAndIsKeptInItsPlace) {
+    using namespace std::string_literals;
     writeFile(userFile,
               "Windows Registry Editor Version 5.00\r\n"
               "\r\n"
               "stray words\r\n"
               "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\r\n"
               "\"IUP\"=\"1\"\r\n"
+              "\"IUP\"=\"0\xFF\"\r\n"
               "  \"Log\"=1\r\n"
               "\"Interval\"=\"24\"\r\n"
+              "\"Remove\"=\"1\0\"\r\n"
+              "\0\xFE junk\r\n"
               "\"Bin\"=hex:0g,\\\r\n"
               "  01\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora\xE9]\r\n"
+              "\"Interval\"=\"5\"\r\n"
               "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora\r\n"
-              "\"Auto\"=\"1\"\r\n");
+              "\"Auto\"=\"1\"\r\n"s);
     EXPECT_EQ(reg.readValue(kUser, kPath, "IUP"), "1");
     EXPECT_EQ(reg.readValue(kUser, kPath, "Interval"), "24");
     EXPECT_EQ(reg.readValue(kUser, kPath, "Log"), "");
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Remove"), "");
     EXPECT_EQ(reg.readValue(kUser, kPath, "Auto"), "")
         << "a value under a key line that cannot be read belongs to no key";
 
@@ -219,14 +228,21 @@ TEST_F(PosixRegistryTest, ALineThatCannotBeReadHidesOnlyItselfAndIsKeptInItsPlac
               "\n"
               "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n"
               "\"IUP\"=\"1\"\n"
+              "\"IUP\"=\"0\xFF\"\n"
               "  \"Log\"=1\n"
               "\"Interval\"=\"24\"\n"
+              "\"Remove\"=\"1\0\"\n"
+              "\0\xFE junk\n"
               "\"Bin\"=hex:0g,\\\n"
               "  01\n"
               "\"Remove\"=\"1\"\n"
               "\n"
+              "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora\xE9]\n"
+              "\"Interval\"=\"5\"\n"
+              "\n"
               "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora\n"
-              "\"Auto\"=\"1\"\n");
+              "\"Auto\"=\"1\"\n"s);
+    EXPECT_EQ(reg.readValue(kUser, kPath, "Interval"), "24");
     EXPECT_TRUE(filesInFolder(".corrupt-").empty());
     EXPECT_FALSE(std::filesystem::exists(logFile)) << "damage to one line is not reported";
 }
@@ -236,7 +252,7 @@ TEST_F(PosixRegistryTest, AFileThatCannotBeReadAtAllIsReportedOnceAndKeptAside) 
         "設定ファイル(" + userFile.string() + ")を読み込めません. 既定の設定を使います.";
     const std::string unreadable[] = {
         std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
-        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n\"a\"=\"\xE9t\xE9\"\n",
+        std::string("Windows Registry Editor Version 5.00\0\n[HKEY_CURRENT_USER\\X]\n", 60),
         "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n\"IUP\"=\"1\"\n",
     };
     for (const auto& text : unreadable) {

@@ -10,7 +10,8 @@ one at a time (RUN_SERIAL): the prefix's registry and the instance mutex are sha
 Usage: update_now_e2e.py --wine-run scripts/wine-run --prefix BUILD/wineprefix
            --mirror tools/sample-mirror --standin BUILD/.../standin-package.exe
            [--program BUILD/src/app/velmora.com] [unittest arguments]
-The cases of UpdateNowE2ETest need --program; StandinPackageTest checks the package alone.
+The cases of UpdateNowE2ETest and SlowUpdateNowE2ETest (a minute each) need --program;
+StandinPackageTest checks the package alone.
 """
 
 import argparse
@@ -26,6 +27,7 @@ import unittest
 import urllib.parse
 
 VENDOR_HOST = "update.corvane.example"
+LIST_URL = f"http://{VENDOR_HOST}/defs/download/md5-hash.txt"
 SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\Tessaloy\Velmora"
 UPDATED = "ウィルス定義を 2004/11/14 rev. 17 に更新しました."
 UP_TO_DATE = "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです."
@@ -75,10 +77,10 @@ class WineProcess:
                                         stdin=subprocess.DEVNULL, stdout=self.stdout_file,
                                         stderr=self.stderr_file)
 
-    def wait(self):
+    def wait(self, timeout=RUN_TIMEOUT):
         """Waits for the program's end: (exit status, standard output, standard error)."""
         try:
-            self.process.wait(timeout=RUN_TIMEOUT)
+            self.process.wait(timeout=timeout)
         finally:
             self.process.kill()
         outputs = []
@@ -90,8 +92,8 @@ class WineProcess:
                                            *outputs)
 
 
-def run_wine(program, *arguments, extra_environment=None):
-    return WineProcess(program, *arguments, extra_environment=extra_environment).wait()
+def run_wine(program, *arguments, extra_environment=None, timeout=RUN_TIMEOUT):
+    return WineProcess(program, *arguments, extra_environment=extra_environment).wait(timeout)
 
 
 class SampleMirror:
@@ -176,7 +178,9 @@ class StandinPackageTest(unittest.TestCase):
             self.assertEqual((definitions / "20041114.017" / "flavour").read_bytes(), b"x86\n")
 
 
-class UpdateNowE2ETest(unittest.TestCase):
+class ProgramCase(unittest.TestCase):
+    """A folder of its own for velmora.com and its definitions, and its mirrors."""
+
     @classmethod
     def setUpClass(cls):
         if not config.program:
@@ -234,6 +238,9 @@ class UpdateNowE2ETest(unittest.TestCase):
         """The log beside the program: code page 932 (Shift-JIS), as on Japanese Windows."""
         return (self.dir / "bin" / "velmora.log").read_bytes().decode("cp932")
 
+
+class UpdateNowE2ETest(ProgramCase):
+
     def test_a_newer_package_is_installed_then_found_up_to_date(self):
         (self.definitions / "20041110.003").mkdir()
         self.store_settings(IUP="1", Log="1")
@@ -267,6 +274,30 @@ class UpdateNowE2ETest(unittest.TestCase):
         self.assertEqual(self.installed(), [])
         self.assertEqual(self.saved_packages(), [])
         self.assertEqual(len(mirror.requests()), 2, mirror.requests())
+
+    def test_an_answer_cut_or_badly_framed_is_a_failed_download(self):
+        """However an answer hides that it is not whole, it is a failed download: a cut list
+        is never searched (its older x86 entry would win), a cut package never taken for a bad
+        one, and a proxy's page is never the list."""
+        (self.definitions / "20041110.003").mkdir()
+        self.store_settings(IUP="1")
+        list_failure = LIST_URL + " をダウンロードできません."
+        cases = [("cut-chunked-list", list_failure),
+                 ("overflowing-list-length", list_failure),
+                 ("overflowing-chunk-size", list_failure),
+                 ("list-to-https", list_failure),
+                 ("cut-chunked-package",
+                  "ウィルス定義ファイル(20041114-017-x86.exe)のダウンロードに失敗しました.")]
+        for fault, notice in cases:
+            with self.subTest(fault):
+                mirror = self.mirror("--fault", fault)
+                result = self.update_now(mirror)
+                self.assertEqual(result.returncode, 1, result.stderr.decode(errors="replace"))
+                self.assertEqual(result.stdout.decode(), notice + "\n")
+                self.assertEqual(self.installed(), ["20041110.003"])
+                self.assertEqual(self.saved_packages(), [])
+                if fault == "list-to-https":
+                    self.assertIn("CONNECT", [line.split(" ")[0] for line in mirror.requests()])
 
     def stored_value(self, name):
         query = run_wine("reg", "query", SETTINGS_KEY, "/v", name)
@@ -386,6 +417,22 @@ class UpdateNowE2ETest(unittest.TestCase):
         self.assertEqual(first.stdout, (UPDATED + "\n").encode())
         self.assertEqual(len(mirror.requests()), 2, "the second run fetched something")
         self.assertEqual(self.installed(), ["20041114.017"])
+
+
+class SlowUpdateNowE2ETest(ProgramCase):
+    def test_a_head_that_trickles_in_is_a_failed_download_after_a_minute(self):
+        """A head sent a byte a second passes every per-read limit; its own bound ends the
+        run a minute after the request."""
+        self.store_settings()
+        mirror = self.mirror("--fault", "slow-list-head")
+        started = time.monotonic()
+        result = run_wine(self.program, "--update-now",
+                          extra_environment=self.environment(mirror), timeout=120)
+        seconds = time.monotonic() - started
+        self.assertEqual(result.returncode, 1, result.stderr.decode(errors="replace"))
+        self.assertEqual(result.stdout.decode(), LIST_URL + " をダウンロードできません.\n")
+        self.assertGreaterEqual(seconds, 60)
+        self.assertLess(seconds, 65)
 
 
 def main():
