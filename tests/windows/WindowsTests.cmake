@@ -107,7 +107,8 @@ velmora_add_test_executable(velmora_windows_display_tests velmora_winui)
 target_include_directories(velmora_windows_display_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
 target_sources(velmora_windows_display_tests PRIVATE
     platform/winui/DisplayTest.cpp
-    platform/winui/SettingsWindowViewTest.cpp
+    platform/SettingsWindowViewContractTest.cpp
+    platform/winui/WinSettingsWindowViewTest.cpp
     platform/winui/ShellWindowsTest.cpp
 )
 # They run in a Wine virtual desktop: it has a notification area for the tray icon, and

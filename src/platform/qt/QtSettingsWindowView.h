@@ -1,21 +1,21 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <functional>
-#include <map>
-#include <vector>
+#include <optional>
 
-#include "window/WindowControls.h"
+#include "window/SettingsWindowBinder.h"
+#include "window/WindowSurface.h"
 
 namespace velmora {
 
 class SettingsWindow;
 
-// The Qt widgets of the settings window, bound to its toolkit-free state: every change of a
-// control shows on its widget, and every user action on a widget goes to the control (and
-// from there to the window's rules). The view holds no state of its own and must go before
-// the window it shows.
-class QtSettingsWindowView final : public QDialog {
+// The settings window as a Qt dialog, its widgets bound to the window's controls. It holds
+// no state of its own and must go before the window it shows.
+class QtSettingsWindowView final : public QDialog, private WindowSurface {
     Q_OBJECT
 
   public:
@@ -35,25 +35,32 @@ class QtSettingsWindowView final : public QDialog {
     void reject() override;
 
   private:
-    void buildWidgets();
-    void bindForm();
-    void bindCommon(Control& control, QWidget* widget);
-    void bindLabel(Control& control);
-    void bindFrame(Control& control);
-    void bindButton(CommandButton& button);
-    void bindCheckBox(CheckBox& box);
-    void bindOption(OptionButton& option);
-    void bindTextBox(TextBox& text);
-    void bindScrollBar(ScrollBar& bar);
-    void setTabOrder();
-    void showCentred();
-    void focusMoved(QWidget* now);
+    void setListener(WindowSurfaceListener* listener) override;
+    int dotsPerInch() const override;
+    void setTitle(const std::string& title) override;
+    void setClientSize(PixelSize size) override;
+    void showWindow() override;
+    void hideWindow() override;
+    void setMinimised(bool minimised) override;
+    std::unique_ptr<Widget> addLabel(const WidgetDesign& design) override;
+    std::unique_ptr<Widget> addFrame(const WidgetDesign& design) override;
+    std::unique_ptr<Widget> addButton(const WidgetDesign& design,
+                                      CommandButton::Role role) override;
+    std::unique_ptr<CheckWidget> addCheckBox(const WidgetDesign& design) override;
+    std::unique_ptr<CheckWidget> addOptionButton(const WidgetDesign& design,
+                                                 bool startsGroup) override;
+    std::unique_ptr<TextWidget> addTextBox(const WidgetDesign& design) override;
+    std::unique_ptr<ScrollWidget> addScrollBar(const WidgetDesign& design, int minimum,
+                                               int maximum) override;
 
-    SettingsWindow& window_;
-    std::map<const Control*, QWidget*> widgets_;
-    std::map<const QWidget*, Control*> controls_;
-    std::vector<Subscription> subscriptions_;
+    // A label's access key leads to the next widget made that can take the focus.
+    void leadLabelTo(QWidget* widget, const WidgetDesign& design);
+
+    WindowSurfaceListener* listener_ = nullptr;
+    QLabel* labelAwaitingBuddy_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
     bool placed_ = false;
+    std::optional<SettingsWindowBinder> binder_;
 };
 
 }  // namespace velmora

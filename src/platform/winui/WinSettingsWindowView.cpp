@@ -2,334 +2,208 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <string>
-
 #include "win/WinText.h"
 #include "window/SettingsWindow.h"
-#include "winui/WinWindowFont.h"
 
 namespace velmora {
 
 namespace {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr UINT_PTR kChildSubclass = 1;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr WORD kFirstChildId = 100;
+constexpr int kDesignDotsPerInch = kTwipsPerInch / kTwipsPerPixel;
 
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-bool keyHeld(int virtualKey) {
-    return (::GetKeyState(virtualKey) & 0x8000) != 0;
-}
-
-// Windows reports AltGr as Ctrl and Alt held together, and so does every layout that types
-// characters with Ctrl+Alt: only Alt without Ctrl is the command key.
-TypedKey typedKey(WPARAM character) {
-    return {.character = static_cast<char32_t>(character),
-            .altHeld = keyHeld(VK_MENU) && !keyHeld(VK_CONTROL),
-            .metaHeld = keyHeld(VK_LWIN) || keyHeld(VK_RWIN)};
-}
-
-void setCheck(HWND button, bool checked) {
-    ::SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-bool isChecked(HWND button) {
-    return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+// The density Windows reports for `window`; the design's own where it reports none.
+int dotsPerInchOf(HWND window) {
+    const UINT dotsPerInch = ::GetDpiForWindow(window);
+    return dotsPerInch == 0 ? kDesignDotsPerInch : static_cast<int>(dotsPerInch);
 }
 
 }  // namespace
 
-WinSettingsWindowView::WinSettingsWindowView(SettingsWindow& window)
-    : window_(window),
-      systemDotsPerInch_(screenDotsPerInch()),
-      dotsPerInch_(systemDotsPerInch_),
-      font_(createWindowFont(dotsPerInch_)) {
-    onUserClose = [this] { window_.onCancelClicked(); };
-    RECT frame{0, 0, twipsToPixels(window_.clientWidth(), dotsPerInch_),
-               twipsToPixels(window_.clientHeight(), dotsPerInch_)};
-    ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
+WinSettingsWindowView::WinSettingsWindowView(SettingsWindow& window) : nextId_(kFirstChildId) {
+    onUserClose = [&window] { window.onCancelClicked(); };
     frame_ = std::make_unique<HandlerWindow>(
         [this](UINT message, WPARAM wParam, LPARAM lParam) {
             return handleMessage(message, wParam, lParam);
         },
-        HandlerWindow::Options{.style = kWindowStyle,
-                               .exStyle = WS_EX_CONTROLPARENT,
-                               .parent = nullptr,
-                               .title = widen(window_.caption())});
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    createChildren();
-    bindForm();
+        HandlerWindow::Options{
+            .style = kWindowStyle, .exStyle = kWindowExStyle, .parent = nullptr, .title = {}});
+    dotsPerInch_ = dotsPerInchOf(hwnd());
+    font_ = createWindowFont(dotsPerInch_);
     dialogKeys_.emplace(hwnd());
-    if (window_.visible()) {
-        showCentred();
-    }
+    binder_.emplace(window, static_cast<WindowSurface&>(*this));
 }
 
 WinSettingsWindowView::~WinSettingsWindowView() {
-    // Focus moves while the children go must not reach the controls any more.
-    closing_ = true;
-    subscriptions_.clear();
+    // The child windows go with the binder, before the window.
+    binder_.reset();
     dialogKeys_.reset();
-    for (const auto& [child, control] : controls_) {
-        ::RemoveWindowSubclass(child, &childProc, kChildSubclass);
-    }
 }
 
 HWND WinSettingsWindowView::windowFor(const Control& control) const {
-    const auto found = children_.find(&control);
-    return found == children_.end() ? nullptr : found->second;
+    const auto* child = dynamic_cast<const WinChildWindow*>(binder_->widgetFor(control));
+    return child == nullptr ? nullptr : child->hwnd();
 }
 
-void WinSettingsWindowView::createChildren() {
-    // Created in tab index order, labels and frames included: Windows' tab order is the
-    // order of creation, and an access key on a label moves the focus to the next control
-    // after it in that order that can take it (Alt+N to the interval box).
-    std::vector<Control*> controls = window_.allControls();
-    std::ranges::stable_sort(controls, {}, &Control::tabIndex);
-    for (Control* control : controls) {
-        if (auto* box = dynamic_cast<CheckBox*>(control)) {
-            bindCheckBox(*box, createChild(*box, WC_BUTTONW, BS_AUTOCHECKBOX, Fit::CheckMark));
-        } else if (auto* option = dynamic_cast<OptionButton*>(control)) {
-            bindOption(*option,
-                       createChild(*option, WC_BUTTONW, BS_AUTORADIOBUTTON, Fit::CheckMark));
-        } else if (auto* button = dynamic_cast<CommandButton*>(control)) {
-            const DWORD kind =
-                button->role() == CommandButton::Role::Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-            HWND push = createChild(*button, WC_BUTTONW, kind, Fit::Fixed);
-            bindCommon(*button, push);
-            bindCaption(*button, push);
-        } else if (auto* text = dynamic_cast<TextBox*>(control)) {
-            bindTextBox(*text,
-                        createChild(*text, WC_EDITW, ES_AUTOHSCROLL | WS_BORDER, Fit::Fixed));
-        } else if (auto* bar = dynamic_cast<ScrollBar*>(control)) {
-            bindScrollBar(*bar, createChild(*bar, WC_SCROLLBARW, SBS_VERT, Fit::Fixed));
-        } else if (dynamic_cast<Frame*>(control) != nullptr) {
-            HWND frame = createChild(*control, WC_BUTTONW, BS_GROUPBOX, Fit::Fixed);
-            bindCommon(*control, frame);
-            bindCaption(*control, frame);
-        } else {
-            HWND label = createChild(*control, WC_STATICW, SS_LEFT, Fit::Text);
-            bindCommon(*control, label);
-            bindCaption(*control, label);
-        }
+void WinSettingsWindowView::setListener(WindowSurfaceListener* listener) {
+    listener_ = listener;
+}
+
+int WinSettingsWindowView::dotsPerInch() const {
+    return dotsPerInch_;
+}
+
+void WinSettingsWindowView::setTitle(const std::string& title) {
+    ::SetWindowTextW(hwnd(), widen(title).c_str());
+}
+
+void WinSettingsWindowView::setClientSize(PixelSize size) {
+    RECT frame{0, 0, size.width, size.height};
+    ::AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle,
+                               static_cast<UINT>(dotsPerInch_));
+    const auto resize = [this](int width, int height) {
+        ::SetWindowPos(hwnd(), nullptr, 0, 0, width, height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    resize(frame.right - frame.left, frame.bottom - frame.top);
+    // A frame drawn at another density than the window's (a window that Windows scales for
+    // it) differs from the one computed: the difference is made up.
+    RECT client{};
+    RECT placed{};
+    ::GetClientRect(hwnd(), &client);
+    ::GetWindowRect(hwnd(), &placed);
+    if (client.right != size.width || client.bottom != size.height) {
+        resize(placed.right - placed.left + size.width - client.right,
+               placed.bottom - placed.top + size.height - client.bottom);
     }
 }
 
-HWND WinSettingsWindowView::createChild(Control& control, const wchar_t* className, DWORD style,
-                                        Fit fit) {
-    const WORD id = [&]() -> WORD {
-        if (&control == &window_.okButton) {
+void WinSettingsWindowView::showWindow() {
+    if (!placed_) {
+        centreOnScreen();
+        placed_ = true;
+    }
+    // Restores a window that was minimised before it was hidden.
+    ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+}
+
+void WinSettingsWindowView::centreOnScreen() {
+    const auto centre = [this] {
+        RECT work{};
+        RECT frame{};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        ::GetWindowRect(hwnd(), &frame);
+        ::SetWindowPos(hwnd(), nullptr,
+                       work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
+                       work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    centre();
+    // Made on one screen and moved to another of a different density: laid out for the
+    // screen it appears on before it shows, and centred again at its new size.
+    if (const int shownAt = dotsPerInchOf(hwnd()); shownAt != dotsPerInch_) {
+        takeDotsPerInch(shownAt);
+        centre();
+    }
+}
+
+void WinSettingsWindowView::hideWindow() {
+    ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+void WinSettingsWindowView::setMinimised(bool minimised) {
+    // A hidden window is not iconified; showing it restores it anyway.
+    if (!::IsWindowVisible(hwnd())) {
+        return;
+    }
+    if (minimised) {
+        ::ShowWindow(hwnd(), SW_MINIMIZE);
+    } else if (::IsIconic(hwnd())) {
+        ::ShowWindow(hwnd(), SW_RESTORE);
+    }
+}
+
+std::unique_ptr<Widget> WinSettingsWindowView::addLabel(const WidgetDesign& design) {
+    return std::make_unique<WinCaptionWidget>(
+        childParent(), WinChildStyle{.className = WC_STATICW, .style = SS_LEFT | WS_GROUP}, design);
+}
+
+std::unique_ptr<Widget> WinSettingsWindowView::addFrame(const WidgetDesign& design) {
+    return std::make_unique<WinCaptionWidget>(
+        childParent(), WinChildStyle{.className = WC_BUTTONW, .style = BS_GROUPBOX | WS_GROUP},
+        design);
+}
+
+std::unique_ptr<Widget> WinSettingsWindowView::addButton(const WidgetDesign& design,
+                                                         CommandButton::Role role) {
+    const DWORD kind = role == CommandButton::Role::Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    return std::make_unique<WinButtonWidget>(
+        childParent(),
+        WinChildStyle{.className = WC_BUTTONW, .style = kind | WS_GROUP, .role = role}, design);
+}
+
+std::unique_ptr<CheckWidget> WinSettingsWindowView::addCheckBox(const WidgetDesign& design) {
+    return std::make_unique<WinCheckWidget>(
+        childParent(), WinChildStyle{.className = WC_BUTTONW, .style = BS_AUTOCHECKBOX | WS_GROUP},
+        design);
+}
+
+std::unique_ptr<CheckWidget> WinSettingsWindowView::addOptionButton(const WidgetDesign& design,
+                                                                    bool startsGroup) {
+    // The arrow keys move among the options up to the next window that starts a group.
+    const DWORD group = startsGroup ? WS_GROUP : 0;
+    return std::make_unique<WinCheckWidget>(
+        childParent(), WinChildStyle{.className = WC_BUTTONW, .style = BS_AUTORADIOBUTTON | group},
+        design);
+}
+
+std::unique_ptr<TextWidget> WinSettingsWindowView::addTextBox(const WidgetDesign& design) {
+    return std::make_unique<WinTextWidget>(
+        childParent(),
+        WinChildStyle{
+            .className = WC_EDITW, .style = ES_AUTOHSCROLL | WS_GROUP, .exStyle = WS_EX_CLIENTEDGE},
+        design);
+}
+
+std::unique_ptr<ScrollWidget> WinSettingsWindowView::addScrollBar(const WidgetDesign& design,
+                                                                  int minimum, int maximum) {
+    return std::make_unique<WinScrollWidget>(childParent(), design, minimum, maximum);
+}
+
+WORD WinSettingsWindowView::childId(CommandButton::Role role) {
+    switch (role) {
+        case CommandButton::Role::Default:
             return IDOK;  // what Enter presses
-        }
-        if (&control == &window_.cancelButton) {
+        case CommandButton::Role::Cancel:
             return IDCANCEL;  // what Esc presses
-        }
-        return static_cast<WORD>(kFirstChildId + ids_.size());
-    }();
-    if (control.takesFocus()) {
-        style |= WS_TABSTOP;
-    }
-    // Every control is a group of its own but the flavour options, which the arrow keys
-    // move between; the first of them carries the group's start.
-    if (const auto* option = dynamic_cast<OptionButton*>(&control);
-        option == nullptr || option->index() == 0) {
-        style |= WS_GROUP;
-    }
-    HWND child = ::CreateWindowExW(0, className, widen(control.caption()).c_str(), WS_CHILD | style,
-                                   0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(UINT_PTR{id}),
-                                   ::GetModuleHandleW(nullptr), nullptr);
-    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    ids_[id] = &control;
-    children_[&control] = child;
-    controls_[child] = &control;
-    fits_[child] = fit;
-    place(child);
-    ::SetWindowSubclass(child, &childProc, kChildSubclass, reinterpret_cast<DWORD_PTR>(this));
-    return child;
-}
-
-void WinSettingsWindowView::bindForm() {
-    subscriptions_.push_back(window_.observe([this](ControlProperty property) {
-        switch (property) {
-            case ControlProperty::Caption:
-                ::SetWindowTextW(hwnd(), widen(window_.caption()).c_str());
-                break;
-            case ControlProperty::Visible:
-                if (window_.visible()) {
-                    showCentred();
-                } else {
-                    ::ShowWindow(hwnd(), SW_HIDE);
-                }
-                break;
-            case ControlProperty::WindowState:
-                // A hidden window is not iconified; showing it restores it anyway.
-                if (!::IsWindowVisible(hwnd())) {
-                    break;
-                }
-                if (window_.windowState() == WindowState::Minimized) {
-                    ::ShowWindow(hwnd(), SW_MINIMIZE);
-                } else if (::IsIconic(hwnd())) {
-                    ::ShowWindow(hwnd(), SW_RESTORE);
-                }
-                break;
-            case ControlProperty::Focus:
-                if (HWND target = windowFor(*window_.focused());
-                    target != nullptr && ::GetFocus() != target) {
-                    ::SetFocus(target);
-                }
-                break;
-            default:
-                break;
-        }
-    }));
-}
-
-void WinSettingsWindowView::bindCommon(Control& control, HWND child) {
-    ::EnableWindow(child, control.enabled());
-    ::ShowWindow(child, control.visible() ? SW_SHOWNA : SW_HIDE);
-    subscriptions_.push_back(control.observe([&control, child](ControlProperty property) {
-        if (property == ControlProperty::Enabled) {
-            ::EnableWindow(child, control.enabled());
-        } else if (property == ControlProperty::Visible) {
-            ::ShowWindow(child, control.visible() ? SW_SHOWNA : SW_HIDE);
-        }
-    }));
-}
-
-void WinSettingsWindowView::bindCaption(Control& control, HWND child) {
-    subscriptions_.push_back(control.observe([this, &control, child](ControlProperty property) {
-        if (property == ControlProperty::Caption) {
-            ::SetWindowTextW(child, widen(control.caption()).c_str());
-            place(child);
-        }
-    }));
-}
-
-void WinSettingsWindowView::place(HWND child) {
-    const Control& control = *controls_.at(child);
-    PixelRect area = twipsToPixels(control.rect(), dotsPerInch_);
-    if (const Fit fit = fits_.at(child); fit != Fit::Fixed) {
-        // The check mark and the gap before the caption, as the system draws them.
-        const int mark = fit == Fit::CheckMark ? ::MulDiv(::GetSystemMetrics(SM_CXMENUCHECK) + 4,
-                                                          dotsPerInch_, systemDotsPerInch_)
-                                               : 0;
-        const SIZE text = captionExtent(font_.get(), widen(control.caption()));
-        area = fitCaption(area, text.cx + mark, static_cast<int>(text.cy));
-        // A caption wider in this font than its place must not run under the control after
-        // it on its row: that one moves along, keeping the gap the layout gives them.
-        if (HWND before = rowNeighbour(child, true)) {
-            const PixelRect& left = places_.at(before);
-            const TwipsRect& design = controls_.at(before)->rect();
-            const int gap = twipsToPixels(
-                std::max(0, control.rect().left - design.left - design.width), dotsPerInch_);
-            area.left = std::max(area.left, left.left + left.width + gap);
-        }
-    }
-    places_[child] = area;
-    ::MoveWindow(child, area.left, area.top, area.width, area.height, TRUE);
-    if (HWND after = fits_.at(child) != Fit::Fixed ? rowNeighbour(child, false) : nullptr) {
-        place(after);
+        default:
+            return nextId_++;
     }
 }
 
-HWND WinSettingsWindowView::rowNeighbour(HWND child, bool before) const {
-    // The nearest control on the same row, on the given side, whose place follows its
-    // caption; fixed ones (the interval box and its arrows) keep theirs.
-    const TwipsRect& row = controls_.at(child)->rect();
-    HWND nearest = nullptr;
-    int nearestDistance = 0;
-    for (const auto& [other, control] : controls_) {
-        const int distance =
-            before ? row.left - control->rect().left : control->rect().left - row.left;
-        if (other == child || control->rect().top != row.top || distance <= 0 ||
-            fits_.at(other) == Fit::Fixed || (before && !places_.contains(other))) {
-            continue;
-        }
-        if (nearest == nullptr || distance < nearestDistance) {
-            nearest = other;
-            nearestDistance = distance;
-        }
+void WinSettingsWindowView::adopt(WinChildWindow& child) {
+    children_[child.hwnd()] = &child;
+}
+
+void WinSettingsWindowView::release(WinChildWindow& child) {
+    children_.erase(child.hwnd());
+    if (lastFocus_ == child.hwnd()) {
+        lastFocus_ = nullptr;
     }
-    return nearest;
-}
-
-void WinSettingsWindowView::onDpiChanged(int dotsPerInch, const RECT& suggested) {
-    // Moved to a screen of another density: the layout is laid out again at it.
-    dotsPerInch_ = dotsPerInch;
-    font_ = createWindowFont(dotsPerInch_);
-    for (const auto& [child, control] : controls_) {
-        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        place(child);
-    }
-    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
-}
-
-void WinSettingsWindowView::bindCheckBox(CheckBox& box, HWND child) {
-    bindCommon(box, child);
-    bindCaption(box, child);
-    setCheck(child, box.value() == 1);
-    subscriptions_.push_back(box.observe([&box, child](ControlProperty property) {
-        if (property == ControlProperty::Value) {
-            setCheck(child, box.value() == 1);
-        }
-    }));
-}
-
-void WinSettingsWindowView::bindOption(OptionButton& option, HWND child) {
-    bindCommon(option, child);
-    bindCaption(option, child);
-    setCheck(child, option.value());
-    subscriptions_.push_back(option.observe([&option, child](ControlProperty property) {
-        if (property == ControlProperty::Value) {
-            setCheck(child, option.value());
-        }
-    }));
-}
-
-void WinSettingsWindowView::bindTextBox(TextBox& text, HWND child) {
-    bindCommon(text, child);
-    ::SetWindowTextW(child, widen(text.text()).c_str());
-    subscriptions_.push_back(text.observe([&text, child](ControlProperty property) {
-        if (property == ControlProperty::Text) {
-            const std::wstring shown = widen(text.text());
-            if (windowText(child) != shown) {
-                ::SetWindowTextW(child, shown.c_str());
-            }
-        }
-    }));
-}
-
-void WinSettingsWindowView::bindScrollBar(ScrollBar& bar, HWND child) {
-    bindCommon(bar, child);
-    // Position 1 at the top: the up arrow lowers the position, which adds an hour.
-    ::SetScrollRange(child, SB_CTL, bar.minimum(), bar.maximum(), FALSE);
-    ::SetScrollPos(child, SB_CTL, bar.value(), TRUE);
-    subscriptions_.push_back(bar.observe([&bar, child](ControlProperty property) {
-        if (property == ControlProperty::Value) {
-            ::SetScrollPos(child, SB_CTL, bar.value(), TRUE);
-        }
-    }));
 }
 
 std::optional<LRESULT> WinSettingsWindowView::handleMessage(UINT message, WPARAM wParam,
                                                             LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            onCommand(LOWORD(wParam), HIWORD(wParam));
+            onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
         case WM_VSCROLL:
-            if (reinterpret_cast<HWND>(lParam) == windowFor(window_.intervalScrollBar)) {
-                onScroll(LOWORD(wParam));
+            if (const auto found = children_.find(reinterpret_cast<HWND>(lParam));
+                found != children_.end()) {
+                found->second->scrolled(LOWORD(wParam), HIWORD(wParam));
             }
             return 0;
         case DM_GETDEFID:
@@ -338,10 +212,8 @@ std::optional<LRESULT> WinSettingsWindowView::handleMessage(UINT message, WPARAM
             moveFocus(wParam, lParam);
             return 0;
         case WM_SIZE:
-            if (wParam == SIZE_MINIMIZED) {
-                window_.setWindowState(WindowState::Minimized);
-            } else if (wParam == SIZE_RESTORED) {
-                window_.setWindowState(WindowState::Normal);
+            if (listener_ != nullptr && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)) {
+                listener_->minimisedByUser(wParam == SIZE_MINIMIZED);
             }
             return 0;
         case WM_SYSCOMMAND:
@@ -355,7 +227,7 @@ std::optional<LRESULT> WinSettingsWindowView::handleMessage(UINT message, WPARAM
             }
             return 0;
         case WM_DPICHANGED:
-            onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            onDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_ACTIVATE:
             onActivated(LOWORD(wParam) != WA_INACTIVE);
@@ -365,75 +237,24 @@ std::optional<LRESULT> WinSettingsWindowView::handleMessage(UINT message, WPARAM
     }
 }
 
-void WinSettingsWindowView::onCommand(WORD id, WORD code) {
-    const auto found = ids_.find(id);
-    if (found == ids_.end()) {
-        return;
+void WinSettingsWindowView::onCommand(WORD id, WORD notification, HWND child) {
+    // Enter and Esc come from the dialog keys with the button's identifier, and its window
+    // where it has one.
+    if (child == nullptr) {
+        child = ::GetDlgItem(hwnd(), id);
     }
-    Control* control = found->second;
-    HWND child = windowFor(*control);
-    if (auto* text = dynamic_cast<TextBox*>(control)) {
-        if (code == EN_CHANGE) {
-            text->setText(narrow(windowText(child)));
-        }
-        return;
-    }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    if (auto* box = dynamic_cast<CheckBox*>(control)) {
-        box->setValue(isChecked(child) ? 1 : 0);
-    } else if (auto* option = dynamic_cast<OptionButton*>(control)) {
-        if (isChecked(child)) {
-            option->setValue(true);
-        }
-    } else if (auto* button = dynamic_cast<CommandButton*>(control)) {
-        button->click();
-    }
-}
-
-void WinSettingsWindowView::onScroll(WORD request) {
-    ScrollBar& bar = window_.intervalScrollBar;
-    HWND child = windowFor(bar);
-    switch (request) {
-        case SB_LINEUP:
-            bar.setValue(bar.value() - bar.smallChange());
-            break;
-        case SB_LINEDOWN:
-            bar.setValue(bar.value() + bar.smallChange());
-            break;
-        case SB_PAGEUP:
-            bar.setValue(bar.value() - bar.largeChange());
-            break;
-        case SB_PAGEDOWN:
-            bar.setValue(bar.value() + bar.largeChange());
-            break;
-        case SB_TOP:
-            bar.setValue(bar.minimum());
-            break;
-        case SB_BOTTOM:
-            bar.setValue(bar.maximum());
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            SCROLLINFO info{};
-            info.cbSize = sizeof(info);
-            info.fMask = SIF_TRACKPOS;
-            ::GetScrollInfo(child, SB_CTL, &info);
-            bar.setValue(info.nTrackPos);
-            break;
-        }
-        default:
-            break;
+    if (const auto found = children_.find(child); found != children_.end()) {
+        found->second->commanded(notification);
     }
 }
 
 LRESULT WinSettingsWindowView::defaultButton() const {
-    // As in a dialog, Enter presses the button that has the focus, else OK.
+    // As in a dialog, Enter presses the push button that has the focus, else OK.
     WORD id = IDOK;
-    if (const auto found = controls_.find(::GetFocus()); found != controls_.end()) {
-        if (dynamic_cast<const CommandButton*>(found->second) != nullptr) {
-            id = static_cast<WORD>(::GetDlgCtrlID(found->first));
+    if (HWND focused = ::GetFocus(); children_.contains(focused)) {
+        const auto code = ::SendMessageW(focused, WM_GETDLGCODE, 0, 0);
+        if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0) {
+            id = static_cast<WORD>(::GetDlgCtrlID(focused));
         }
     }
     return MAKELRESULT(id, DC_HASDEFID);
@@ -452,14 +273,18 @@ void WinSettingsWindowView::moveFocus(WPARAM wParam, LPARAM lParam) {
 
 void WinSettingsWindowView::onActivated(bool active) {
     // An ordinary window does not keep its focused control while another window is active,
-    // as a dialog does: it is put back by hand.
+    // as a dialog does: it is put back by hand. On the first showing the binder gives the
+    // focus.
     if (!active) {
-        if (HWND focused = ::GetFocus(); controls_.contains(focused)) {
+        if (HWND focused = ::GetFocus(); children_.contains(focused)) {
             lastFocus_ = focused;
         }
         return;
     }
-    HWND target = lastFocus_ != nullptr && ::IsWindowEnabled(lastFocus_)
+    if (lastFocus_ == nullptr) {
+        return;
+    }
+    HWND target = ::IsWindowEnabled(lastFocus_) && ::IsWindowVisible(lastFocus_)
                       ? lastFocus_
                       : ::GetNextDlgTabItem(hwnd(), nullptr, FALSE);
     if (target != nullptr) {
@@ -467,45 +292,27 @@ void WinSettingsWindowView::onActivated(bool active) {
     }
 }
 
-void WinSettingsWindowView::showCentred() {
-    if (!placed_) {
-        RECT work{};
-        RECT frame{};
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        ::GetWindowRect(hwnd(), &frame);
-        const int width = frame.right - frame.left;
-        const int height = frame.bottom - frame.top;
-        ::SetWindowPos(hwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
-                       work.top + (work.bottom - work.top - height) / 2, 0, 0,
+void WinSettingsWindowView::onDpiChanged(int dotsPerInch, const RECT* suggested) {
+    // Moved to a screen of another density, or its scale changed: laid out again at it. The
+    // window's size follows from the layout; of the rectangle Windows suggests only the
+    // corner is taken, so that an odd one cannot leave the window unusable.
+    takeDotsPerInch(dotsPerInch > 0 ? dotsPerInch : dotsPerInchOf(hwnd()));
+    if (suggested != nullptr) {
+        ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        placed_ = true;
     }
-    // Restores a window that was minimised before it was hidden.
-    ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-void WinSettingsWindowView::focusMoved(HWND child) {
-    const auto found = controls_.find(child);
-    if (found != controls_.end() && window_.focused() != found->second) {
-        window_.setFocus(*found->second);
+void WinSettingsWindowView::takeDotsPerInch(int dotsPerInch) {
+    dotsPerInch_ = dotsPerInch;
+    font_ = createWindowFont(dotsPerInch_);
+    for (const auto& [child, window] : children_) {
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
-}
-
-LRESULT CALLBACK WinSettingsWindowView::childProc(HWND child, UINT message, WPARAM wParam,
-                                                  LPARAM lParam, UINT_PTR /*subclass*/,
-                                                  DWORD_PTR self) {
-    auto* view = reinterpret_cast<WinSettingsWindowView*>(self);
-    if (message == WM_CHAR && !view->closing_ && isUnclaimedCommandChord(typedKey(wParam))) {
-        const auto found = view->controls_.find(child);
-        if (found != view->controls_.end() && dynamic_cast<TextBox*>(found->second) != nullptr) {
-            return 0;
-        }
+    if (listener_ != nullptr) {
+        listener_->densityChanged();
     }
-    const LRESULT result = ::DefSubclassProc(child, message, wParam, lParam);
-    if (message == WM_SETFOCUS && !view->closing_) {
-        view->focusMoved(child);
-    }
-    return result;
 }
 
 }  // namespace velmora

@@ -6,26 +6,27 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <vector>
 
-#include "window/WindowControls.h"
+#include "window/SettingsWindowBinder.h"
+#include "window/WindowSurface.h"
 #include "winui/UniqueGdiObject.h"
 #include "winui/WinHandlerWindow.h"
 #include "winui/WinMessageLoop.h"
+#include "winui/WinWindowFont.h"
+#include "winui/WinWindowWidgets.h"
 
 namespace velmora {
 
 class SettingsWindow;
 
-// The settings window as a native window, bound to its toolkit-free state: every change of
-// a control shows on its child window, and every user action on a child window goes to the
-// control (and from there to the window's rules). Placed from the layout in twips at the
-// screen's dots per inch; Tab, Enter, Esc and the access keys work as in a dialog. The view
-// holds no state of its own and must go before the window it shows.
-class WinSettingsWindowView {
+// The settings window as a native window, its child windows bound to the window's
+// controls. Laid out at the density of the screen it shows on and again when that changes;
+// Tab, Enter, Esc and the access keys work as in a dialog. It holds no state of its own and
+// must go before the window it shows.
+class WinSettingsWindowView final : private WindowSurface, private WinChildParent {
   public:
     explicit WinSettingsWindowView(SettingsWindow& window);
-    ~WinSettingsWindowView();
+    ~WinSettingsWindowView() override;
     WinSettingsWindowView(const WinSettingsWindowView&) = delete;
     WinSettingsWindowView& operator=(const WinSettingsWindowView&) = delete;
 
@@ -38,50 +39,53 @@ class WinSettingsWindowView {
     std::function<void()> onUserClose;
 
   private:
+    // The window's surface for the binder.
+    void setListener(WindowSurfaceListener* listener) override;
+    int dotsPerInch() const override;
+    void setTitle(const std::string& title) override;
+    void setClientSize(PixelSize size) override;
+    void showWindow() override;
+    void hideWindow() override;
+    void setMinimised(bool minimised) override;
+    std::unique_ptr<Widget> addLabel(const WidgetDesign& design) override;
+    std::unique_ptr<Widget> addFrame(const WidgetDesign& design) override;
+    std::unique_ptr<Widget> addButton(const WidgetDesign& design,
+                                      CommandButton::Role role) override;
+    std::unique_ptr<CheckWidget> addCheckBox(const WidgetDesign& design) override;
+    std::unique_ptr<CheckWidget> addOptionButton(const WidgetDesign& design,
+                                                 bool startsGroup) override;
+    std::unique_ptr<TextWidget> addTextBox(const WidgetDesign& design) override;
+    std::unique_ptr<ScrollWidget> addScrollBar(const WidgetDesign& design, int minimum,
+                                               int maximum) override;
+
+    // The parent of the child windows.
+    WinChildParent& childParent() { return *this; }
+    HWND parentWindow() const override { return hwnd(); }
+    HFONT childFont() const override { return font_.get(); }
+    int childDotsPerInch() const override { return dotsPerInch_; }
+    WORD childId(CommandButton::Role role) override;
+    void adopt(WinChildWindow& child) override;
+    void release(WinChildWindow& child) override;
+
     std::optional<LRESULT> handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void onCommand(WORD id, WORD code);
-    void onScroll(WORD request);
+    void onCommand(WORD id, WORD notification, HWND child);
     LRESULT defaultButton() const;
     void moveFocus(WPARAM wParam, LPARAM lParam);
     void onActivated(bool active);
+    void onDpiChanged(int dotsPerInch, const RECT* suggested);
+    void takeDotsPerInch(int dotsPerInch);
+    void centreOnScreen();
 
-    // How a child's place follows its caption: not at all, the text's size, or the text
-    // after a check mark.
-    enum class Fit { Fixed, Text, CheckMark };
-
-    void createChildren();
-    HWND createChild(Control& control, const wchar_t* className, DWORD style, Fit fit);
-    void bindForm();
-    void bindCommon(Control& control, HWND child);
-    void bindCaption(Control& control, HWND child);
-    void bindCheckBox(CheckBox& box, HWND child);
-    void bindOption(OptionButton& option, HWND child);
-    void bindTextBox(TextBox& text, HWND child);
-    void bindScrollBar(ScrollBar& bar, HWND child);
-    void place(HWND child);
-    HWND rowNeighbour(HWND child, bool before) const;
-    void onDpiChanged(int dotsPerInch, const RECT& suggested);
-    void showCentred();
-    void focusMoved(HWND child);
-
-    static LRESULT CALLBACK childProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR self);
-
-    SettingsWindow& window_;
-    int systemDotsPerInch_;
     int dotsPerInch_;
     UniqueGdiObject<HFONT> font_;
     std::unique_ptr<HandlerWindow> frame_;
     std::optional<DialogKeys> dialogKeys_;
-    std::map<const Control*, HWND> children_;
-    std::map<HWND, Control*> controls_;
-    std::map<WORD, Control*> ids_;
-    std::map<HWND, Fit> fits_;
-    std::map<HWND, PixelRect> places_;
-    std::vector<Subscription> subscriptions_;
+    WindowSurfaceListener* listener_ = nullptr;
+    std::map<HWND, WinChildWindow*> children_;
+    WORD nextId_;
     HWND lastFocus_ = nullptr;
     bool placed_ = false;
-    bool closing_ = false;
+    std::optional<SettingsWindowBinder> binder_;
 };
 
 }  // namespace velmora

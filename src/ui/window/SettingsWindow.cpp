@@ -21,6 +21,12 @@ SettingsWindow::SettingsWindow(SettingsRepository& settings) : settings_(setting
     applyButton.onClick = [this] { onApplyClicked(); };
     okButton.onClick = [this] { onOkClicked(); };
     cancelButton.onClick = [this] { onCancelClicked(); };
+    // The window opens with the focus on the chosen flavour, and keeps where the user left it.
+    firstFocus_ = observe([this](ControlProperty property) {
+        if (property == ControlProperty::Visible && visible() && focused() == nullptr) {
+            focusChosenFlavour();
+        }
+    });
 }
 
 void SettingsWindow::loadSettings() {
@@ -124,11 +130,7 @@ void SettingsWindow::onOkClicked() {
 }
 
 void SettingsWindow::onCancelClicked() {
-    // While a run has locked the flavour options the focus cannot go there; closing goes on
-    // without moving it.
-    const auto selected = parseNumericText(flavourLabel.tag()).value_or(0);
-    setFocus(
-        flavourOptions[static_cast<std::size_t>(soundFlavourIndex(static_cast<int>(selected)))]);
+    focusChosenFlavour();
     setWindowState(WindowState::Minimized);
     setVisible(false);
     loadSettings();
@@ -142,6 +144,14 @@ void SettingsWindow::showInstalledVersion(const std::string& version) {
 void SettingsWindow::showLatestPackage(const std::string& packageName) {
     latestPackageLabel.setTag(packageName);
     latestPackageLabel.setCaption(formatDefinitionName(packageName));
+}
+
+void SettingsWindow::focusChosenFlavour() {
+    // While a run has locked the flavour options the focus cannot go there; what asked for
+    // it goes on without moving it.
+    const auto selected = parseNumericText(flavourLabel.tag()).value_or(0);
+    setFocus(
+        flavourOptions[static_cast<std::size_t>(soundFlavourIndex(static_cast<int>(selected)))]);
 }
 
 void SettingsWindow::markChanged() {

@@ -47,8 +47,10 @@ class SettingsWindow : public SettingsWindowControls {
     void show(const Settings& settings);
     void markChanged();
     void setIntervalBarFromText();
+    void focusChosenFlavour();
 
     SettingsRepository& settings_;
+    Subscription firstFocus_;
 };
 
 }  // namespace velmora

@@ -10,12 +10,6 @@ PixelRect twipsToPixels(const TwipsRect& rect, int dotsPerInch) {
             twipsToPixels(rect.width, dotsPerInch), twipsToPixels(rect.height, dotsPerInch)};
 }
 
-PixelRect fitCaption(const PixelRect& place, int neededWidth, int neededHeight) {
-    const int extraHeight = std::max(0, neededHeight - place.height);
-    return {place.left, place.top - extraHeight / 2, std::max(place.width, neededWidth),
-            place.height + extraHeight};
-}
-
 bool isUnclaimedCommandChord(const TypedKey& key) {
     // Control characters (Backspace, Enter, Esc, and the C1 range) are editing keys, not
     // text.

@@ -45,12 +45,12 @@ struct PixelRect {
     bool operator==(const PixelRect&) const = default;
 };
 
-PixelRect twipsToPixels(const TwipsRect& rect, int dotsPerInch = kTwipsPerInch / kTwipsPerPixel);
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
 
-// Where a caption goes whose text needs `neededWidth` by `neededHeight` pixels: it keeps
-// its place, and where the screen font needs more room than the layout gives it grows to
-// the right and about its middle rather than cutting its text off.
-PixelRect fitCaption(const PixelRect& place, int neededWidth, int neededHeight);
+PixelRect twipsToPixels(const TwipsRect& rect, int dotsPerInch = kTwipsPerInch / kTwipsPerPixel);
 
 // A key that typed `character` while Alt or Meta (the Windows or Super key) was held is a
 // command. One that no enabled access key took (Alt+A while Apply is disabled) would

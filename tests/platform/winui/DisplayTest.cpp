@@ -38,7 +38,7 @@ void pressKey(UINT virtualKey) {
     serveQueuedMessages();
 }
 
-HeldKeys::HeldKeys(std::initializer_list<int> virtualKeys) {
+HeldKeys::HeldKeys(const std::vector<int>& virtualKeys) {
     ::GetKeyboardState(saved_);
     BYTE held[256];
     ::GetKeyboardState(held);

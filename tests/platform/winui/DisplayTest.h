@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 namespace velmora::test {
 
@@ -34,7 +35,7 @@ void pressKey(UINT virtualKey);
 // Holds the given keys down in the thread's keyboard state while it lives.
 class HeldKeys {
   public:
-    explicit HeldKeys(std::initializer_list<int> virtualKeys);
+    explicit HeldKeys(const std::vector<int>& virtualKeys);
     ~HeldKeys();
     HeldKeys(const HeldKeys&) = delete;
     HeldKeys& operator=(const HeldKeys&) = delete;
