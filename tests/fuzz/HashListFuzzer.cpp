@@ -52,9 +52,6 @@ class NoAutostart final : public velmora::Autostart {
 class FlavourBackend final : public velmora::RegistryBackend {
   public:
     explicit FlavourBackend(std::string index) : index_(std::move(index)) {}
-    velmora::RegStatus openKey(velmora::RootKey, const std::string&) override {
-        return velmora::RegStatus::Success;
-    }
     velmora::RegStatus queryValue(velmora::RootKey, const std::string&, const std::string& name,
                                   velmora::RegistryValue& value) override {
         if (name != "IUP") {
@@ -110,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the flavour tags are i32 and x86");
 
     CountingNotifier notifier;
-    velmora::EventLog log({"/dev/null", {}}, notifier, [] { return std::tm{}; });
+    velmora::EventLog log({"/dev/null", {}}, notifier, [] { return velmora::LogStamp{}; });
     FlavourBackend backend(std::to_string(storedIndex));
     velmora::Reg reg(backend, log);
     NoAutostart autostart;

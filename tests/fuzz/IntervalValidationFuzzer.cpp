@@ -25,9 +25,6 @@ class OneTextBackend final : public velmora::RegistryBackend {
   public:
     explicit OneTextBackend(std::string stored) : stored_(std::move(stored)) {}
 
-    velmora::RegStatus openKey(velmora::RootKey, const std::string&) override {
-        return velmora::RegStatus::Success;
-    }
     velmora::RegStatus queryValue(velmora::RootKey, const std::string&, const std::string&,
                                   velmora::RegistryValue& value) override {
         value = {velmora::kRegSz, stored_ + '\0'};
@@ -80,7 +77,7 @@ int checkSoundInterval(const velmora::SettingsWindow& window) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     SilentNotifier notifier;
-    velmora::EventLog log({"/dev/null", {}}, notifier, [] { return std::tm{}; });
+    velmora::EventLog log({"/dev/null", {}}, notifier, [] { return velmora::LogStamp{}; });
     OneTextBackend backend(text);
     velmora::Reg reg(backend, log);
     ForgettingAutostart autostart;

@@ -23,6 +23,9 @@ struct RegistryBackendMaker {
     std::function<std::unique_ptr<RegistryBackend>(const std::filesystem::path& scratch)> make;
     // The Windows registry folds the case of every letter, not only of ASCII ones.
     bool foldsOnlyAsciiCase = true;
+    // A store that holds one line of text per value, as the settings need, and refuses any
+    // other data; the Windows registry holds data of every type.
+    bool holdsOnlyText = false;
 };
 
 inline std::ostream& operator<<(std::ostream& out, const RegistryBackendMaker& maker) {

@@ -42,9 +42,6 @@ class RegistryBackend {
   public:
     virtual ~RegistryBackend() = default;
 
-    // Success when the key exists and may be opened; creates nothing.
-    virtual RegStatus openKey(RootKey root, const std::string& keyPath) = 0;
-
     // Fills `value` with the stored type and bytes of an existing value; creates nothing.
     virtual RegStatus queryValue(RootKey root, const std::string& keyPath,
                                  const std::string& valueName, RegistryValue& value) = 0;

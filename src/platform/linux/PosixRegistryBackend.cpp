@@ -6,11 +6,6 @@ PosixRegistryBackend::PosixRegistryBackend(const std::filesystem::path& configHo
     : currentUser_(configHome / "velmora" / "registry", "HKEY_CURRENT_USER"),
       localMachine_(configHome / "velmora" / "registry", "HKEY_LOCAL_MACHINE") {}
 
-RegStatus PosixRegistryBackend::openKey(RootKey root, const std::string& keyPath) {
-    const RegFileStore* store = storeFor(root);
-    return store == nullptr ? RegStatus::InvalidParameter : store->openKey(keyPath);
-}
-
 RegStatus PosixRegistryBackend::queryValue(RootKey root, const std::string& keyPath,
                                            const std::string& valueName, RegistryValue& value) {
     const RegFileStore* store = storeFor(root);

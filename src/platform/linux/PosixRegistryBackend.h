@@ -14,7 +14,6 @@ class PosixRegistryBackend final : public RegistryBackend {
     // `configHome` is normally xdgConfigHome().
     explicit PosixRegistryBackend(const std::filesystem::path& configHome);
 
-    RegStatus openKey(RootKey root, const std::string& keyPath) override;
     RegStatus queryValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                          RegistryValue& value) override;
     RegStatus setValue(RootKey root, const std::string& keyPath, const std::string& valueName,

@@ -80,110 +80,14 @@ std::optional<std::string> takeQuoted(std::string_view& text) {
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> hexNumber(std::string_view digits, std::size_t maxDigits) {
-    if (digits.empty() || digits.size() > maxDigits) {
-        return std::nullopt;
-    }
-    std::uint32_t number = 0;
-    for (const char c : digits) {
-        const char lower = lowerAscii(c);
-        if (lower >= '0' && lower <= '9') {
-            number = number * 16 + static_cast<std::uint32_t>(lower - '0');
-        } else if (lower >= 'a' && lower <= 'f') {
-            number = number * 16 + static_cast<std::uint32_t>(lower - 'a' + 10);
-        } else {
-            return std::nullopt;
-        }
-    }
-    return number;
-}
-
-std::optional<std::string> hexBytes(std::string_view list) {
-    std::string bytes;
-    if (trimmed(list).empty()) {
-        return bytes;
-    }
-    while (true) {
-        const std::size_t comma = list.find(',');
-        const auto byte = hexNumber(trimmed(list.substr(0, comma)), 2);
-        if (!byte) {
-            return std::nullopt;
-        }
-        bytes += static_cast<char>(*byte);
-        if (comma == std::string_view::npos) {
-            return bytes;
-        }
-        list.remove_prefix(comma + 1);
-    }
-}
-
-// `hex:` is binary data, `hex(N):` data of type N (hexadecimal); the lines of a long list
-// end in a backslash and go on in the next line.
-std::optional<RegistryValue> parseHexValue(std::string_view data) {
-    std::uint32_t type = kRegBinary;
-    std::string_view rest = data.substr(3);
-    if (!rest.empty() && rest.front() == '(') {
-        const std::size_t close = rest.find(')');
-        if (close == std::string_view::npos) {
-            return std::nullopt;
-        }
-        const auto number = hexNumber(rest.substr(1, close - 1), 8);
-        if (!number) {
-            return std::nullopt;
-        }
-        type = *number;
-        rest.remove_prefix(close + 1);
-    }
-    if (rest.empty() || rest.front() != ':') {
-        return std::nullopt;
-    }
-    rest.remove_prefix(1);
-    std::string joined;
-    while (true) {
-        const std::size_t lineEnd = rest.find('\n');
-        std::string_view line = trimmed(rest.substr(0, lineEnd));
-        if (lineEnd != std::string_view::npos) {
-            if (line.empty() || line.back() != '\\') {
-                return std::nullopt;
-            }
-            line.remove_suffix(1);
-        }
-        joined += line;
-        if (lineEnd == std::string_view::npos) {
-            break;
-        }
-        rest.remove_prefix(lineEnd + 1);
-    }
-    auto bytes = hexBytes(joined);
-    if (!bytes) {
-        return std::nullopt;
-    }
-    return RegistryValue{type, std::move(*bytes)};
-}
-
+// A quoted text and nothing after it: the only kind of value the program reads. Numbers,
+// binary data and every other kind are lines it does not understand.
 std::optional<RegistryValue> parseValueData(std::string_view data) {
-    if (!data.empty() && data.front() == '"') {
-        auto text = takeQuoted(data);
-        if (!text || !trimmed(data).empty()) {
-            return std::nullopt;
-        }
-        return RegistryValue{kRegSz, *text + '\0'};
+    auto text = takeQuoted(data);
+    if (!text || !trimmed(data).empty()) {
+        return std::nullopt;
     }
-    if (startsWithIgnoringCase(data, "dword:")) {
-        const auto number = hexNumber(trimmed(data.substr(6)), 8);
-        if (!number) {
-            return std::nullopt;
-        }
-        std::string bytes;
-        for (int shift = 0; shift < 32; shift += 8) {
-            bytes += static_cast<char>((*number >> shift) & 0xFFu);
-        }
-        return RegistryValue{kRegDword, bytes};
-    }
-    if (startsWithIgnoringCase(data, "hex")) {
-        return parseHexValue(data);
-    }
-    return std::nullopt;
+    return RegistryValue{kRegSz, *text + '\0'};
 }
 
 }  // namespace
@@ -231,42 +135,14 @@ std::string formatName(std::string_view name) {
     return name.empty() ? std::string("@") : quoted(name);
 }
 
-bool isPlainText(const RegistryValue& value) {
+}  // namespace
+
+bool RegDocument::canHold(const RegistryValue& value) {
     const std::string& data = value.data;
     return value.type == kRegSz && !data.empty() && data.back() == '\0' &&
            data.find_first_of(std::string_view("\0\r\n", 3)) == data.size() - 1 &&
            isUtf8Text(std::string_view(data).substr(0, data.size() - 1));
 }
-
-std::string formatValue(const RegistryValue& value) {
-    if (isPlainText(value)) {
-        return quoted(std::string_view(value.data).substr(0, value.data.size() - 1));
-    }
-    char piece[32];
-    if (value.type == kRegDword && value.data.size() == 4) {
-        std::uint32_t number = 0;
-        for (int i = 3; i >= 0; --i) {
-            number =
-                number * 256 + static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
-        }
-        std::snprintf(piece, sizeof piece, "dword:%08x", number);
-        return piece;
-    }
-    std::string out = "hex";
-    if (value.type != kRegBinary) {
-        std::snprintf(piece, sizeof piece, "(%x)", value.type);
-        out += piece;
-    }
-    out += ':';
-    for (std::size_t i = 0; i < value.data.size(); ++i) {
-        std::snprintf(piece, sizeof piece, "%s%02x", i == 0 ? "" : ",",
-                      static_cast<unsigned char>(value.data[i]));
-        out += piece;
-    }
-    return out;
-}
-
-}  // namespace
 
 bool equalsIgnoringAsciiCase(std::string_view left, std::string_view right) {
     return std::equal(left.begin(), left.end(), right.begin(), right.end(),
@@ -392,9 +268,9 @@ class RegDocumentParser {
             return false;
         }
         std::string storedForm(trimmed(content.substr(1)));
-        // The continuation lines of a hex list belong to its line, read or not. A list cut
-        // off at the end of the file gets the empty line it asks for, so that whatever is
-        // written after it later is not taken for its continuation.
+        // The continuation lines of a hex list belong to its line, which is kept as it
+        // stands. A list cut off at the end of the file gets the empty line it asks for, so
+        // that whatever is written after it later is not taken for its continuation.
         while (startsWithIgnoringCase(storedForm, "hex") && storedForm.back() == '\\') {
             const std::string_view next = nextLine();
             storedForm += '\n';
@@ -480,18 +356,6 @@ std::string RegDocument::serialize() const {
     return out;
 }
 
-bool RegDocument::hasKey(std::string_view keyPath) const {
-    if (keyPath.empty()) {
-        return true;
-    }
-    return std::any_of(keys_.begin(), keys_.end(), [&](const Key& key) {
-        const std::string_view stored = key.path;
-        return key.readable && stored.size() >= keyPath.size() &&
-               equalsIgnoringAsciiCase(stored.substr(0, keyPath.size()), keyPath) &&
-               (stored.size() == keyPath.size() || stored[keyPath.size()] == '\\');
-    });
-}
-
 const RegistryValue* RegDocument::findValue(std::string_view keyPath,
                                             std::string_view valueName) const {
     const std::size_t index = findKey(keyPath);
@@ -531,18 +395,22 @@ std::vector<std::string> RegDocument::keptLines() const {
     return lines;
 }
 
-void RegDocument::setValue(std::string_view keyPath, std::string_view valueName,
+bool RegDocument::setValue(std::string_view keyPath, std::string_view valueName,
                            RegistryValue value) {
+    if (!canHold(value)) {
+        return false;
+    }
     Key& key = createKey(keyPath);
-    std::string storedForm = formatValue(value);
+    std::string storedForm = quoted(std::string_view(value.data).substr(0, value.data.size() - 1));
     for (auto& entry : key.entries) {
         if (entry.keptLine.empty() && equalsIgnoringAsciiCase(entry.name, valueName)) {
             entry.value = std::move(value);
             entry.storedForm = std::move(storedForm);
-            return;
+            return true;
         }
     }
     key.entries.push_back({std::string(valueName), std::move(value), std::move(storedForm), {}});
+    return true;
 }
 
 bool RegDocument::deleteValue(std::string_view keyPath, std::string_view valueName) {

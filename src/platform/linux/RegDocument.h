@@ -10,21 +10,21 @@
 
 namespace velmora {
 
-// The keys and values of one registry root in the text form of a registry export:
+// The keys and string values of one registry root in the text form of a registry export:
 //
 //   Windows Registry Editor Version 5.00
 //
 //   [HKEY_CURRENT_USER\Software\Tessaloy\Velmora]
 //   "IUP"="1"
-//   "Auto"=dword:00000001
+//   @="the unnamed value"
 //
-// Strings are quoted with backslash and double quote escaped; `dword:`, `hex:` and `hex(N):`
-// values and `@` (the unnamed value) are understood, and values the program does not change
-// are written back exactly as they were read, comments included. A line that cannot be read
-// (a hand edit gone wrong, a NUL or a byte that is not UTF-8 in it) is kept byte for byte,
-// in its place, and hides nothing but itself; a key line that cannot be read keeps the lines
-// under it with it. Lines may end in CR LF; LF is written. Key paths and value names match
-// without regard to ASCII case.
+// Strings are quoted with backslash and double quote escaped, which is all the program's
+// settings need. Every other line (a comment, a `dword:` or `hex:` value and the lines that
+// continue it, a hand edit gone wrong, a NUL or a byte that is not UTF-8) is kept byte for
+// byte in its place and hides nothing but itself; a key line that cannot be read keeps the
+// lines under it with it. Values the program does not change are written back as they were
+// read. Lines may end in CR LF; LF is written. Key paths and value names match without
+// regard to ASCII case.
 class RegDocument {
   public:
     explicit RegDocument(std::string rootName);
@@ -36,9 +36,6 @@ class RegDocument {
     static std::optional<RegDocument> parse(std::string_view text, std::string rootName);
     std::string serialize() const;
 
-    // A key exists when it was stored itself or as the parent of a stored key; the root
-    // (empty path) always exists.
-    bool hasKey(std::string_view keyPath) const;
     const RegistryValue* findValue(std::string_view keyPath, std::string_view valueName) const;
 
     // Every value in stored order with the path of its key and its name; comment lines are
@@ -50,8 +47,12 @@ class RegDocument {
     // read and key lines that cannot be read.
     std::vector<std::string> keptLines() const;
 
-    // These create the key (and so every key along its path) when it is missing.
-    void setValue(std::string_view keyPath, std::string_view valueName, RegistryValue value);
+    // Whether `value` can be written as a quoted string: text in UTF-8 with one NUL at its end
+    // and no line break.
+    static bool canHold(const RegistryValue& value);
+    // These create the key (and so every key along its path) when it is missing. A value the
+    // document cannot hold is refused (false) and changes nothing.
+    bool setValue(std::string_view keyPath, std::string_view valueName, RegistryValue value);
     bool deleteValue(std::string_view keyPath, std::string_view valueName);
 
   private:

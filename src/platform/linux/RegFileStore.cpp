@@ -139,15 +139,6 @@ RegStatus RegFileStore::readForQuery(std::optional<RegDocument>& document) const
     return document ? RegStatus::Success : RegStatus::BadDatabase;
 }
 
-RegStatus RegFileStore::openKey(const std::string& keyPath) const {
-    std::optional<RegDocument> document;
-    const RegStatus status = readForQuery(document);
-    if (status != RegStatus::Success) {
-        return status == RegStatus::NotFound && keyPath.empty() ? RegStatus::Success : status;
-    }
-    return document->hasKey(keyPath) ? RegStatus::Success : RegStatus::NotFound;
-}
-
 RegStatus RegFileStore::queryValue(const std::string& keyPath, const std::string& valueName,
                                    RegistryValue& value) const {
     std::optional<RegDocument> document;
@@ -164,6 +155,9 @@ RegStatus RegFileStore::queryValue(const std::string& keyPath, const std::string
 
 RegStatus RegFileStore::setValue(const std::string& keyPath, const std::string& valueName,
                                  const RegistryValue& value) const {
+    if (!RegDocument::canHold(value)) {
+        return RegStatus::InvalidParameter;
+    }
     return change(keyPath, valueName, [&](RegDocument& document) {
         document.setValue(keyPath, valueName, value);
         return RegStatus::Success;

@@ -20,7 +20,6 @@ class RegFileStore {
   public:
     RegFileStore(std::filesystem::path folder, std::string rootName);
 
-    RegStatus openKey(const std::string& keyPath) const;
     RegStatus queryValue(const std::string& keyPath, const std::string& valueName,
                          RegistryValue& value) const;
     RegStatus setValue(const std::string& keyPath, const std::string& valueName,

@@ -92,14 +92,26 @@ LSTATUS readStored(HKEY key, const std::wstring& name, DWORD& type, std::string&
     return ERROR_MORE_DATA;
 }
 
-// The bytes the registry keeps for a value: text in UTF-16, everything else as it is.
-std::string storedForm(const RegistryValue& value) {
-    if (!isTextType(value.type)) {
-        return value.data;
+// The bytes the registry keeps for a value: text in UTF-16, everything else as it is. Text
+// stays in a wide string, whose terminator lies just past the data: the registry reads one
+// unit past text that lacks its NUL and, finding one there, stores it too.
+struct StoredForm {
+    std::wstring text;
+    std::string bytes;
+
+    explicit StoredForm(const RegistryValue& value) {
+        if (isTextType(value.type)) {
+            text = widen(value.data);
+        } else {
+            bytes = value.data;
+        }
     }
-    const std::wstring text = widen(value.data);
-    return {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
-}
+    const BYTE* data() const {
+        return text.empty() ? reinterpret_cast<const BYTE*>(bytes.data())
+                            : reinterpret_cast<const BYTE*>(text.data());
+    }
+    std::size_t size() const { return text.empty() ? bytes.size() : text.size() * sizeof(wchar_t); }
+};
 
 // The program's form of stored bytes: text in UTF-8, NULs kept where they were. Text stored
 // by another program may lack its NUL or end in half a UTF-16 unit; the half is dropped.
@@ -116,16 +128,6 @@ std::string programForm(DWORD type, const std::string& stored) {
 
 WinRegistryBackend::WinRegistryBackend(HKEY currentUser, HKEY localMachine)
     : currentUser_(currentUser), localMachine_(localMachine) {}
-
-RegStatus WinRegistryBackend::openKey(RootKey root, const std::string& keyPath) {
-    const HKEY rootHandle = rootKey(root);
-    const auto path = registryName(keyPath);
-    if (rootHandle == nullptr || !path) {
-        return RegStatus::InvalidParameter;
-    }
-    UniqueRegKey key;
-    return readResult(openExisting(rootHandle, *path, key));
-}
 
 RegStatus WinRegistryBackend::queryValue(RootKey root, const std::string& keyPath,
                                          const std::string& valueName, RegistryValue& value) {
@@ -155,7 +157,7 @@ RegStatus WinRegistryBackend::setValue(RootKey root, const std::string& keyPath,
     const HKEY rootHandle = rootKey(root);
     const auto path = registryName(keyPath);
     const auto name = registryName(valueName);
-    const std::string stored = storedForm(value);
+    const StoredForm stored(value);
     if (rootHandle == nullptr || !path || !name || stored.size() > MAXDWORD) {
         return RegStatus::InvalidParameter;
     }
@@ -165,8 +167,7 @@ RegStatus WinRegistryBackend::setValue(RootKey root, const std::string& keyPath,
         status != RegStatus::Success) {
         return status;
     }
-    return changeResult(::RegSetValueExW(key.get(), name->c_str(), 0, value.type,
-                                         reinterpret_cast<const BYTE*>(stored.data()),
+    return changeResult(::RegSetValueExW(key.get(), name->c_str(), 0, value.type, stored.data(),
                                          static_cast<DWORD>(stored.size())),
                         "RegSetValueExW");
 }

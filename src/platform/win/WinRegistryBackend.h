@@ -20,7 +20,6 @@ class WinRegistryBackend final : public RegistryBackend {
     explicit WinRegistryBackend(HKEY currentUser = HKEY_CURRENT_USER,
                                 HKEY localMachine = HKEY_LOCAL_MACHINE);
 
-    RegStatus openKey(RootKey root, const std::string& keyPath) override;
     RegStatus queryValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                          RegistryValue& value) override;
     RegStatus setValue(RootKey root, const std::string& keyPath, const std::string& valueName,

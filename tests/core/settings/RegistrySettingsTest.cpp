@@ -36,7 +36,7 @@ TEST_F(RegistrySettingsTest, AnEmptyStoreGivesEveryDefaultAndReadingCreatesNothi
     EXPECT_EQ(settingsKeyPath(), "Software\\Tessaloy\\Velmora");
     EXPECT_EQ(loaded(), Settings{});
     EXPECT_EQ(loaded().intervalHours, 1);
-    EXPECT_TRUE(backend.tree()->keys.empty());
+    EXPECT_TRUE(backend.tree()->values.empty());
 }
 
 TEST_F(RegistrySettingsTest, EachSettingReadsItsOwnValue) {

@@ -14,17 +14,21 @@
 #include "linux/PosixRegistryBackend.h"
 #include "linux/RegDocument.h"
 #include "linux/XdgDirectories.h"
+#include "settings/RegistrySettings.h"
 #include "support/FixedClock.h"
 #include "support/ScopedEnv.h"
 #include "support/Unprivileged.h"
+#include "support/fakes/FakeAutostart.h"
 
 namespace velmora::test {
 
 INSTANTIATE_TEST_SUITE_P(PosixFiles, RegistryContract,
                          ::testing::Values(RegistryBackendMaker{
-                             "PosixFiles", [](const std::filesystem::path& scratch) {
+                             "PosixFiles",
+                             [](const std::filesystem::path& scratch) {
                                  return std::make_unique<PosixRegistryBackend>(scratch);
-                             }}));
+                             },
+                             /*foldsOnlyAsciiCase=*/true, /*holdsOnlyText=*/true}));
 
 namespace {
 
@@ -73,21 +77,16 @@ TEST_F(PosixRegistryTest, KeepsEachRootInItsFileUnderXdgConfigHome) {
 TEST_F(PosixRegistryTest, WritesTheExportLayoutWithLfLineEnds) {
     ASSERT_TRUE(reg.writeValue(kUser, kPath, "IUP", "1"));
     ASSERT_TRUE(reg.writeValue(kUser, kPath, "Path", "C:\\x \"q\""));
-    ASSERT_EQ(backend.setValue(kUser, kPath, "Log", {kRegDword, std::string("\x0a\0\0\0", 4)}),
-              RegStatus::Success);
-    ASSERT_EQ(backend.setValue(kUser, "Other", "Lines", {kRegSz, std::string("a\nb\0", 4)}),
-              RegStatus::Success);
+    ASSERT_TRUE(reg.writeValue(kUser, "Other", "Name", "定義"));
     EXPECT_EQ(readFile(userFile),
               "Windows Registry Editor Version 5.00\n"
               "\n"
               "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n"
               "\"IUP\"=\"1\"\n"
               "\"Path\"=\"C:\\\\x \\\"q\\\"\"\n"
-              "\"Log\"=dword:0000000a\n"
               "\n"
               "[HKEY_CURRENT_USER\\Other]\n"
-              "\"Lines\"=hex(1):61,0a,62,00\n");
-    EXPECT_EQ(reg.readValue(kUser, "Other", "Lines"), "a\nb");
+              "\"Name\"=\"定義\"\n");
     struct stat status {};
     ASSERT_EQ(::stat(userFile.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
@@ -110,12 +109,9 @@ TEST_F(PosixRegistryTest, ReadsHandWrittenFilesAndWritesBackWhatItDidNotChange) 
     EXPECT_EQ(reg.readValue(kUser, kPath, ""), "unnamed");
     EXPECT_EQ(reg.readValue(kUser, kPath, "Log"), "");
     EXPECT_EQ(reg.readValue(kUser, kPath, "Path"), "");
-    RegistryValue path;
-    ASSERT_EQ(backend.queryValue(kUser, kPath, "Path", path), RegStatus::Success);
-    EXPECT_EQ(path, (RegistryValue{2, std::string("%\0P\0A\0\0\0", 8)}));
-    RegistryValue number;
-    ASSERT_EQ(backend.queryValue(kUser, kPath, "Log", number), RegStatus::Success);
-    EXPECT_EQ(number, (RegistryValue{kRegDword, std::string("\x0a\0\0\0", 4)}));
+    RegistryValue kept;
+    EXPECT_EQ(backend.queryValue(kUser, kPath, "Log", kept), RegStatus::NotFound)
+        << "numbers and binary data are lines kept as they stand";
 
     ASSERT_TRUE(reg.writeValue(kUser, kPath, "Interval", "3"));
     EXPECT_EQ(readFile(userFile),
@@ -131,6 +127,44 @@ TEST_F(PosixRegistryTest, ReadsHandWrittenFilesAndWritesBackWhatItDidNotChange) 
               "; about Bin\n"
               "\"Bin\"=hex:\n"
               "\"Interval\"=\"3\"\n");
+}
+
+TEST_F(PosixRegistryTest, SettingsWrittenByTheLastReleaseLoadUnchanged) {
+    // As version 0.9.48 left it: its own values, and a text with a line break it wrote in
+    // hex form.
+    const std::string written =
+        "Windows Registry Editor Version 5.00\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora]\n"
+        "\"IUP\"=\"1\"\n"
+        "\"Auto\"=\"1\"\n"
+        "\"Interval\"=\"12\"\n"
+        "\"Run\"=\"0\"\n"
+        "\"Log\"=\"1\"\n"
+        "\"Remove\"=\"1\"\n"
+        "\"Note\"=hex(1):61,0a,62,00\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Tessaloy\\Velmora\\Window]\n"
+        "\"Left\"=\"10\"\n";
+    writeFile(userFile, written);
+    FakeAutostart autostart;
+    RegistrySettings settings{reg, autostart, startupEntryFor("/opt/velmora", "velmora")};
+
+    const LoadedSettings loaded = settings.load();
+    EXPECT_EQ(loaded.settings, (Settings{.flavour = Flavour::X86,
+                                         .autoUpdate = true,
+                                         .intervalHours = 12,
+                                         .log = true,
+                                         .keepPackages = true,
+                                         .startWithSession = false}));
+    EXPECT_TRUE(loaded.unreadableStore.empty());
+
+    Settings changed = loaded.settings;
+    changed.intervalHours = 3;
+    settings.save(changed);
+    std::string expected = written;
+    expected.replace(expected.find("\"12\""), 4, "\"3\"");
+    EXPECT_EQ(readFile(userFile), expected) << "every other line as it was, byte for byte";
 }
 
 TEST_F(PosixRegistryTest, RewriteKeepsTheFileModeAndALinkToTheFile) {

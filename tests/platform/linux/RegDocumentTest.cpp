@@ -57,7 +57,7 @@ TEST(RegDocument, AHexListCutOffAtTheEndSwallowsNothingWrittenAfterIt) {
     EXPECT_EQ(again->keptLines(), doc->keptLines());
 }
 
-TEST(RegDocument, ListsEveryValueInStoredOrderWithoutComments) {
+TEST(RegDocument, ListsTheStringValuesInStoredOrderAndKeepsTheOtherLines) {
     auto doc = RegDocument::parse(
         "Windows Registry Editor Version 5.00\n"
         "[HKEY_CURRENT_USER\\A]\n"
@@ -65,15 +65,18 @@ TEST(RegDocument, ListsEveryValueInStoredOrderWithoutComments) {
         "; note\n"
         "@=dword:0000000a\n"
         "[HKEY_CURRENT_USER\\A\\B]\n"
-        "\"y\"=hex:01,02\n",
+        "\"y\"=hex:01,\\\n"
+        "  02\n"
+        "@=\"\"\n",
         kUserRoot);
     ASSERT_TRUE(doc.has_value());
     using Row = std::tuple<std::string, std::string, RegistryValue>;
     EXPECT_EQ(valuesOf(*doc), (std::vector<Row>{
                                   {"A", "x", {kRegSz, std::string("1\0", 2)}},
-                                  {"A", "", {kRegDword, std::string("\x0a\0\0\0", 4)}},
-                                  {"A\\B", "y", {kRegBinary, "\x01\x02"}},
+                                  {"A\\B", "", {kRegSz, std::string("\0", 1)}},
                               }));
+    EXPECT_EQ(doc->keptLines(),
+              (std::vector<std::string>{"; note", "@=dword:0000000a", "\"y\"=hex:01,\\\n  02"}));
 }
 
 }  // namespace

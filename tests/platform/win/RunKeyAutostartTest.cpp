@@ -21,9 +21,6 @@ class RefusingRegistry final : public RegistryBackend {
     std::set<RootKey> refused;
     FakeRegistryBackend store;
 
-    RegStatus openKey(RootKey root, const std::string& keyPath) override {
-        return refused.contains(root) ? RegStatus::AccessDenied : store.openKey(root, keyPath);
-    }
     RegStatus queryValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                          RegistryValue& value) override {
         return refused.contains(root) ? RegStatus::AccessDenied

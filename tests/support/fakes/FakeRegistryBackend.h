@@ -4,7 +4,6 @@
 #include <cctype>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 
@@ -18,7 +17,6 @@ namespace velmora::test {
 class FakeRegistryBackend final : public RegistryBackend {
   public:
     struct Tree {
-        std::set<std::string> keys;  // folded "root\path" of every key along every path
         // folded key -> folded value name -> (name as first written, value)
         std::map<std::string, std::map<std::string, std::pair<std::string, RegistryValue>>> values;
     };
@@ -28,11 +26,6 @@ class FakeRegistryBackend final : public RegistryBackend {
 
     // True: the store cannot be read at all, as a damaged settings file cannot.
     bool unreadable = false;
-
-    RegStatus openKey(RootKey root, const std::string& keyPath) override {
-        return tree_->keys.contains(keyOf(root, keyPath)) ? RegStatus::Success
-                                                          : RegStatus::NotFound;
-    }
 
     RegStatus queryValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                          RegistryValue& value) override {
@@ -53,7 +46,7 @@ class FakeRegistryBackend final : public RegistryBackend {
 
     RegStatus setValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                        const RegistryValue& value) override {
-        auto& values = tree_->values[createPath(root, keyPath)];
+        auto& values = tree_->values[keyOf(root, keyPath)];
         auto [slot, added] = values.try_emplace(fold(valueName), valueName, value);
         if (!added) {
             slot->second.second = value;
@@ -63,8 +56,10 @@ class FakeRegistryBackend final : public RegistryBackend {
 
     RegStatus deleteValue(RootKey root, const std::string& keyPath,
                           const std::string& valueName) override {
-        auto& values = tree_->values[createPath(root, keyPath)];
-        return values.erase(fold(valueName)) == 1 ? RegStatus::Success : RegStatus::NotFound;
+        const auto key = tree_->values.find(keyOf(root, keyPath));
+        return key != tree_->values.end() && key->second.erase(fold(valueName)) == 1
+                   ? RegStatus::Success
+                   : RegStatus::NotFound;
     }
 
     const std::shared_ptr<Tree>& tree() const { return tree_; }
@@ -77,15 +72,6 @@ class FakeRegistryBackend final : public RegistryBackend {
     }
     static std::string keyOf(RootKey root, const std::string& keyPath) {
         return std::to_string(static_cast<std::uint32_t>(root)) + "\\" + fold(keyPath);
-    }
-    std::string createPath(RootKey root, const std::string& keyPath) {
-        const std::string key = keyOf(root, keyPath);
-        for (std::size_t at = key.find('\\'); at != std::string::npos;
-             at = key.find('\\', at + 1)) {
-            tree_->keys.insert(key.substr(0, at));
-        }
-        tree_->keys.insert(key);
-        return key;
     }
 
     std::shared_ptr<Tree> tree_;

@@ -137,7 +137,7 @@ TEST_F(MainFormTest, CloseBoxDiscardsEditsHidesAndKeepsTheProgram) {
     EXPECT_EQ(window.logCheckBox.value(), 0);
     EXPECT_FALSE(window.applyButton.enabled());
     EXPECT_TRUE(calls.empty()) << "no icon removed, program not ended";
-    EXPECT_TRUE(settings.backend.tree()->keys.empty()) << "nothing stored";
+    EXPECT_TRUE(settings.backend.tree()->values.empty()) << "nothing stored";
 }
 
 TEST_F(MainFormTest, EveryOtherUnloadRemovesTheIconUnloadsTheAboutBoxAndEndsOnce) {
@@ -159,7 +159,7 @@ TEST_F(MainFormTest, EveryOtherUnloadRemovesTheIconUnloadsTheAboutBoxAndEndsOnce
         EXPECT_EQ(windows.calls, (Calls{"unloadAbout"}));
         window.loadSettings();
     }
-    EXPECT_TRUE(settings.backend.tree()->keys.empty()) << "nothing stored at exit";
+    EXPECT_TRUE(settings.backend.tree()->values.empty()) << "nothing stored at exit";
     EXPECT_FALSE(std::filesystem::exists(logFile)) << "nothing logged at exit";
     EXPECT_TRUE(settings.notifier.notices.empty());
 }

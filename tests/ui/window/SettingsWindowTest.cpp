@@ -26,9 +26,6 @@ class RecordingBackend final : public RegistryBackend {
   public:
     explicit RecordingBackend(RegistryBackend& real) : real_(real) {}
 
-    RegStatus openKey(RootKey root, const std::string& keyPath) override {
-        return real_.openKey(root, keyPath);
-    }
     RegStatus queryValue(RootKey root, const std::string& keyPath, const std::string& valueName,
                          RegistryValue& value) override {
         return real_.queryValue(root, keyPath, valueName, value);
