@@ -39,7 +39,8 @@ WinAboutBoxWindow::WinAboutBoxWindow()
                    SWP_NOZORDER | SWP_NOACTIVATE);
 
     HWND picture = addChild(WC_STATICW, L"", SS_ICON | SS_CENTERIMAGE, AboutBox::kIconRect);
-    ::SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(IconSize::Large)), 0);
+    picture_ = loadProgramIcon(largeIconSide(dotsPerInch_));
+    ::SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()), 0);
     for (const AboutBox::PlacedLabel& label : state_.placedLabels()) {
         const std::wstring text = widen(label.text);
         const SIZE size = captionExtent(font_.get(), text);

@@ -9,6 +9,7 @@
 #include "winui/UniqueGdiObject.h"
 #include "winui/WinHandlerWindow.h"
 #include "winui/WinMessageLoop.h"
+#include "winui/WinProgramIcon.h"
 
 namespace velmora {
 
@@ -37,6 +38,7 @@ class WinAboutBoxWindow final {
     AboutBox state_;
     int dotsPerInch_;
     UniqueGdiObject<HFONT> font_;
+    UniqueIcon picture_;  // before the window, which borrows it
     std::unique_ptr<HandlerWindow> window_;
     std::optional<DialogKeys> dialogKeys_;
     bool closed_ = false;

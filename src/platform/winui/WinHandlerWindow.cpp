@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "win/WinError.h"
-#include "winui/WinProgramIcon.h"
+#include "winui/WinWindowFont.h"
 
 namespace velmora {
 
@@ -24,8 +24,6 @@ void registerClassOnce() {
         windowClass.cbSize = sizeof(windowClass);
         windowClass.lpfnWndProc = &::DefWindowProcW;
         windowClass.hInstance = thisModule();
-        windowClass.hIcon = programIcon(IconSize::Large);
-        windowClass.hIconSm = programIcon(IconSize::Small);
         windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kClassName;
@@ -40,7 +38,7 @@ void registerClassOnce() {
 }  // namespace
 
 HandlerWindow::HandlerWindow(Handler handler, const Options& options)
-    : handler_(std::move(handler)) {
+    : handler_(std::move(handler)), showsIcons_((options.style & WS_CAPTION) == WS_CAPTION) {
     registerClassOnce();
     hwnd_ = ::CreateWindowExW(options.exStyle, kClassName, options.title.c_str(), options.style,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -48,6 +46,9 @@ HandlerWindow::HandlerWindow(Handler handler, const Options& options)
     if (hwnd_ == nullptr) {
         throw std::system_error(static_cast<int>(::GetLastError()), winErrorCategory(),
                                 "cannot create a window");
+    }
+    if (showsIcons_) {
+        icons_.show(hwnd_, windowDotsPerInch(hwnd_));
     }
     // Messages from here on reach the handler; those of the creation itself get the default.
     ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -61,6 +62,9 @@ HandlerWindow::~HandlerWindow() {
 
 LRESULT CALLBACK HandlerWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<HandlerWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && self->showsIcons_ && message == WM_DPICHANGED && LOWORD(wParam) != 0) {
+        self->icons_.show(hwnd, LOWORD(wParam));
+    }
     if (self != nullptr && self->handler_) {
         if (const std::optional<LRESULT> result = self->handler_(message, wParam, lParam)) {
             return *result;

@@ -57,6 +57,11 @@ int screenDotsPerInch() {
     return dotsPerInch > 0 ? dotsPerInch : kTwipsPerInch / kTwipsPerPixel;
 }
 
+int windowDotsPerInch(HWND window) {
+    const UINT dotsPerInch = ::GetDpiForWindow(window);
+    return dotsPerInch > 0 ? static_cast<int>(dotsPerInch) : screenDotsPerInch();
+}
+
 UniqueGdiObject<HFONT> createWindowFont(int dotsPerInch) {
     LOGFONTW font = messageFont();
     for (const wchar_t* family : std::array{L"Meiryo UI", L"MS UI Gothic"}) {

@@ -11,6 +11,10 @@ namespace velmora {
 // The screen's dots per inch, as the program's windows are laid out at.
 int screenDotsPerInch();
 
+// The dots per inch `window` is laid out at: under per-monitor awareness, those of the
+// monitor it is on, which change as it moves or as the user changes that monitor's scale.
+int windowDotsPerInch(HWND window);
+
 // The windows' font at the layouts' text size: a Japanese UI font Windows has ("Meiryo UI",
 // else "MS UI Gothic"), else the system's message font.
 UniqueGdiObject<HFONT> createWindowFont(int dotsPerInch);
