@@ -35,14 +35,37 @@ void registerClassOnce() {
     }
 }
 
+// CreateWindowExW's place of a window: the one given, else Windows' default.
+struct CreationPlace {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+CreationPlace creationPlace(const std::optional<RECT>& place) {
+    if (!place) {
+        return {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    }
+    return {place->left, place->top, place->right - place->left, place->bottom - place->top};
+}
+
 }  // namespace
 
 HandlerWindow::HandlerWindow(Handler handler, const Options& options)
+    : HandlerWindow(std::move(handler), options, std::nullopt) {}
+
+HandlerWindow::HandlerWindow(Handler handler, const Options& options, const RECT& place)
+    : HandlerWindow(std::move(handler), options, std::optional<RECT>(place)) {}
+
+HandlerWindow::HandlerWindow(Handler handler, const Options& options,
+                             const std::optional<RECT>& place)
     : handler_(std::move(handler)), showsIcons_((options.style & WS_CAPTION) == WS_CAPTION) {
     registerClassOnce();
+    const CreationPlace at = creationPlace(place);
     hwnd_ = ::CreateWindowExW(options.exStyle, kClassName, options.title.c_str(), options.style,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                              options.parent, nullptr, thisModule(), nullptr);
+                              at.x, at.y, at.width, at.height, options.parent, nullptr,
+                              thisModule(), nullptr);
     if (hwnd_ == nullptr) {
         throw std::system_error(static_cast<int>(::GetLastError()), winErrorCategory(),
                                 "cannot create a window");

@@ -27,7 +27,10 @@ class HandlerWindow {
         std::wstring title;
     };
 
+    // Created where Windows places new windows.
     HandlerWindow(Handler handler, const Options& options);
+    // Created at `place`, in screen pixels, and so at the density of the monitor there.
+    HandlerWindow(Handler handler, const Options& options, const RECT& place);
     ~HandlerWindow();
     HandlerWindow(const HandlerWindow&) = delete;
     HandlerWindow& operator=(const HandlerWindow&) = delete;
@@ -35,6 +38,7 @@ class HandlerWindow {
     HWND hwnd() const { return hwnd_; }
 
   private:
+    HandlerWindow(Handler handler, const Options& options, const std::optional<RECT>& place);
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     Handler handler_;
