@@ -108,6 +108,7 @@ target_include_directories(velmora_windows_display_tests PRIVATE ${CMAKE_CURRENT
 target_sources(velmora_windows_display_tests PRIVATE
     platform/winui/DesktopDensityTest.cpp
     platform/winui/DisplayTest.cpp
+    platform/winui/MessageBoxOwnerTest.cpp
     platform/winui/SettingsWindowViewTest.cpp
     platform/winui/ShellWindowsTest.cpp
 )
