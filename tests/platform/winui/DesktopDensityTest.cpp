@@ -1,11 +1,7 @@
 // The program's icons and the About box at the densities of per-monitor DPI: Wine keeps one
 // density, so a change of it comes as the WM_DPICHANGED Windows sends.
-// shellapi.h needs windows.h before it.
-// clang-format off
-#include <windows.h>
-#include <shellapi.h>
-// clang-format on
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <array>
 #include <cstdlib>
@@ -71,15 +67,6 @@ void changeDensity(HWND window, int dotsPerInch, const RECT* suggested) {
                    reinterpret_cast<LPARAM>(suggested));
 }
 
-// Whether the notification area holds an icon (id 1) of `window`.
-bool trayHoldsIconOf(HWND window) {
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof(icon);
-    icon.hWnd = window;
-    icon.uID = 1;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
-}
-
 TEST_F(DesktopDensityTest, EachIconSizeIsLoadedForItselfAndBelongsToItsLoader) {
     // The sizes of small and large icons from 100 % to 300 %, those the resource holds and
     // those scaled down from a larger one, in rising order: a shared load would answer each
@@ -105,7 +92,7 @@ TEST_F(DesktopDensityTest, TheTrayIconIsLoadedAgainAtTheNewDensityOfItsMonitor) 
     changeDensity(tray.hwnd(), density * 2, nullptr);
     EXPECT_EQ(sideOf(tray.icon()), smallIconSide(density * 2));
     EXPECT_GT(smallIconSide(density * 2), smallIconSide(density));
-    EXPECT_TRUE(trayHoldsIconOf(tray.hwnd())) << "the icon stays in the notification area";
+    EXPECT_TRUE(test::trayHoldsIconOf(tray.hwnd())) << "the icon stays in the notification area";
 
     // A change of the display settings, announced to every top-level window, brings the
     // icon back to the density the window has now.
@@ -113,7 +100,7 @@ TEST_F(DesktopDensityTest, TheTrayIconIsLoadedAgainAtTheNewDensityOfItsMonitor) 
     EXPECT_EQ(sideOf(tray.icon()), smallIconSide(density));
     changeDensity(tray.hwnd(), 0, nullptr);
     EXPECT_EQ(sideOf(tray.icon()), smallIconSide(density)) << "no density is no change";
-    EXPECT_TRUE(trayHoldsIconOf(tray.hwnd()));
+    EXPECT_TRUE(test::trayHoldsIconOf(tray.hwnd()));
 }
 
 TEST_F(DesktopDensityTest, TheAboutBoxIsLaidOutAgainAtTheNewDensityWhereWindowsSuggests) {

@@ -199,38 +199,21 @@ void clickTrayIcon(HWND trayWindow, UINT mouseMessage) {
     ::PostMessageW(trayWindow, WM_APP + 1, 1, mouseMessage);
 }
 
-// The pop-up menu of the program, once it shows.
-bool trayMenuShown(DWORD process) {
+// A shown top-level window of the program of a system class: its pop-up menu (#32768) or a
+// message box (#32770); null until one shows.
+HWND shownWindowOfClass(DWORD process, const wchar_t* systemClass) {
     struct Search {
         DWORD process;
-        bool found;
-    } search{process, false};
-    ::EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == s.process && className(window) == L"#32768" && ::IsWindowVisible(window)) {
-                s.found = true;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The program's message box, once one shows.
-HWND messageBoxOf(DWORD process) {
-    struct Search {
-        DWORD process;
+        const wchar_t* systemClass;
         HWND found;
-    } search{process, nullptr};
+    } search{process, systemClass, nullptr};
     ::EnumWindows(
         [](HWND window, LPARAM context) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(context);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(window, &owner);
-            if (owner == s.process && className(window) == L"#32770" && ::IsWindowVisible(window)) {
+            if (owner == s.process && className(window) == s.systemClass &&
+                ::IsWindowVisible(window)) {
                 s.found = window;
                 return FALSE;
             }
@@ -238,6 +221,14 @@ HWND messageBoxOf(DWORD process) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+bool trayMenuShown(DWORD process) {
+    return shownWindowOfClass(process, L"#32768") != nullptr;
+}
+
+HWND messageBoxOf(DWORD process) {
+    return shownWindowOfClass(process, L"#32770");
 }
 
 // A private copy of the program in a temporary folder, so that its log file (beside the
