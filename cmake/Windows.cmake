@@ -13,9 +13,11 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # the program starts and before any line of it runs: a copy planted there would be loaded.
 # Such DLLs are loaded at their first call instead, after the program has limited the
 # search to System32 (SetDefaultDllDirectories), through an import library that dlltool
-# makes from the exports MinGW's own import library lists. The target velmora_delay_<name>
-# links against it.
+# makes from the exports MinGW's own import library lists, and the functions it names
+# beyond those (ones the DLL exports that MinGW's list lacks). The target
+# velmora_delay_<name> links against it.
 function(velmora_delay_loaded_library name)
+    set(extra_exports "${ARGN}")
     find_library(velmora_import_${name} NAMES ${name} REQUIRED)
     set(folder ${CMAKE_BINARY_DIR}/delay-load)
     set(definitions ${folder}/${name}.def)
@@ -23,7 +25,7 @@ function(velmora_delay_loaded_library name)
     add_custom_command(OUTPUT ${library}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
         COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DIMPORT=${velmora_import_${name}}
-                -DDLL=${name}.dll -DDEF=${definitions}
+                -DDLL=${name}.dll -DDEF=${definitions} "-DEXTRA=${extra_exports}"
                 -P ${PROJECT_SOURCE_DIR}/cmake/WriteExportsDef.cmake
         COMMAND ${CMAKE_DLLTOOL} --input-def ${definitions} --output-delaylib ${library}
                 --dllname ${name}.dll
@@ -34,6 +36,8 @@ function(velmora_delay_loaded_library name)
     target_link_libraries(velmora_delay_${name} INTERFACE ${library})
     add_dependencies(velmora_delay_${name} velmora_delay_${name}_library)
 endfunction()
-foreach(library wininet bcrypt wintrust crypt32 comctl32)
+foreach(library wininet bcrypt wintrust crypt32)
     velmora_delay_loaded_library(${library})
 endforeach()
+# Common controls 6, which the manifest asks for, exports LoadIconWithScaleDown.
+velmora_delay_loaded_library(comctl32 LoadIconWithScaleDown)

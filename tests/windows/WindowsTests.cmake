@@ -106,11 +106,17 @@ set_tests_properties(velmora_windows_tests PROPERTIES FIXTURES_REQUIRED velmora_
 velmora_add_test_executable(velmora_windows_display_tests velmora_winui)
 target_include_directories(velmora_windows_display_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform)
 target_sources(velmora_windows_display_tests PRIVATE
+    platform/winui/DesktopDensityTest.cpp
     platform/winui/DisplayTest.cpp
+    platform/winui/MessageBoxOwnerTest.cpp
     platform/SettingsWindowViewContractTest.cpp
     platform/winui/WinSettingsWindowViewTest.cpp
     platform/winui/ShellWindowsTest.cpp
 )
+# The program's icon, as the icon tests load it from their own executable.
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/platform/winui/DisplayTests.rc.in
+               ${CMAKE_CURRENT_BINARY_DIR}/DisplayTests.rc @ONLY)
+target_sources(velmora_windows_display_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/DisplayTests.rc)
 # They run in a Wine virtual desktop: it has a notification area for the tray icon, and
 # its windows come and go without waiting for a window manager that Xvfb does not have.
 set(velmora_desktop_key "HKCU\\Software\\Wine\\AppDefaults\\velmora_windows_display_tests.exe\\Explorer")

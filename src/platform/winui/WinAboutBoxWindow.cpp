@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "win/WinText.h"
-#include "winui/WinProgramIcon.h"
 #include "winui/WinWindowFont.h"
+#include "winui/WinWindowPlacement.h"
 
 namespace velmora {
 
@@ -15,9 +17,11 @@ constexpr DWORD kBoxExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 }  // namespace
 
-WinAboutBoxWindow::WinAboutBoxWindow()
-    : dotsPerInch_(screenDotsPerInch()), font_(createWindowFont(dotsPerInch_)) {
+WinAboutBoxWindow::WinAboutBoxWindow() {
     state_.startUp();
+    // Created on the monitor it is to appear on, so that Windows gives it that monitor's
+    // density from the start.
+    const RECT work = workAreaUnderPointer();
     window_ = std::make_unique<HandlerWindow>(
         [this](UINT message, WPARAM wParam, LPARAM lParam) {
             return handleMessage(message, wParam, lParam);
@@ -25,43 +29,70 @@ WinAboutBoxWindow::WinAboutBoxWindow()
         HandlerWindow::Options{.style = kBoxStyle,
                                .exStyle = kBoxExStyle,
                                .parent = nullptr,
-                               .title = widen(state_.caption())});
+                               .title = widen(state_.caption())},
+        RECT{work.left, work.top, work.left + 1, work.top + 1});
 
-    RECT frame{0, 0, twipsToPixels(AboutBox::kClientWidth, dotsPerInch_),
-               twipsToPixels(AboutBox::kClientHeight, dotsPerInch_)};
-    ::AdjustWindowRectEx(&frame, kBoxStyle, FALSE, kBoxExStyle);
-    RECT work{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    ::SetWindowPos(hwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
-                   work.top + (work.bottom - work.top - height) / 2, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-
-    HWND picture = addChild(WC_STATICW, L"", SS_ICON | SS_CENTERIMAGE, AboutBox::kIconRect);
-    ::SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(IconSize::Large)), 0);
+    pictureBox_ = addChild(WC_STATICW, L"", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE);
+    children_.push_back({pictureBox_, AboutBox::kIconRect, {}});
     for (const AboutBox::PlacedLabel& label : state_.placedLabels()) {
         const std::wstring text = widen(label.text);
-        const SIZE size = captionExtent(font_.get(), text);
-        HWND child =
-            addChild(WC_STATICW, text, SS_LEFT | SS_NOPREFIX, {label.left, label.top, 0, 0});
-        ::SetWindowPos(child, nullptr, 0, 0, size.cx, size.cy,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        children_.push_back({addChild(WC_STATICW, text, SS_LEFT | SS_NOPREFIX),
+                             {label.left, label.top, 0, 0},
+                             text});
     }
-    addChild(WC_BUTTONW, widen(AboutBox::kOkCaption), BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
-             AboutBox::kOkButtonRect, IDOK);
+    const std::wstring ok = widen(AboutBox::kOkCaption);
+    children_.push_back({addChild(WC_BUTTONW, ok, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK),
+                         AboutBox::kOkButtonRect,
+                         {}});
+    layOut(windowDotsPerInch(hwnd()));
+    const SIZE frame = frameSize();
+    const RECT place = centredIn(frame, work);
+    ::SetWindowPos(hwnd(), nullptr, place.left, place.top, frame.cx, frame.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     dialogKeys_.emplace(hwnd());
 }
 
 HWND WinAboutBoxWindow::addChild(const wchar_t* className, const std::wstring& text, DWORD style,
-                                 const TwipsRect& rect, WORD id) {
-    const PixelRect place = twipsToPixels(rect, dotsPerInch_);
-    HWND child = ::CreateWindowExW(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   place.left, place.top, place.width, place.height, hwnd(),
-                                   reinterpret_cast<HMENU>(UINT_PTR{id}),
-                                   ::GetModuleHandleW(nullptr), nullptr);
-    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    return child;
+                                 WORD id) {
+    return ::CreateWindowExW(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                             hwnd(), reinterpret_cast<HMENU>(UINT_PTR{id}),
+                             ::GetModuleHandleW(nullptr), nullptr);
+}
+
+void WinAboutBoxWindow::layOut(int dotsPerInch) {
+    dotsPerInch_ = dotsPerInch;
+    // The children let go of the old font and icon before these go.
+    UniqueGdiObject<HFONT> font = createWindowFont(dotsPerInch);
+    UniqueIcon picture = loadProgramIcon(largeIconSide(dotsPerInch));
+    ::SendMessageW(pictureBox_, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
+    for (const Child& child : children_) {
+        PixelRect place = twipsToPixels(child.rect, dotsPerInch);
+        if (!child.label.empty()) {
+            const SIZE text = captionExtent(font.get(), child.label);
+            place.width = text.cx;
+            place.height = text.cy;
+        }
+        ::SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+        ::MoveWindow(child.hwnd, place.left, place.top, place.width, place.height, TRUE);
+    }
+    font_ = std::move(font);
+    picture_ = std::move(picture);
+}
+
+SIZE WinAboutBoxWindow::frameSize() const {
+    const SIZE client{twipsToPixels(AboutBox::kClientWidth, dotsPerInch_),
+                      twipsToPixels(AboutBox::kClientHeight, dotsPerInch_)};
+    return frameSizeFor(client, kBoxStyle, kBoxExStyle, dotsPerInch_);
+}
+
+void WinAboutBoxWindow::onDpiChanged(int dotsPerInch, const RECT* suggested) {
+    layOut(dotsPerInch);
+    RECT current{};
+    ::GetWindowRect(hwnd(), &current);
+    const RECT place = placeAfterDpiChange(suggested, current, frameSize());
+    ::SetWindowPos(hwnd(), nullptr, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 bool WinAboutBoxWindow::showModal() {
@@ -77,7 +108,7 @@ void WinAboutBoxWindow::close() {
 }
 
 std::optional<LRESULT> WinAboutBoxWindow::handleMessage(UINT message, WPARAM wParam,
-                                                        LPARAM /*lParam*/) {
+                                                        LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -86,6 +117,11 @@ std::optional<LRESULT> WinAboutBoxWindow::handleMessage(UINT message, WPARAM wPa
             return 0;
         case DM_GETDEFID:
             return MAKELRESULT(IDOK, DC_HASDEFID);
+        case WM_DPICHANGED:
+            // A density of zero is no density: the box stays at its own.
+            onDpiChanged(LOWORD(wParam) != 0 ? LOWORD(wParam) : dotsPerInch_,
+                         reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_SYSCOMMAND:
             // Its close box; a bare WM_CLOSE asks the whole program to end.
             if ((wParam & 0xFFF0) != SC_CLOSE) {

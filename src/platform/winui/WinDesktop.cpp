@@ -13,11 +13,16 @@ namespace {
 
 // The tray icon, its menu, the settings window's view (built when the window is first shown,
 // so that a program that stays in the tray never builds it), the About box and the minute
-// timer.
+// timer. While it lives, `boxOwner` names the owner of message boxes.
 class WinDesktopShell final : public DesktopShell {
   public:
-    WinDesktopShell(SettingsWindow& window, DesktopEvents& events)
-        : window_(window), events_(events) {}
+    WinDesktopShell(SettingsWindow& window, DesktopEvents& events, std::function<HWND()>& boxOwner)
+        : window_(window), events_(events), boxOwner_(boxOwner) {
+        boxOwner_ = [this] { return messageBoxOwner(); };
+    }
+    ~WinDesktopShell() override { boxOwner_ = nullptr; }
+    WinDesktopShell(const WinDesktopShell&) = delete;
+    WinDesktopShell& operator=(const WinDesktopShell&) = delete;
 
     TrayIcon& trayIcon() override { return trayIcon_; }
     ShellWindows& windows() override { return windows_; }
@@ -32,8 +37,18 @@ class WinDesktopShell final : public DesktopShell {
         return view_->hwnd();
     }
 
+    // The settings window while it is shown, which the box then keeps from use; else the
+    // tray icon's hidden window.
+    HWND messageBoxOwner() const {
+        if (view_ && ::IsWindowVisible(view_->hwnd())) {
+            return view_->hwnd();
+        }
+        return trayIcon_.hwnd();
+    }
+
     SettingsWindow& window_;
     DesktopEvents& events_;
+    std::function<HWND()>& boxOwner_;
     std::unique_ptr<WinSettingsWindowView> view_;
     WinTimerDriver minuteTimer_{window_.minuteTimer};
     WinTrayIcon trayIcon_{[this](TrayMessage message) { events_.onTrayMessage(message); }};
@@ -47,6 +62,7 @@ class WinDesktopShell final : public DesktopShell {
 WinDesktop::WinDesktop(EndRequests& endRequests, DesktopEvents& events)
     : endRequests_(endRequests),
       events_(events),
+      messageBoxes_([this] { return messageBoxOwner(); }),
       waits_(endRequests.handle()),
       // The end of the session or the Restart Manager: the same unload as the menu's exit,
       // not the close box's.
@@ -54,7 +70,13 @@ WinDesktop::WinDesktop(EndRequests& endRequests, DesktopEvents& events)
       closeRequests_([this] { events_.onUnloadRequested(UnloadMode::TaskManager); }) {}
 
 std::unique_ptr<DesktopShell> WinDesktop::showOn(SettingsWindow& window) {
-    return std::make_unique<WinDesktopShell>(window, events_);
+    return std::make_unique<WinDesktopShell>(window, events_, shellBoxOwner_);
+}
+
+HWND WinDesktop::messageBoxOwner() const {
+    // Before the tray icon is up (a report of the start-up) the end-of-session window, hidden
+    // too, stands in for it.
+    return shellBoxOwner_ ? shellBoxOwner_() : sessionEnd_.hwnd();
 }
 
 int WinDesktop::runEventLoop() {

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "win/WinError.h"
-#include "winui/WinProgramIcon.h"
+#include "winui/WinWindowFont.h"
 
 namespace velmora {
 
@@ -24,8 +24,6 @@ void registerClassOnce() {
         windowClass.cbSize = sizeof(windowClass);
         windowClass.lpfnWndProc = &::DefWindowProcW;
         windowClass.hInstance = thisModule();
-        windowClass.hIcon = programIcon(IconSize::Large);
-        windowClass.hIconSm = programIcon(IconSize::Small);
         windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kClassName;
@@ -37,17 +35,43 @@ void registerClassOnce() {
     }
 }
 
+// CreateWindowExW's place of a window: the one given, else Windows' default.
+struct CreationPlace {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+CreationPlace creationPlace(const std::optional<RECT>& place) {
+    if (!place) {
+        return {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    }
+    return {place->left, place->top, place->right - place->left, place->bottom - place->top};
+}
+
 }  // namespace
 
 HandlerWindow::HandlerWindow(Handler handler, const Options& options)
-    : handler_(std::move(handler)) {
+    : HandlerWindow(std::move(handler), options, std::nullopt) {}
+
+HandlerWindow::HandlerWindow(Handler handler, const Options& options, const RECT& place)
+    : HandlerWindow(std::move(handler), options, std::optional<RECT>(place)) {}
+
+HandlerWindow::HandlerWindow(Handler handler, const Options& options,
+                             const std::optional<RECT>& place)
+    : handler_(std::move(handler)), showsIcons_((options.style & WS_CAPTION) == WS_CAPTION) {
     registerClassOnce();
+    const CreationPlace at = creationPlace(place);
     hwnd_ = ::CreateWindowExW(options.exStyle, kClassName, options.title.c_str(), options.style,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                              options.parent, nullptr, thisModule(), nullptr);
+                              at.x, at.y, at.width, at.height, options.parent, nullptr,
+                              thisModule(), nullptr);
     if (hwnd_ == nullptr) {
         throw std::system_error(static_cast<int>(::GetLastError()), winErrorCategory(),
                                 "cannot create a window");
+    }
+    if (showsIcons_) {
+        icons_.show(hwnd_, windowDotsPerInch(hwnd_));
     }
     // Messages from here on reach the handler; those of the creation itself get the default.
     ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -61,6 +85,9 @@ HandlerWindow::~HandlerWindow() {
 
 LRESULT CALLBACK HandlerWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<HandlerWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && self->showsIcons_ && message == WM_DPICHANGED && LOWORD(wParam) != 0) {
+        self->icons_.show(hwnd, LOWORD(wParam));
+    }
     if (self != nullptr && self->handler_) {
         if (const std::optional<LRESULT> result = self->handler_(message, wParam, lParam)) {
             return *result;

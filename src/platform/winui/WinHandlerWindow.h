@@ -6,12 +6,16 @@
 #include <optional>
 #include <string>
 
+#include "winui/WinProgramIcon.h"
+
 namespace velmora {
 
 // A window of the program's own class whose messages go to a handler; what the handler
 // leaves (std::nullopt) gets Windows' default handling, except WM_CLOSE: that goes to the
-// thread's CloseRequests, and never destroys the window. Destroyed with its object; the
-// handler is no longer called from the moment destruction begins.
+// thread's CloseRequests, and never destroys the window. A window with a title bar shows
+// the program's icon at its monitor's density, and again at a new one (WM_DPICHANGED).
+// Destroyed with its object; the handler is no longer called from the moment destruction
+// begins.
 class HandlerWindow {
   public:
     using Handler = std::function<std::optional<LRESULT>(UINT message, WPARAM, LPARAM)>;
@@ -23,7 +27,10 @@ class HandlerWindow {
         std::wstring title;
     };
 
+    // Created where Windows places new windows.
     HandlerWindow(Handler handler, const Options& options);
+    // Created at `place`, in screen pixels, and so at the density of the monitor there.
+    HandlerWindow(Handler handler, const Options& options, const RECT& place);
     ~HandlerWindow();
     HandlerWindow(const HandlerWindow&) = delete;
     HandlerWindow& operator=(const HandlerWindow&) = delete;
@@ -31,9 +38,12 @@ class HandlerWindow {
     HWND hwnd() const { return hwnd_; }
 
   private:
+    HandlerWindow(Handler handler, const Options& options, const std::optional<RECT>& place);
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     Handler handler_;
+    bool showsIcons_;
+    WindowIcons icons_;  // before the window, which borrows them
     HWND hwnd_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 
 #include "win/WinText.h"
 #include "window/SettingsWindow.h"
+#include "winui/WinWindowPlacement.h"
 
 namespace velmora {
 
@@ -12,13 +13,6 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr WORD kFirstChildId = 100;
-constexpr int kDesignDotsPerInch = kTwipsPerInch / kTwipsPerPixel;
-
-// The density Windows reports for `window`; the design's own where it reports none.
-int dotsPerInchOf(HWND window) {
-    const UINT dotsPerInch = ::GetDpiForWindow(window);
-    return dotsPerInch == 0 ? kDesignDotsPerInch : static_cast<int>(dotsPerInch);
-}
 
 }  // namespace
 
@@ -30,7 +24,7 @@ WinSettingsWindowView::WinSettingsWindowView(SettingsWindow& window) : nextId_(k
         },
         HandlerWindow::Options{
             .style = kWindowStyle, .exStyle = kWindowExStyle, .parent = nullptr, .title = {}});
-    dotsPerInch_ = dotsPerInchOf(hwnd());
+    dotsPerInch_ = windowDotsPerInch(hwnd());
     font_ = createWindowFont(dotsPerInch_);
     dialogKeys_.emplace(hwnd());
     binder_.emplace(window, static_cast<WindowSurface&>(*this));
@@ -60,14 +54,13 @@ void WinSettingsWindowView::setTitle(const std::string& title) {
 }
 
 void WinSettingsWindowView::setClientSize(PixelSize size) {
-    RECT frame{0, 0, size.width, size.height};
-    ::AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle,
-                               static_cast<UINT>(dotsPerInch_));
+    const SIZE frame =
+        frameSizeFor({size.width, size.height}, kWindowStyle, kWindowExStyle, dotsPerInch_);
     const auto resize = [this](int width, int height) {
         ::SetWindowPos(hwnd(), nullptr, 0, 0, width, height,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     };
-    resize(frame.right - frame.left, frame.bottom - frame.top);
+    resize(frame.cx, frame.cy);
     // A frame drawn at another density than the window's (a window that Windows scales for
     // it) differs from the one computed: the difference is made up.
     RECT client{};
@@ -90,20 +83,19 @@ void WinSettingsWindowView::showWindow() {
 }
 
 void WinSettingsWindowView::centreOnScreen() {
+    // Opened from the tray menu: centred on the monitor the pointer is on, by the taskbar.
     const auto centre = [this] {
-        RECT work{};
         RECT frame{};
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         ::GetWindowRect(hwnd(), &frame);
-        ::SetWindowPos(hwnd(), nullptr,
-                       work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
-                       work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
+        const RECT place =
+            centredIn({frame.right - frame.left, frame.bottom - frame.top}, workAreaUnderPointer());
+        ::SetWindowPos(hwnd(), nullptr, place.left, place.top, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     };
     centre();
     // Made on one screen and moved to another of a different density: laid out for the
     // screen it appears on before it shows, and centred again at its new size.
-    if (const int shownAt = dotsPerInchOf(hwnd()); shownAt != dotsPerInch_) {
+    if (const int shownAt = windowDotsPerInch(hwnd()); shownAt != dotsPerInch_) {
         takeDotsPerInch(shownAt);
         centre();
     }
@@ -296,7 +288,7 @@ void WinSettingsWindowView::onDpiChanged(int dotsPerInch, const RECT* suggested)
     // Moved to a screen of another density, or its scale changed: laid out again at it. The
     // window's size follows from the layout; of the rectangle Windows suggests only the
     // corner is taken, so that an odd one cannot leave the window unusable.
-    takeDotsPerInch(dotsPerInch > 0 ? dotsPerInch : dotsPerInchOf(hwnd()));
+    takeDotsPerInch(dotsPerInch > 0 ? dotsPerInch : windowDotsPerInch(hwnd()));
     if (suggested != nullptr) {
         ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -38,10 +38,11 @@ bool fontFamilyInstalled(const wchar_t* family) {
     return found;
 }
 
-LOGFONTW messageFont() {
+LOGFONTW messageFont(int dotsPerInch) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
+                                     static_cast<UINT>(dotsPerInch))) {
         return metrics.lfMessageFont;
     }
     LOGFONTW fallback{};
@@ -52,13 +53,17 @@ LOGFONTW messageFont() {
 }  // namespace
 
 int screenDotsPerInch() {
-    const ScreenDc screen;
-    const int dotsPerInch = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
-    return dotsPerInch > 0 ? dotsPerInch : kTwipsPerInch / kTwipsPerPixel;
+    const UINT dotsPerInch = ::GetDpiForSystem();
+    return dotsPerInch > 0 ? static_cast<int>(dotsPerInch) : kTwipsPerInch / kTwipsPerPixel;
+}
+
+int windowDotsPerInch(HWND window) {
+    const UINT dotsPerInch = ::GetDpiForWindow(window);
+    return dotsPerInch > 0 ? static_cast<int>(dotsPerInch) : screenDotsPerInch();
 }
 
 UniqueGdiObject<HFONT> createWindowFont(int dotsPerInch) {
-    LOGFONTW font = messageFont();
+    LOGFONTW font = messageFont(dotsPerInch);
     for (const wchar_t* family : std::array{L"Meiryo UI", L"MS UI Gothic"}) {
         if (fontFamilyInstalled(family)) {
             font = LOGFONTW{};

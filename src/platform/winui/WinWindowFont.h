@@ -8,11 +8,16 @@
 
 namespace velmora {
 
-// The screen's dots per inch, as the program's windows are laid out at.
+// The system's dots per inch: those of the primary monitor when the user logged on.
 int screenDotsPerInch();
 
-// The windows' font at the layouts' text size: a Japanese UI font Windows has ("Meiryo UI",
-// else "MS UI Gothic"), else the system's message font.
+// The dots per inch `window` is laid out at: under per-monitor awareness, those of the
+// monitor it is on, which change as it moves or as the user changes that monitor's scale.
+int windowDotsPerInch(HWND window);
+
+// The windows' font at the layouts' text size on a screen of `dotsPerInch`: a Japanese UI
+// font Windows has ("Meiryo UI", else "MS UI Gothic"), else the system's message font for
+// that density.
 UniqueGdiObject<HFONT> createWindowFont(int dotsPerInch);
 
 // The size `text` takes in `font` on one line, an access key's ampersand not counted.

@@ -1,5 +1,11 @@
 #include "DisplayTest.h"
 
+// shellapi.h needs windows.h before it.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
 #include "winui/WinMessageLoop.h"
 
 namespace velmora::test {
@@ -25,6 +31,14 @@ bool serveMessagesFor(int limitMs, const std::function<bool()>& done) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
                                     QS_ALLINPUT);
     }
+}
+
+bool trayHoldsIconOf(HWND window) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = window;
+    icon.uID = 1;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
 }
 
 void pressKey(UINT virtualKey) {

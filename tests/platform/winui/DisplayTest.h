@@ -28,6 +28,10 @@ void serveQueuedMessages();
 // `done` became true.
 bool serveMessagesFor(int limitMs, const std::function<bool()>& done);
 
+// Whether the notification area holds an icon (id 1) of `window`: only such an icon can be
+// changed.
+bool trayHoldsIconOf(HWND window);
+
 // A key pressed and released on the window that has the focus, through the program's own
 // message handling (dialog keys first).
 void pressKey(UINT virtualKey);

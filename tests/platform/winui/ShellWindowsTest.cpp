@@ -39,20 +39,10 @@ TEST_F(WinShellTest, TheTrayPassesOnPressesAndTheLeftDoubleClickOnly) {
                                         TrayMessage::RightButtonDown}));
 }
 
-// Whether the notification area holds an icon of `window`: only such an icon can be
-// changed.
-bool trayHoldsIconOf(HWND window) {
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof(icon);
-    icon.hWnd = window;
-    icon.uID = 1;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
-}
-
 TEST_F(WinShellTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
     WinTrayIcon icon([](TrayMessage) {});
     ASSERT_TRUE(icon.add("Velmora")) << "the virtual desktop has a notification area";
-    EXPECT_TRUE(trayHoldsIconOf(icon.hwnd()));
+    EXPECT_TRUE(test::trayHoldsIconOf(icon.hwnd()));
 
     // Explorer ended and started again: its new taskbar has none of the old icons.
     NOTIFYICONDATAW lost{};
@@ -60,14 +50,14 @@ TEST_F(WinShellTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
     lost.hWnd = icon.hwnd();
     lost.uID = 1;
     ::Shell_NotifyIconW(NIM_DELETE, &lost);
-    ASSERT_FALSE(trayHoldsIconOf(icon.hwnd()));
+    ASSERT_FALSE(test::trayHoldsIconOf(icon.hwnd()));
     ::SendMessageW(icon.hwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(trayHoldsIconOf(icon.hwnd()));
+    EXPECT_TRUE(test::trayHoldsIconOf(icon.hwnd()));
 
     EXPECT_TRUE(icon.remove());
-    EXPECT_FALSE(trayHoldsIconOf(icon.hwnd()));
+    EXPECT_FALSE(test::trayHoldsIconOf(icon.hwnd()));
     ::SendMessageW(icon.hwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_FALSE(trayHoldsIconOf(icon.hwnd())) << "a removed icon stays away";
+    EXPECT_FALSE(test::trayHoldsIconOf(icon.hwnd())) << "a removed icon stays away";
 }
 
 TEST_F(WinShellTest, TheMenuHoldsTheItemsInOrderEachWithItsCommand) {

@@ -199,24 +199,36 @@ void clickTrayIcon(HWND trayWindow, UINT mouseMessage) {
     ::PostMessageW(trayWindow, WM_APP + 1, 1, mouseMessage);
 }
 
-// The pop-up menu of the program, once it shows.
-bool trayMenuShown(DWORD process) {
+// A shown top-level window of the program of a system class: its pop-up menu (#32768) or a
+// message box (#32770); null until one shows.
+HWND shownWindowOfClass(DWORD process, const wchar_t* systemClass) {
     struct Search {
         DWORD process;
-        bool found;
-    } search{process, false};
+        const wchar_t* systemClass;
+        HWND found;
+    } search{process, systemClass, nullptr};
     ::EnumWindows(
         [](HWND window, LPARAM context) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(context);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(window, &owner);
-            if (owner == s.process && className(window) == L"#32768" && ::IsWindowVisible(window)) {
-                s.found = true;
+            if (owner == s.process && className(window) == s.systemClass &&
+                ::IsWindowVisible(window)) {
+                s.found = window;
+                return FALSE;
             }
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+bool trayMenuShown(DWORD process) {
+    return shownWindowOfClass(process, L"#32768") != nullptr;
+}
+
+HWND messageBoxOf(DWORD process) {
+    return shownWindowOfClass(process, L"#32770");
 }
 
 // A private copy of the program in a temporary folder, so that its log file (beside the
@@ -421,6 +433,49 @@ TEST_F(ResidentProgramTest, CloseRequestsEndItEvenTwoAtOnceAndTheCloseBoxOnlyHid
         }
         EXPECT_EQ(resident.exitCode(5s), std::optional<DWORD>(0));
     }
+}
+
+// The update-now button's report comes as a box owned by the settings window while that is
+// shown, else by the tray icon's hidden window: never a box with a taskbar button of its own.
+// The hash list is refused after a head sent slowly enough to close the window meanwhile.
+TEST_F(ResidentProgramTest, ABoxIsOwnedByTheSettingsWindowShownElseByTheTrayWindow) {
+    test::LoopbackHttpServer mirror;
+    mirror.on("/defs/download/md5-hash.txt", test::HttpResponse::status(404, "").slowHead(30));
+    proxy.reset();
+    proxy.emplace("http_proxy", "http://" + mirror.authority());
+    StartedProgram resident(program);
+    HWND tray = startResident(resident);
+    ASSERT_NE(tray, nullptr);
+    HWND settings = showSettings(resident, tray);
+    ASSERT_NE(settings, nullptr);
+    HWND updateNow = ::FindWindowExW(settings, nullptr, nullptr, L"今すぐ更新する(&U)");
+    ASSERT_NE(updateNow, nullptr);
+    const auto answer = [&](HWND box) {
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(waitUntil(5s, [&] { return !::IsWindow(box); })) << "the box is answered";
+    };
+
+    ::PostMessageW(updateNow, BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(waitUntil(kStartLimit, [&] { return (box = messageBoxOf(resident.id())); }));
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), settings);
+    EXPECT_FALSE(::IsWindowEnabled(settings)) << "the window is out of use behind its box";
+    answer(box);
+    EXPECT_TRUE(::IsWindowEnabled(settings));
+
+    ::PostMessageW(updateNow, BM_CLICK, 0, 0);
+    ASSERT_TRUE(sendTo(settings, WM_SYSCOMMAND, SC_CLOSE));
+    EXPECT_FALSE(::IsWindowVisible(settings));
+    ASSERT_TRUE(waitUntil(kStartLimit, [&] { return (box = messageBoxOf(resident.id())); }));
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), tray);
+    // The tray goes on working during the box: a right press opens the menu.
+    clickTrayIcon(tray, WM_RBUTTONDOWN);
+    EXPECT_TRUE(waitUntil(5s, [&] { return trayMenuShown(resident.id()); })) << "no tray menu";
+    ::PostMessageW(tray, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_TRUE(waitUntil(5s, [&] { return !trayMenuShown(resident.id()); }));
+    answer(box);
+
+    exitThroughTheMenu(resident, tray);
 }
 
 }  // namespace
