@@ -11,6 +11,7 @@
 #include "linux/LocalTime.h"
 #include "linux/StdoutNotifier.h"
 #include "openssl/OpenSslDigestLibrary.h"
+#include "ports/ByteBuffer.h"
 #include "update/Md5Stream.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include "UpdateMachinery.h"
 #include "log/EventLog.h"
 #include "ports/Platform.h"
+#include "settings/PolicyReader.h"
 #include "settings/Reg.h"
 #include "settings/RegistrySettings.h"
 #include "shell/Desktop.h"
@@ -14,6 +15,7 @@
 #include "shell/UpdateScheduler.h"
 #include "tray/NotifyIcon.h"
 #include "tray/TrayIconLogic.h"
+#include "update/SettingsForRun.h"
 #include "window/SettingsWindow.h"
 
 namespace velmora {
@@ -62,7 +64,11 @@ class ResidentProgram final : private DesktopEvents, private LifecycleSteps {
         return update_.service.installedVersion();
     }
     std::optional<PublishedPackage> findLatestPackage(bool showBox, bool writeToLog) override {
-        return update_.service.lookUpNewest(settings_.load().settings.flavour, showBox, writeToLog);
+        return update_.service.lookUpNewest(settings_.load().settings.flavour, updateSource(),
+                                            showBox, writeToLog);
+    }
+    UpdateSource updateSource() override {
+        return updateSourceFor(policies_);
     }
     void endProgram() override {
         desktop_->endEventLoop();
@@ -72,9 +78,11 @@ class ResidentProgram final : private DesktopEvents, private LifecycleSteps {
     std::unique_ptr<Desktop> desktop_;
     EventLog log_{platform_.logDestinations(), desktop_->messageBoxes(), platform_.localClock()};
     Reg reg_{platform_.registry(), log_};
+    // Read once: a policy changed while the program runs applies from its next start.
+    Policies policies_ = readPolicies(platform_.policyStore(), log_);
     RegistrySettings settings_{
         reg_, platform_.autostart(),
-        startupEntryFor(platform_.executable().path, platform_.executable().exeName)};
+        startupEntryFor(platform_.executable().path, platform_.executable().exeName), policies_};
     SettingsWindow window_{settings_};
     UpdateMachinery update_{platform_, reg_, log_, desktop_->waits(), ProgressDisplay::Never};
     UpdateScheduler scheduler_{window_, settings_, update_.service, log_};

@@ -9,13 +9,12 @@
 #include "log/EventLog.h"
 #include "ports/Platform.h"
 #include "settings/KeptPublisher.h"
+#include "settings/PolicyReader.h"
 #include "settings/Reg.h"
 #include "settings/RegistrySettings.h"
 #include "update/SettingsForRun.h"
 
 namespace velmora {
-
-namespace {}  // namespace
 
 int runUpdateNow(ProgressDisplay progress) {
     const std::unique_ptr<Platform> platform = createPlatform();
@@ -35,8 +34,9 @@ int runUpdateNow(ProgressDisplay progress) {
     EventLog log(platform->logDestinations(), notifier, platform->localClock());
     Reg reg(platform->registry(), log);
     const ExecutableInfo& executable = platform->executable();
+    const Policies policies = readPolicies(platform->policyStore(), log);
     RegistrySettings settings(reg, platform->autostart(),
-                              startupEntryFor(executable.path, executable.exeName));
+                              startupEntryFor(executable.path, executable.exeName), policies);
 
     // A request to end stops a download, the checks or the installer wait like the tray's
     // exit item.
@@ -50,8 +50,9 @@ int runUpdateNow(ProgressDisplay progress) {
         notifier.showNotice(stored.unreadableStore);
     }
     const bool showBox = true;
-    const RunResult result = update.service.run(runRequestFor(
-        stored.settings, stored.settings, update.service.installedVersion(), showBox));
+    const RunResult result =
+        update.service.run(runRequestFor(stored.settings, stored.settings, stored.policies,
+                                         update.service.installedVersion(), showBox));
     if (result.outcome == UpdateOutcome::Interrupted) {
         notifier.showNotice("ウィルス定義の更新を中断しました.");
     }

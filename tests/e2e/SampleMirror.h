@@ -20,6 +20,7 @@ class SampleMirror {
 
     // The value for http_proxy.
     std::string proxyUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    int port() const { return port_; }
     // The request lines it logged: "GET <url> <status> <bytes> user-agent=<agent>".
     std::vector<std::string> requests() const;
 

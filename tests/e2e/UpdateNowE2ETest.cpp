@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Version.h"
+#include "e2e/CachingProxy.h"
 #include "e2e/ProgramUnderTest.h"
 #include "e2e/ResidentProcess.h"
 #include "e2e/SampleMirror.h"
@@ -128,8 +129,15 @@ class UpdateNowE2ETest : public ::testing::Test {
     }
 
     std::map<std::string, std::optional<std::string>> environment(const SampleMirror& mirror) {
-        return {{"http_proxy", mirror.proxyUrl()},
-                {"https_proxy", mirror.proxyUrl()},
+        return environment(mirror.proxyUrl());
+    }
+    // The policy file is the test's own (none unless a test writes it); libcurl trusts the
+    // system's certificates only.
+    std::map<std::string, std::optional<std::string>> environment(const std::string& proxyUrl) {
+        return {{"http_proxy", proxyUrl},
+                {"https_proxy", proxyUrl},
+                {"VELMORA_POLICY_FILE", policyFile().string()},
+                {"CURL_CA_BUNDLE", std::nullopt},
                 {"HTTPS_PROXY", std::nullopt},
                 {"no_proxy", std::nullopt},
                 {"NO_PROXY", std::nullopt},
@@ -152,6 +160,28 @@ class UpdateNowE2ETest : public ::testing::Test {
     }
 
     bool downloadsEmpty() const { return fs::is_empty(dir_ / "downloads"); }
+
+    // Policies as an administrator keeps them: a file root owns and only root may change (the
+    // tests that write one run as root).
+    fs::path policyFile() const { return dir_ / "policy" / "policy.reg"; }
+    void writePolicies(const std::string& values) {
+        writeFile(policyFile(),
+                  "Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Tessaloy\\Velmora]\n" +
+                      values);
+        fs::permissions(policyFile(), fs::perms(0644));
+    }
+
+    // --update-now with these changes to the environment the mirror's made.
+    test::ProcessResult updateNowWith(
+        const std::string& proxyUrl,
+        const std::map<std::string, std::optional<std::string>>& changes) {
+        auto environment = this->environment(proxyUrl);
+        for (const auto& [name, value] : changes) {
+            environment[name] = value;
+        }
+        return runProcess("/usr/bin/env", envArguments({}, {}), environment);
+    }
 
     test::TempDir dir_;
 };
@@ -538,6 +568,105 @@ TEST_F(UpdateNowE2ETest, ADownloadShowsProgressOnATerminalOnly) {
         const std::size_t last = lines.rfind("20041114-017-i32.exe  390.6 KiB of 390.6 KiB  100%");
         EXPECT_NE(last, std::string::npos) << lines;
         EXPECT_EQ(lines.find('\n', last), lines.size() - 1) << "the last line: " << lines;
+    }
+}
+
+// With a mirror named by the administrator every request goes to the mirror, under its own
+// folder, and none to the vendor's host; the policies' flavour and logging beat the user's,
+// and the log of the run is what it is without policies.
+TEST_F(UpdateNowE2ETest, APolicysMirrorServesEveryRequestAndTheVendorNone) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can make the policy file root owns";
+    }
+    storeSettings("\"IUP\"=\"0\"\n\"Log\"=\"0\"\n");
+    writePolicies(
+        "\"UpdateUrl\"=\"http://mirror.example.local/velmora\"\n"
+        "\"IUP\"=\"1\"\n\"Log\"=\"1\"\n");
+    // Asked as the proxy, the mirror logs a request for any other host as refused.
+    SampleMirror mirror(dir_.path(),
+                        {"--host", "mirror.example.local", "--base-path", "/velmora/"});
+
+    const auto result = updateNow(mirror);
+
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardOutput, std::string(kUpdated) + "\n");
+    EXPECT_EQ(readFile(definitions() / "20041114.017" / "flavour"), "x86\n");
+    const std::vector<std::string> requests = mirror.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].rfind("GET http://mirror.example.local/velmora/md5-hash.txt 200 ", 0),
+              0u);
+    EXPECT_EQ(
+        requests[1].rfind("GET http://mirror.example.local/velmora/packages/20041114-017-x86.exe "
+                          "200 ",
+                          0),
+        0u);
+    const std::string log = readFile(logFile());
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_TRUE(log.ends_with(" : " + std::string(kUpdated) + "\r\n")) << log;
+}
+
+// An https mirror is used only once its certificate is trusted: refused before any request
+// while it is not, accepted with the test's own CA bundle named in CURL_CA_BUNDLE.
+TEST_F(UpdateNowE2ETest, AnHttpsMirrorIsRefusedUntilItsCertificateIsTrusted) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can make the policy file root owns";
+    }
+    const fs::path certificate = dir_ / "mirror.pem";
+    const fs::path key = dir_ / "mirror.key";
+    const auto made = runProcess(
+        "/usr/bin/openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                             "/CN=localhost", "-addext", "subjectAltName=DNS:localhost", "-keyout",
+                             key.string(), "-out", certificate.string()});
+    ASSERT_EQ(made.exitStatus, 0) << made.standardError;
+    SampleMirror mirror(dir_.path(), {"--tls", certificate.string(), key.string()});
+    // The mirror listens on 127.0.0.1 alone, named localhost as in its certificate.
+    const std::string base =
+        "https://localhost:" + std::to_string(mirror.port()) + "/defs/download/";
+    writePolicies("\"UpdateUrl\"=\"" + base + "\"\n");
+
+    const auto untrusted = updateNowWith(mirror.proxyUrl(), {{"https_proxy", std::nullopt}});
+    EXPECT_EQ(untrusted.exitStatus, 1) << untrusted.standardError;
+    EXPECT_EQ(untrusted.standardOutput, base + "md5-hash.txt をダウンロードできません.\n");
+    EXPECT_TRUE(mirror.requests().empty());
+
+    const auto trusted =
+        updateNowWith(mirror.proxyUrl(),
+                      {{"https_proxy", std::nullopt}, {"CURL_CA_BUNDLE", certificate.string()}});
+    EXPECT_EQ(trusted.exitStatus, 0) << trusted.standardError;
+    EXPECT_EQ(trusted.standardOutput, std::string(kUpdated) + "\n");
+    EXPECT_EQ(mirror.requests().size(), 2u);
+}
+
+// Two PCs behind a company's caching proxy (Squid, in front of the sample mirror as the
+// vendor): where the policy lets caches answer, the package crosses to the vendor once; the
+// hash list always goes through, and without the policy everything does.
+TEST_F(UpdateNowE2ETest, ACachingProxyServesEachPackageOnceWhereAPolicyLetsIt) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can make the policy file root owns";
+    }
+    for (const bool cachePackages : {true, false}) {
+        SCOPED_TRACE(cachePackages ? "CachePackages" : "no policy");
+        writePolicies(cachePackages ? "\"CachePackages\"=\"1\"\n" : "");
+        const test::TempDir mirrorDir;
+        SampleMirror mirror(mirrorDir.path(), {});
+        const test::CachingProxy proxy(mirror.port());
+        for (const char* pc : {"first", "second"}) {
+            const fs::path sandbox = mirrorDir / pc;
+            fs::create_directories(sandbox / "common" / "Corvane Shared" / "Definitions");
+            const auto result = updateNowWith(
+                proxy.proxyUrl(), {{"XDG_CONFIG_HOME", (sandbox / "config").string()},
+                                   {"VELMORA_COMMON_FILES", (sandbox / "common").string()}});
+            EXPECT_EQ(result.exitStatus, 0) << pc << ": " << result.standardError;
+            EXPECT_EQ(result.standardOutput, std::string(kUpdated) + "\n") << pc;
+        }
+        std::size_t lists = 0;
+        std::size_t packages = 0;
+        for (const std::string& request : mirror.requests()) {
+            lists += request.find("/md5-hash.txt 200 ") != std::string::npos ? 1 : 0;
+            packages += request.find("/packages/20041114-017-i32.exe 200 ") != std::string::npos;
+        }
+        EXPECT_EQ(lists, 2u);
+        EXPECT_EQ(packages, cachePackages ? 1u : 2u);
     }
 }
 

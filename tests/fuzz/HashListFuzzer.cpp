@@ -25,8 +25,8 @@ using velmora::fuzz::check;
 class BodyFetcher final : public velmora::HttpFetcher {
   public:
     explicit BodyFetcher(std::string_view body) : body_(body) {}
-    velmora::FetchStatus fetch(const std::string&, std::uint64_t,
-                               velmora::BodyReceiver& receiver) override {
+    velmora::FetchStatus fetch(const std::string&, std::uint64_t, velmora::BodyReceiver& receiver,
+                               velmora::CacheUse) override {
         receiver.receive({reinterpret_cast<const std::uint8_t*>(body_.data()), body_.size()});
         return velmora::FetchStatus::Complete;
     }
@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const velmora::Flavour stored = settings.load().settings.flavour;
     check(velmora::flavourText(stored) == flavour, "the stored flavour is the option's");
     const std::optional<velmora::PublishedPackage> found =
-        finder.lookUp(stored, showBox, writeToLog);
+        finder.lookUp(stored, velmora::hashListUrl(), showBox, writeToLog);
 
     const std::string suffix = "-" + flavour + ".exe";
     const std::size_t last = body.rfind(suffix);

@@ -82,5 +82,24 @@ TEST_P(HttpWireContract, AHeadThatIsNotInWithinItsBoundFailsAndABodyMayTakeLonge
     EXPECT_TRUE(slow.body == body);
 }
 
+// A package may come from a company's caching proxy where an administrator allows it;
+// every other request asks the caches on the way to pass it to the server.
+TEST_P(HttpWireContract, OnlyAFetchThatAllowsCachesLeavesOutTheNoCacheHeaders) {
+    LoopbackHttpServer server;
+    const auto subject = GetParam().make(FetchTimeouts{});
+    server.on("/package", HttpResponse::ok("package"));
+    for (const CacheUse cache : {CacheUse::Bypass, CacheUse::Allow}) {
+        ContractReceiver receiver;
+        ASSERT_EQ(subject->fetcher().fetch(server.url("/package"), kLimit, receiver, cache),
+                  FetchStatus::Complete);
+        EXPECT_EQ(receiver.body, "package");
+    }
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].header("Pragma"), "no-cache");
+    EXPECT_EQ(requests[1].header("Pragma"), std::nullopt);
+    EXPECT_EQ(requests[1].header("Cache-Control"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace velmora::test

@@ -64,20 +64,26 @@ if(TARGET velmora_console)
     add_test(NAME WindowsUpdateNowE2E
         COMMAND ${velmora_windows_e2e_command} --program $<TARGET_FILE:velmora_console>
             UpdateNowE2ETest)
+    # The administrator's policies: a company mirror over http and https, and Squid (Debian
+    # package squid) on 127.0.0.1 as a caching proxy.
+    add_test(NAME WindowsManagedUpdateNowE2E
+        COMMAND ${velmora_windows_e2e_command} --program $<TARGET_FILE:velmora_console>
+            ManagedUpdateNowE2ETest)
     # The cases that wait out the program's own time-outs, a minute or so each: labelled
     # slow, left out of scripts/test-windows.
     add_test(NAME WindowsUpdateNowSlowE2E
         COMMAND ${velmora_windows_e2e_command} --program $<TARGET_FILE:velmora_console>
             SlowUpdateNowE2ETest)
     set_tests_properties(WindowsUpdateNowSlowE2E PROPERTIES LABELS slow)
-    list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E WindowsUpdateNowSlowE2E)
+    list(APPEND velmora_windows_e2e_tests WindowsUpdateNowE2E WindowsManagedUpdateNowE2E
+         WindowsUpdateNowSlowE2E)
 endif()
 set_tests_properties(${velmora_windows_e2e_tests} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
-# The Group Policy templates against the values the program reads; no Wine needed.
+# The form of the Group Policy templates; no Wine needed. (The values they name are checked
+# against the program's own table by the logic tests.)
 add_test(NAME velmora_policy_templates
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/windows/policy/policy_templates_test.py
-                 ${PROJECT_SOURCE_DIR}/resources/windows/policy
-                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/policy/value-names.txt)
+                 ${PROJECT_SOURCE_DIR}/resources/windows/policy)
 # The installer, updated over the running program, and the Windows Installer package: each
 # built, installed, run and removed in a Wine prefix of its own. One at a time, as both
 # package the build in the same folder.

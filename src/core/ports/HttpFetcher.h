@@ -29,6 +29,15 @@ class BodyReceiver {
     virtual void expectLength(std::uint64_t /*length*/) {}
 };
 
+// Whether a cache on the way may answer a request. By default every request asks caches to
+// let it through to the server; a package, whose name carries its version and whose digest
+// and signature are checked, may come from a company's caching proxy where the
+// administrator allows it.
+enum class CacheUse {
+    Bypass,  // no cached answer: the no-cache request headers, reloaded from the server
+    Allow,   // none of that, so that a caching proxy serves what it holds
+};
+
 // Fetches the body of one URL. The HTTP status is never examined: an error page that
 // arrives whole is data like any other body.
 class HttpFetcher {
@@ -38,7 +47,7 @@ class HttpFetcher {
     // Hands the body to `receiver` as it arrives, through the system's proxy settings. A
     // body announced or found to be larger than `maxBytes` is Failed.
     virtual FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                              BodyReceiver& receiver) = 0;
+                              BodyReceiver& receiver, CacheUse cache = CacheUse::Bypass) = 0;
 
     // Ends a fetch in progress on another thread as Cancelled, within about a second, and
     // every later one at once: the program is ending. Safe to call from any thread.

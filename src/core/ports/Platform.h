@@ -39,6 +39,9 @@ class Platform {
     virtual LogDestinations logDestinations() const = 0;
     virtual LocalClock localClock() const = 0;
     virtual RegistryBackend& registry() = 0;
+    // The administrator's policies: HKEY_LOCAL_MACHINE\SOFTWARE\Policies\Tessaloy\Velmora, read
+    // only, in a store no ordinary user can change.
+    virtual RegistryBackend& policyStore() = 0;
     // The programs the user's session starts.
     virtual Autostart& autostart() = 0;
     virtual const SpecialFolders& specialFolders() const = 0;

@@ -21,10 +21,13 @@ StartupEntry startupEntryFor(const std::string& appPath, const std::string& exeN
 
 // The settings as string values under HKEY_CURRENT_USER\Software\Tessaloy\Velmora, read and
 // written through the registry one value at a time, in the order of kStoredSettings, with
-// the session's start-up entry made or removed as the settings say on every save.
+// the session's start-up entry made or removed as the settings say on every save. The
+// administrator's `policies`, read as the program started, stand over them; they must
+// outlive the settings.
 class RegistrySettings final : public SettingsRepository {
   public:
-    RegistrySettings(Reg& reg, Autostart& autostart, StartupEntry entry);
+    RegistrySettings(Reg& reg, Autostart& autostart, StartupEntry entry,
+                     const Policies& policies = noPolicies());
 
     LoadedSettings load() override;
     void save(const Settings& settings) override;
@@ -33,6 +36,7 @@ class RegistrySettings final : public SettingsRepository {
     Reg& reg_;
     Autostart& autostart_;
     StartupEntry entry_;
+    const Policies& policies_;
 };
 
 }  // namespace velmora

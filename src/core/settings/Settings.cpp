@@ -7,21 +7,17 @@
 
 namespace velmora {
 
-namespace {
-
-const StoredSetting& entryOf(SettingKey key) {
+const StoredSetting& storedSetting(SettingKey key) {
     return *std::find_if(kStoredSettings.begin(), kStoredSettings.end(),
                          [key](const StoredSetting& entry) { return entry.key == key; });
 }
-
-}  // namespace
 
 std::string settingsKeyPath() {
     return std::string("Software") + "\\" + "Tessaloy" + "\\" + kAppTitle;
 }
 
 bool readStoredSetting(Settings& settings, SettingKey key, const std::string& text) {
-    const StoredSetting& entry = entryOf(key);
+    const StoredSetting& entry = storedSetting(key);
     const std::optional<double> number = parseNumericText(text);
     const std::optional<std::int16_t> rounded = number ? roundToInt16(*number) : std::nullopt;
     const int value = rounded.value_or(entry.fallback);

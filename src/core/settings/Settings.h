@@ -34,19 +34,24 @@ struct StoredSetting {
     int fallback;           // what stands in when the value is missing or no number
     int minimum;            // stored numbers outside the range read as the nearest end
     int maximum;
+    bool administrable;  // an administrator's policy of the same name may set it
 };
 
-// Every setting with its stored name, its default and its range: the one place that names
-// them. "Remove" keeps its historical name although it means keeping packages.
+// Every setting with its stored name, its default, its range and whether a policy may set
+// it: the one place that names them. "Remove" keeps its historical name although it means
+// keeping packages. Starting with the session is each user's own choice.
 inline constexpr std::array<StoredSetting, 6> kStoredSettings{{
-    {SettingKey::Flavour, "IUP", 0, 0, 1},
-    {SettingKey::AutoUpdate, "Auto", 0, 0, 1},
+    {SettingKey::Flavour, "IUP", 0, 0, 1, true},
+    {SettingKey::AutoUpdate, "Auto", 0, 0, 1, true},
     {SettingKey::IntervalHours, "Interval", Settings::kIntervalMinimumHours,
-     Settings::kIntervalMinimumHours, Settings::kIntervalMaximumHours},
-    {SettingKey::Log, "Log", 0, 0, 1},
-    {SettingKey::KeepPackages, "Remove", 0, 0, 1},
-    {SettingKey::StartWithSession, "Run", 0, 0, 1},
+     Settings::kIntervalMinimumHours, Settings::kIntervalMaximumHours, true},
+    {SettingKey::Log, "Log", 0, 0, 1, true},
+    {SettingKey::KeepPackages, "Remove", 0, 0, 1, true},
+    {SettingKey::StartWithSession, "Run", 0, 0, 1, false},
 }};
+
+// The stored form of one setting.
+const StoredSetting& storedSetting(SettingKey key);
 
 // "Software\Tessaloy\" + the application title: the key the settings live under.
 std::string settingsKeyPath();

@@ -17,8 +17,8 @@ class EventLoopFetcher final : public HttpFetcher {
     // `makeSignal` gives the signal the worker raises when its fetch is done.
     EventLoopFetcher(HttpFetcher& inner, EventLoopWait& events, DoneSignalMaker makeSignal);
 
-    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                      BodyReceiver& receiver) override;
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes, BodyReceiver& receiver,
+                      CacheUse cache = CacheUse::Bypass) override;
     void cancel() override { inner_.cancel(); }
     bool cancelled() const override { return inner_.cancelled(); }
 

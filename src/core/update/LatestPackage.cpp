@@ -8,7 +8,6 @@
 #include "log/PrintableText.h"
 #include "ports/ByteBuffer.h"
 #include "ports/HttpFetcher.h"
-#include "update/VendorUrls.h"
 
 namespace velmora {
 
@@ -41,15 +40,15 @@ bool isPackageName(const std::string& name) {
 LatestPackageFinder::LatestPackageFinder(HttpFetcher& fetcher, EventLog& log)
     : fetcher_(fetcher), log_(log) {}
 
-std::optional<PublishedPackage> LatestPackageFinder::lookUp(Flavour flavour, bool showBox,
-                                                            bool writeToLog) {
-    const std::string url = hashListUrl();
+std::optional<PublishedPackage> LatestPackageFinder::lookUp(Flavour flavour,
+                                                            const std::string& listUrl,
+                                                            bool showBox, bool writeToLog) {
     ByteBuffer received;
-    const std::size_t length = fetcher_.fetchWhole(url, received, kListLimitBytes);
+    const std::size_t length = fetcher_.fetchWhole(listUrl, received, kListLimitBytes);
     if (length == 0) {
         // Nothing is reported while the program ends.
         if (!fetcher_.cancelled()) {
-            log_.report(url + " をダウンロードできません.", showBox, writeToLog);
+            log_.report(listUrl + " をダウンロードできません.", showBox, writeToLog);
         }
         return std::nullopt;
     }
@@ -61,7 +60,7 @@ std::optional<PublishedPackage> LatestPackageFinder::lookUp(Flavour flavour, boo
     const std::size_t suffixAt = list.rfind(suffix);
     const bool roomForEntry = suffixAt != std::string::npos && suffixAt >= kEntryLength;
     if (!roomForEntry || !isPackageName(list.substr(suffixAt - kNameLength, kNameLength))) {
-        log_.report(url + " のダウンロードに失敗しました(2). -- " +
+        log_.report(listUrl + " のダウンロードに失敗しました(2). -- " +
                         printableExcerpt(list, kQuotedListLimit) + " --",
                     showBox, writeToLog);
         return std::nullopt;

@@ -17,15 +17,16 @@ struct PublishedPackage {
     std::string digest;  // 32 characters, exactly as listed
 };
 
-// Finds the newest published definitions package of a flavour in the vendor's hash list:
-// the last entry of the list that ends in "-" + flavour + ".exe".
+// Finds the newest published definitions package of a flavour in a hash list (the vendor's,
+// or a mirror's copy): the last entry of the list that ends in "-" + flavour + ".exe".
 class LatestPackageFinder {
   public:
     LatestPackageFinder(HttpFetcher& fetcher, EventLog& log);
 
-    // That entry; or nothing after reporting the failure through the log with the two
-    // flags.
-    std::optional<PublishedPackage> lookUp(Flavour flavour, bool showBox, bool writeToLog);
+    // That entry of the list at `listUrl`, always fetched from its server; or nothing after
+    // reporting the failure through the log with the two flags.
+    std::optional<PublishedPackage> lookUp(Flavour flavour, const std::string& listUrl,
+                                           bool showBox, bool writeToLog);
 
   private:
     HttpFetcher& fetcher_;

@@ -168,10 +168,11 @@ RunResult UpdateService::run(const RunRequest& request, RunObserver& observer) {
     return result;
 }
 
-std::optional<PublishedPackage> UpdateService::lookUpNewest(Flavour flavour, bool showBox,
-                                                            bool writeToLog) {
+std::optional<PublishedPackage> UpdateService::lookUpNewest(Flavour flavour,
+                                                            const UpdateSource& source,
+                                                            bool showBox, bool writeToLog) {
     try {
-        return finder_.lookUp(flavour, showBox, writeToLog);
+        return finder_.lookUp(flavour, source.hashListUrl(), showBox, writeToLog);
     } catch (const std::bad_alloc&) {
         reportMemoryShortage(parts_.log, showBox, writeToLog);
         return std::nullopt;
@@ -187,8 +188,8 @@ bool UpdateService::quitRequested() const {
 }
 
 UpdateOutcome UpdateService::Steps::run() {
-    const std::optional<PublishedPackage> latest =
-        service.finder_.lookUp(request.flavour, request.showBox, request.writeToLog);
+    const std::optional<PublishedPackage> latest = service.finder_.lookUp(
+        request.flavour, request.source.hashListUrl(), request.showBox, request.writeToLog);
     if (!latest) {
         return UpdateOutcome::NoPackageInformation;
     }
@@ -208,7 +209,8 @@ UpdateOutcome UpdateService::Steps::run() {
                                  ? nullptr
                                  : std::make_unique<BackgroundMd5>(parts.digests, parts.log));
     const FetchStatus fetched =
-        parts.fetcher.fetch(request.packageBaseUrl + fileName, kPackageLimitBytes, download);
+        parts.fetcher.fetch(request.source.packageBaseUrl() + fileName, kPackageLimitBytes,
+                            download, request.cachePackages ? CacheUse::Allow : CacheUse::Bypass);
     if (fetched == FetchStatus::Cancelled) {
         return UpdateOutcome::Interrupted;
     }
@@ -282,8 +284,11 @@ std::optional<UpdateOutcome> UpdateService::Steps::checkSignature(const Signatur
     KeptPublisher& kept = service.parts_.publisher;
     const bool needsPublisher = check.verdict == SignatureCheck::Verdict::Unsigned ||
                                 check.verdict == SignatureCheck::Verdict::Valid;
-    const std::optional<std::string> required =
-        needsPublisher ? kept.read() : std::optional<std::string>("");
+    std::optional<std::string> required = std::string();
+    if (needsPublisher) {
+        // An administrator's publisher takes the place of the first one kept.
+        required = request.requiredPublisher.empty() ? kept.read() : request.requiredPublisher;
+    }
     if (!required) {
         report(packageNotice(fileName,
                              "の発行元を確認できないため、更新を中止しました."

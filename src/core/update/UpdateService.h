@@ -42,7 +42,12 @@ struct RunRequest {
     Flavour flavour = Flavour::I32;
     bool keepPackages = false;     // downloaded packages stay on disk
     std::string installedVersion;  // YYYYMMDD-RRR, or empty when none is installed
-    std::string packageBaseUrl = velmora::packageBaseUrl();
+    UpdateSource source = vendorSource();
+    // A caching proxy may answer the package request; the hash list is always fresh.
+    bool cachePackages = false;
+    // The publisher packages must come from, set by an administrator in place of the one
+    // kept from the first signed package; empty when none is set.
+    std::string requiredPublisher{};
     bool showBox = false;     // report in message boxes
     bool writeToLog = false;  // report in the log
 };
@@ -95,9 +100,10 @@ class UpdateService {
     RunResult run(const RunRequest& request, RunObserver& observer);
     RunResult run(const RunRequest& request);
 
-    // The newest published package of `flavour`, as the start-up shows it: failures are
-    // reported as the flags say, a shortage of memory among them.
-    std::optional<PublishedPackage> lookUpNewest(Flavour flavour, bool showBox, bool writeToLog);
+    // The newest published package of `flavour` at `source`, as the start-up shows it:
+    // failures are reported as the flags say, a shortage of memory among them.
+    std::optional<PublishedPackage> lookUpNewest(Flavour flavour, const UpdateSource& source,
+                                                 bool showBox, bool writeToLog);
     // The newest installed definitions version, read afresh, or empty text.
     std::string installedVersion() const;
 

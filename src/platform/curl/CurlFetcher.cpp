@@ -200,6 +200,7 @@ std::optional<std::string> resolve(const std::string& base, const std::string& l
     return result;
 }
 
+// The headers that ask every cache on the way to pass the request to the server.
 HeaderList cacheBypassHeaders() {
     HeaderList headers(curl_slist_append(nullptr, "Cache-Control: no-cache"));
     if (headers) {
@@ -218,10 +219,11 @@ bool set(CURL* handle, CURLoption option, Value value) {
 
 }  // namespace
 
-CurlFetcher::CurlFetcher(FetchTimeouts timeouts) : timeouts_(timeouts) {}
+CurlFetcher::CurlFetcher(FetchTimeouts timeouts, std::string caBundle)
+    : timeouts_(timeouts), caBundle_(std::move(caBundle)) {}
 
 FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                               BodyReceiver& receiver) {
+                               BodyReceiver& receiver, CacheUse cache) {
     if (cancelled_) {
         return FetchStatus::Cancelled;
     }
@@ -230,8 +232,8 @@ FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBy
     }
     initialiseCurlOnce();
     const EasyHandle handle(curl_easy_init());
-    const HeaderList headers = cacheBypassHeaders();
-    if (!handle || !headers) {
+    const HeaderList headers = cache == CacheUse::Bypass ? cacheBypassHeaders() : nullptr;
+    if (!handle || (cache == CacheUse::Bypass && !headers)) {
         return FetchStatus::Failed;
     }
     CURL* const curl = handle.get();
@@ -254,7 +256,8 @@ FetchStatus CurlFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBy
         set(curl, CURLOPT_PREREQFUNCTION, &TransferWatch::onConnected) &&
         set(curl, CURLOPT_PREREQDATA, &watch) &&
         set(curl, CURLOPT_XFERINFOFUNCTION, &TransferWatch::onProgress) &&
-        set(curl, CURLOPT_XFERINFODATA, &watch) && set(curl, CURLOPT_NOPROGRESS, 0L);
+        set(curl, CURLOPT_XFERINFODATA, &watch) && set(curl, CURLOPT_NOPROGRESS, 0L) &&
+        (caBundle_.empty() || set(curl, CURLOPT_CAINFO, caBundle_.c_str()));
     // No proxy is set here, so that libcurl reads http_proxy and no_proxy from the environment.
     if (!configured) {
         return FetchStatus::Failed;

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "linux/EventFdSignal.h"
 #include "linux/InstanceLock.h"
 #include "linux/LocalTime.h"
@@ -18,18 +21,30 @@ namespace velmora {
 
 namespace {
 
+std::string environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// Tests and administrators who keep policies elsewhere name the file in the environment.
+std::filesystem::path policyFilePath() {
+    const std::string configured = environmentValue("VELMORA_POLICY_FILE");
+    return configured.empty() ? PolicyFile::kDefaultPath : configured;
+}
+
 // libcurl's blocking fetch, with its progress line on standard error, run on a worker
 // thread while the caller's events are served.
 class LinuxFetcher final : public HttpFetcher {
   public:
     LinuxFetcher(EventLoopWait& events, ProgressDisplay progress)
-        : progressLine_(STDERR_FILENO, progress),
+        : curl_(FetchTimeouts{}, environmentValue("CURL_CA_BUNDLE")),
+          progressLine_(STDERR_FILENO, progress),
           reported_(curl_, progressLine_),
           served_(reported_, events, makeEventFdSignal) {}
 
-    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                      BodyReceiver& receiver) override {
-        return served_.fetch(sourceUrl, maxBytes, receiver);
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes, BodyReceiver& receiver,
+                      CacheUse cache = CacheUse::Bypass) override {
+        return served_.fetch(sourceUrl, maxBytes, receiver, cache);
     }
     void cancel() override { served_.cancel(); }
     bool cancelled() const override { return served_.cancelled(); }
@@ -44,7 +59,9 @@ class LinuxFetcher final : public HttpFetcher {
 }  // namespace
 
 LinuxPlatform::LinuxPlatform()
-    : registry_(xdgConfigHome()), autostart_(xdgConfigHome() / "autostart") {}
+    : registry_(xdgConfigHome()),
+      policies_(policyFilePath()),
+      autostart_(xdgConfigHome() / "autostart") {}
 
 std::unique_ptr<SingleInstance> LinuxPlatform::claimSingleInstance() {
     return std::make_unique<InstanceLock>(instanceLockFolders());

@@ -4,6 +4,7 @@
 #include "linux/DesktopAutostart.h"
 #include "linux/LinuxExecutable.h"
 #include "linux/LinuxSpecialFolders.h"
+#include "linux/PolicyFile.h"
 #include "linux/PosixPackageFile.h"
 #include "linux/PosixRegistryBackend.h"
 #include "linux/StdoutNotifier.h"
@@ -13,8 +14,10 @@
 
 namespace velmora {
 
-// Linux: the .reg files and autostart entries under the XDG configuration folder, POSIX
-// files, processes and signals, libcurl and OpenSSL.
+// Linux: the .reg files and autostart entries under the XDG configuration folder, the
+// policy file ($VELMORA_POLICY_FILE, else /etc/velmora/policy.reg), POSIX files, processes
+// and signals, libcurl (trusting the certificates of $CURL_CA_BUNDLE where it names a
+// file) and OpenSSL.
 class LinuxPlatform final : public Platform {
   public:
     LinuxPlatform();
@@ -26,6 +29,7 @@ class LinuxPlatform final : public Platform {
     LogDestinations logDestinations() const override;
     LocalClock localClock() const override;
     RegistryBackend& registry() override { return registry_; }
+    RegistryBackend& policyStore() override { return policies_; }
     Autostart& autostart() override { return autostart_; }
     const SpecialFolders& specialFolders() const override { return folders_; }
     DigestLibrary& digests() override { return digests_; }
@@ -44,6 +48,7 @@ class LinuxPlatform final : public Platform {
   private:
     ExecutableInfo executable_ = currentExecutable();
     PosixRegistryBackend registry_;
+    PolicyFile policies_;
     DesktopAutostart autostart_;
     LinuxSpecialFolders folders_;
     OpenSslDigestLibrary digests_;

@@ -54,10 +54,10 @@ ProgressReportingFetcher::ProgressReportingFetcher(HttpFetcher& inner, TerminalP
     : inner_(inner), progress_(progress) {}
 
 FetchStatus ProgressReportingFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                                            BodyReceiver& receiver) {
+                                            BodyReceiver& receiver, CacheUse cache) {
     const ProgressScope shown(progress_, lastPathPart(sourceUrl));
     CountingReceiver counting(receiver, progress_);
-    return inner_.fetch(sourceUrl, maxBytes, counting);
+    return inner_.fetch(sourceUrl, maxBytes, counting, cache);
 }
 
 }  // namespace velmora

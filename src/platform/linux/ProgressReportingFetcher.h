@@ -12,8 +12,8 @@ class ProgressReportingFetcher final : public HttpFetcher {
   public:
     ProgressReportingFetcher(HttpFetcher& inner, TerminalProgress& progress);
 
-    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                      BodyReceiver& receiver) override;
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes, BodyReceiver& receiver,
+                      CacheUse cache = CacheUse::Bypass) override;
     void cancel() override { inner_.cancel(); }
     bool cancelled() const override { return inner_.cancelled(); }
 

@@ -27,14 +27,16 @@ namespace {
 constexpr const wchar_t* kUserAgent = L"wininet";
 // Large reads: fewer trips through WinINet and the receiver on a large package.
 constexpr DWORD kReadBytes = 512 * 1024;
-// Always from the server, never into the cache; redirects are followed here, where their
-// targets can be checked; no cookies, no dialog from a program that runs in the tray, and
-// no answer to an NTLM or Negotiate challenge, which WinINet would otherwise give with the
-// user's own logon to whichever server asks.
-constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT |
+// Never into WinINet's cache, which would keep a second copy of every package in the
+// user's profile; redirects are followed here, where their targets can be checked; no
+// cookies, no dialog from a program that runs in the tray, and no answer to an NTLM or
+// Negotiate challenge, which WinINet would otherwise give with the user's own logon to
+// whichever server asks.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
                                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                                 INTERNET_FLAG_NO_AUTH;
+// From the server, past every cache on the way: reloaded, and with the no-cache headers.
+constexpr DWORD kBypassCacheFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE;
 // WinINet undoes the chunked transfer coding without a word when a chunked body is cut short
 // or badly framed: a last chunk that stops early, a missing last chunk, a chunk size too
 // large for its counter or not hexadecimal, all end in reads that look like the body's end
@@ -231,8 +233,12 @@ class OpenHandles {
 class WinInetFetcher::Transfer {
   public:
     Transfer(std::string url, std::uint64_t maxBytes, BodyReceiver& receiver,
-             FetchTimeouts timeouts)
-        : url_(std::move(url)), maxBytes_(maxBytes), timeouts_(timeouts), receiver_(&receiver) {}
+             FetchTimeouts timeouts, CacheUse cache)
+        : url_(std::move(url)),
+          maxBytes_(maxBytes),
+          timeouts_(timeouts),
+          cache_(cache),
+          receiver_(&receiver) {}
 
     // On the transfer's thread.
     void run() {
@@ -336,6 +342,7 @@ class WinInetFetcher::Transfer {
     const std::string url_;
     const std::uint64_t maxBytes_;
     const FetchTimeouts timeouts_;
+    const CacheUse cache_;
     OpenHandles handles_;
 
     std::mutex mutex_;
@@ -394,7 +401,8 @@ HINTERNET WinInetFetcher::Transfer::sendRequest(HINTERNET session, const std::ws
     if (connection == nullptr || !handles_.keep(OpenHandles::Connection, connection)) {
         return nullptr;
     }
-    const DWORD flags = kRequestFlags | (target->secure ? INTERNET_FLAG_SECURE : 0);
+    const DWORD flags = kRequestFlags | (cache_ == CacheUse::Bypass ? kBypassCacheFlags : 0) |
+                        (target->secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request = ::HttpOpenRequestW(connection, L"GET", target->pathAndQuery.c_str(),
                                            kHttpVersion, nullptr, nullptr, flags, 0);
     if (request == nullptr || !handles_.keep(OpenHandles::Request, request)) {
@@ -472,8 +480,8 @@ void WinInetFetcher::cancel() {
 }
 
 FetchStatus WinInetFetcher::fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                                  BodyReceiver& receiver) {
-    auto transfer = std::make_shared<Transfer>(sourceUrl, maxBytes, receiver, timeouts_);
+                                  BodyReceiver& receiver, CacheUse cache) {
+    auto transfer = std::make_shared<Transfer>(sourceUrl, maxBytes, receiver, timeouts_, cache);
     {
         // cancel() marks the fetcher cancelled before it looks for a transfer here.
         const std::lock_guard lock(mutex_);

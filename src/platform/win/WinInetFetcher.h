@@ -12,7 +12,8 @@
 namespace velmora {
 
 // HttpFetcher over WinINet: one session per call, user agent "wininet", the system's proxy
-// settings, always from the server and never into the cache. Which answers are whole and
+// settings, never into WinINet's own cache, and from the server unless a fetch allows a
+// cache on the way to answer. Which answers are whole and
 // which redirects are followed is decided by the rules in http/, which every HTTP adapter
 // shares; a chunked answer, whose end WinINet cannot confirm, is never whole here.
 //
@@ -29,8 +30,8 @@ class WinInetFetcher final : public HttpFetcher {
     WinInetFetcher(const WinInetFetcher&) = delete;
     WinInetFetcher& operator=(const WinInetFetcher&) = delete;
 
-    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                      BodyReceiver& receiver) override;
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes, BodyReceiver& receiver,
+                      CacheUse cache = CacheUse::Bypass) override;
     void cancel() override;
     bool cancelled() const override { return cancelled_; }
 

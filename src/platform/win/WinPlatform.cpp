@@ -23,9 +23,9 @@ class WinFetcher final : public HttpFetcher {
   public:
     explicit WinFetcher(EventLoopWait& events) : served_(wininet_, events, makeEventSignal) {}
 
-    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                      BodyReceiver& receiver) override {
-        return served_.fetch(sourceUrl, maxBytes, receiver);
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes, BodyReceiver& receiver,
+                      CacheUse cache = CacheUse::Bypass) override {
+        return served_.fetch(sourceUrl, maxBytes, receiver, cache);
     }
     void cancel() override { served_.cancel(); }
     bool cancelled() const override { return served_.cancelled(); }

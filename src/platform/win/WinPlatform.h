@@ -31,6 +31,7 @@ class WinPlatform final : public Platform {
     LogDestinations logDestinations() const override;
     LocalClock localClock() const override;
     RegistryBackend& registry() override { return registry_; }
+    RegistryBackend& policyStore() override { return policies_; }
     Autostart& autostart() override { return autostart_; }
     const SpecialFolders& specialFolders() const override { return folders_; }
     DigestLibrary& digests() override { return digests_; }
@@ -49,6 +50,8 @@ class WinPlatform final : public Platform {
   private:
     ExecutableInfo executable_ = currentExecutable();
     WinRegistryBackend registry_;
+    // Ordinary users may read the policies' key but not open it to change anything.
+    WinRegistryBackend policies_{HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, RegistryAccess::ReadOnly};
     RunKeyAutostart autostart_{registry_, writableByAdministratorsOnly};
     WinSpecialFolders folders_;
     CngDigestLibrary digests_;

@@ -13,8 +13,13 @@ namespace velmora {
 namespace {
 
 // Every call may read and change values and create sub-keys, so a key the caller may only
-// read is refused when it is opened.
+// read is refused when it is opened; a read-only backend asks for reading alone.
 constexpr REGSAM kAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+constexpr REGSAM kReadAccess = KEY_QUERY_VALUE;
+
+REGSAM rightsFor(RegistryAccess access) {
+    return access == RegistryAccess::ReadOnly ? kReadAccess : kAccess;
+}
 // A value another program keeps resizing between the size query and the read is given up on.
 constexpr int kReadAttempts = 4;
 
@@ -64,8 +69,8 @@ RegStatus changeResult(LSTATUS code, const char* call) {
     throw std::system_error(static_cast<int>(code), winErrorCategory(), call);
 }
 
-LSTATUS openExisting(HKEY root, const std::wstring& path, UniqueRegKey& key) {
-    return ::RegOpenKeyExW(root, path.c_str(), 0, kAccess, key.receive());
+LSTATUS openExisting(HKEY root, const std::wstring& path, REGSAM rights, UniqueRegKey& key) {
+    return ::RegOpenKeyExW(root, path.c_str(), 0, rights, key.receive());
 }
 
 // Opens the key, creating every missing key along the path.
@@ -126,8 +131,8 @@ std::string programForm(DWORD type, const std::string& stored) {
 
 }  // namespace
 
-WinRegistryBackend::WinRegistryBackend(HKEY currentUser, HKEY localMachine)
-    : currentUser_(currentUser), localMachine_(localMachine) {}
+WinRegistryBackend::WinRegistryBackend(HKEY currentUser, HKEY localMachine, RegistryAccess access)
+    : currentUser_(currentUser), localMachine_(localMachine), access_(access) {}
 
 RegStatus WinRegistryBackend::queryValue(RootKey root, const std::string& keyPath,
                                          const std::string& valueName, RegistryValue& value) {
@@ -138,7 +143,8 @@ RegStatus WinRegistryBackend::queryValue(RootKey root, const std::string& keyPat
         return RegStatus::InvalidParameter;
     }
     UniqueRegKey key;
-    if (const RegStatus status = readResult(openExisting(rootHandle, *path, key));
+    if (const RegStatus status =
+            readResult(openExisting(rootHandle, *path, rightsFor(access_), key));
         status != RegStatus::Success) {
         return status;
     }
@@ -161,6 +167,9 @@ RegStatus WinRegistryBackend::setValue(RootKey root, const std::string& keyPath,
     if (rootHandle == nullptr || !path || !name || stored.size() > MAXDWORD) {
         return RegStatus::InvalidParameter;
     }
+    if (access_ == RegistryAccess::ReadOnly) {
+        return RegStatus::AccessDenied;
+    }
     UniqueRegKey key;
     if (const RegStatus status =
             changeResult(openCreating(rootHandle, *path, key), "RegCreateKeyExW");
@@ -179,6 +188,9 @@ RegStatus WinRegistryBackend::deleteValue(RootKey root, const std::string& keyPa
     const auto name = registryName(valueName);
     if (rootHandle == nullptr || !path || !name) {
         return RegStatus::InvalidParameter;
+    }
+    if (access_ == RegistryAccess::ReadOnly) {
+        return RegStatus::AccessDenied;
     }
     UniqueRegKey key;
     if (const RegStatus status =

@@ -1,7 +1,6 @@
 #include "shell/Lifecycle.h"
 
 #include "settings/AppTitle.h"
-#include "update/VendorUrls.h"
 
 namespace velmora {
 
@@ -20,7 +19,7 @@ void Lifecycle::startUp() {
     // The tray menu is never a menu bar of the window: there is nothing to hide.
     steps_.resetTickCounter();
     notifyIcon_.addTrayIcon(kAppTitle);
-    window_.vendorFrame.setCaption(packageBaseUrl());
+    window_.vendorFrame.setCaption(steps_.updateSource().packageBaseUrl());
     window_.showInstalledVersion(steps_.installedDefinitions());
     window_.loadSettings();
     if (const auto latest = steps_.findLatestPackage(false, true)) {

@@ -7,6 +7,7 @@
 #include "tray/NotifyIcon.h"
 #include "tray/ShellWindows.h"
 #include "update/LatestPackage.h"
+#include "update/VendorUrls.h"
 #include "window/SettingsWindow.h"
 
 namespace velmora {
@@ -23,6 +24,9 @@ class LifecycleSteps {
     virtual std::optional<PublishedPackage> findLatestPackage(bool showBox, bool writeToLog) = 0;
     // Ends the event loop, and with it the program.
     virtual void endProgram() = 0;
+    // Where the hash list and the packages come from: the vendor, unless an administrator's
+    // policy names a mirror.
+    virtual UpdateSource updateSource() { return vendorSource(); }
 };
 
 // The program's start, resident life and end, as events of the settings window:
@@ -35,7 +39,8 @@ class Lifecycle {
     Lifecycle(const Lifecycle&) = delete;
     Lifecycle& operator=(const Lifecycle&) = delete;
 
-    // Hidden, tick counter 0, tray icon, vendorFrame captioned with the package base URL,
+    // Hidden, tick counter 0, tray icon, vendorFrame captioned with the package base URL of
+    // the update source,
     // the installed version, the stored settings, and one look at the hash list whose
     // failure goes to the log whatever the logging option says.
     void startUp();

@@ -42,7 +42,7 @@ void UpdateScheduler::run(bool showBox) {
         unreadableStoreShown_ = true;
         log_.report(applied.unreadableStore, showBox, false);
     }
-    updates_.run(runRequestFor(applied.settings, window_.pendingSettings(),
+    updates_.run(runRequestFor(applied.settings, window_.pendingSettings(), applied.policies,
                                window_.installedVersionLabel.tag(), showBox),
                  windowDuringRun_);
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "settings/NumericText.h"
 #include "update/DefinitionName.h"
@@ -30,8 +32,31 @@ SettingsWindow::SettingsWindow(SettingsRepository& settings) : settings_(setting
 }
 
 void SettingsWindow::loadSettings() {
-    show(settings_.load().settings);
+    LoadedSettings loaded = settings_.load();
+    policies_ = std::move(loaded.policies);
+    show(loaded.settings);
+    showPolicies();
     applyButton.setEnabled(false);
+}
+
+// The policies do not change while the program runs, so a control they set is disabled here
+// once and for all; the interval controls follow applyAutoUpdateState.
+void SettingsWindow::showPolicies() {
+    const auto mark = [this](SettingKey key, Control& captioned,
+                             std::initializer_list<Control*> disabled) {
+        if (!setByPolicy(key)) {
+            return;
+        }
+        captioned.setCaption(captionSetByPolicy(captioned.caption()));
+        for (Control* control : disabled) {
+            control->setEnabled(false);
+        }
+    };
+    mark(SettingKey::Flavour, flavourLabel, {&flavourOptions[0], &flavourOptions[1]});
+    mark(SettingKey::AutoUpdate, autoUpdateCheckBox, {&autoUpdateCheckBox});
+    mark(SettingKey::IntervalHours, intervalLabels[0], {});
+    mark(SettingKey::Log, logCheckBox, {&logCheckBox});
+    mark(SettingKey::KeepPackages, keepPackagesCheckBox, {&keepPackagesCheckBox});
 }
 
 void SettingsWindow::show(const Settings& settings) {
@@ -60,9 +85,10 @@ Settings SettingsWindow::pendingSettings() const {
 }
 
 void SettingsWindow::applyAutoUpdateState() {
-    // While a run has locked the window (autoUpdateCheckBox disabled) a reload must not unlock the
-    // interval controls; the run calls this again after re-enabling autoUpdateCheckBox.
-    const bool enable = autoUpdateCheckBox.value() == 1 && autoUpdateCheckBox.enabled();
+    // While a run has locked the window a reload must not unlock the interval controls; the
+    // run calls this again as it unlocks the window.
+    const bool enable =
+        autoUpdateCheckBox.value() == 1 && !lockedByRun_ && !setByPolicy(SettingKey::IntervalHours);
     for (Label& label : intervalLabels) {
         label.setEnabled(enable);
     }
@@ -156,6 +182,16 @@ void SettingsWindow::focusChosenFlavour() {
 
 void SettingsWindow::markChanged() {
     applyButton.setEnabled(true);
+}
+
+std::string captionSetByPolicy(const std::string& caption) {
+    const std::string note = "(管理者が設定)";
+    if (caption.find(note) != std::string::npos) {
+        return caption;
+    }
+    const bool endsInColon = caption.ends_with(':');
+    return caption.substr(0, caption.size() - (endsInColon ? 1 : 0)) + note +
+           (endsInColon ? ":" : "");
 }
 
 void SettingsWindow::setIntervalBarFromText() {

@@ -10,7 +10,8 @@ namespace velmora {
 
 // The settings window: its controls, which show the settings and hold the user's edits until
 // Apply or OK stores them, and the rules that tie them together. Cancel and the close box
-// reload the stored settings.
+// reload the stored settings. A setting an administrator's policy sets shows the policy's
+// value in a control that stays disabled, captioned with the reason.
 class SettingsWindow : public SettingsWindowControls {
   public:
     explicit SettingsWindow(SettingsRepository& settings);
@@ -21,9 +22,13 @@ class SettingsWindow : public SettingsWindowControls {
     void loadSettings();
     // The settings as the controls show them, applied or not (the pending edits).
     Settings pendingSettings() const;
-    // Enables the interval controls while automatic update is checked (and not locked by a
-    // run), disables them otherwise.
+    // Enables the interval controls while automatic update is checked (and neither locked by
+    // a run nor set by a policy), disables them otherwise.
     void applyAutoUpdateState();
+    // Whether the policies the window was last loaded with set this setting.
+    bool setByPolicy(SettingKey key) const { return policies_.manages(key); }
+    // While a run holds the setting controls locked, nothing the window does unlocks them.
+    void setLockedByRun(bool locked) { lockedByRun_ = locked; }
 
     void onAutoUpdateClicked();
     void onLogClicked();
@@ -45,12 +50,19 @@ class SettingsWindow : public SettingsWindowControls {
 
   private:
     void show(const Settings& settings);
+    void showPolicies();
     void markChanged();
     void setIntervalBarFromText();
     void focusChosenFlavour();
 
     SettingsRepository& settings_;
     Subscription firstFocus_;
+    Policies policies_;
+    bool lockedByRun_ = false;
 };
+
+// What a control's caption says when a policy sets its value: the note "(管理者が設定)" after
+// the caption, ahead of a closing colon.
+std::string captionSetByPolicy(const std::string& caption);
 
 }  // namespace velmora

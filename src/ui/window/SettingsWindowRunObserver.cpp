@@ -6,6 +6,7 @@
 namespace velmora {
 
 void SettingsWindowRunObserver::runStarting(Flavour flavour) {
+    window_.setLockedByRun(true);
     window_.updateNowButton.setEnabled(false);
     window_.okButton.setEnabled(false);
     window_.cancelButton.setEnabled(false);
@@ -37,13 +38,18 @@ void SettingsWindowRunObserver::runEnded(const RunResult& result) {
     if (result.outcome == UpdateOutcome::Updated) {
         window_.showInstalledVersion(result.installedVersion);
     }
-    window_.keepPackagesCheckBox.setEnabled(true);
-    window_.logCheckBox.setEnabled(true);
-    window_.autoUpdateCheckBox.setEnabled(true);
+    window_.setLockedByRun(false);
+    // A control whose setting a policy sets stays disabled.
+    const auto unlock = [this](Control& control, SettingKey key) {
+        control.setEnabled(!window_.setByPolicy(key));
+    };
+    unlock(window_.keepPackagesCheckBox, SettingKey::KeepPackages);
+    unlock(window_.logCheckBox, SettingKey::Log);
+    unlock(window_.autoUpdateCheckBox, SettingKey::AutoUpdate);
     window_.applyAutoUpdateState();
     window_.startWithSessionCheckBox.setEnabled(true);
     for (std::size_t i = 0; i < window_.flavourOptions.count(); ++i) {
-        window_.flavourOptions[i].setEnabled(true);
+        unlock(window_.flavourOptions[i], SettingKey::Flavour);
     }
     window_.applyButton.setEnabled(applyWasEnabled_);
     window_.cancelButton.setEnabled(true);

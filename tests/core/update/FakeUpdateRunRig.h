@@ -14,6 +14,7 @@
 #include "support/fakes/FakeSpecialFolders.h"
 #include "support/fakes/InlineWork.h"
 #include "update/InstalledDefinitions.h"
+#include "update/SettingsForRun.h"
 #include "update/UpdateService.h"
 #include "update/VendorUrls.h"
 
@@ -57,11 +58,14 @@ class FakeUpdateRunRig : public FakeSettings {
     }
 
     // A run as the update-now button makes it: the stored flavour, the definitions installed
-    // now, message boxes and the log.
+    // now, what the policies say, message boxes and the log.
     RunRequest buttonRequest() {
         return {.flavour = settings.load().settings.flavour,
                 .keepPackages = keepPackages,
                 .installedVersion = installed(),
+                .source = updateSourceFor(policies),
+                .cachePackages = policies.cachePackages,
+                .requiredPublisher = policies.packagePublisher,
                 .showBox = true,
                 .writeToLog = true};
     }

@@ -24,8 +24,8 @@ class LatestPackageTest : public ::testing::Test {
     // The digest of the stored flavour's newest package, which is shown in the window as
     // the program shows it.
     std::string find(bool showBox = false, bool writeToLog = true) {
-        const std::optional<PublishedPackage> found =
-            finder.lookUp(temp.settings.load().settings.flavour, showBox, writeToLog);
+        const std::optional<PublishedPackage> found = finder.lookUp(
+            temp.settings.load().settings.flavour, hashListUrl(), showBox, writeToLog);
         if (!found) {
             return "";
         }

@@ -456,5 +456,54 @@ TEST_F(UpdateServiceTest, AHeldPackageThatIsUnchangedRuns) {
     EXPECT_EQ(rig_.signatures.checked, std::vector<std::string>{kPackage});
 }
 
+// A mirror an administrator names serves the list and the package in the vendor's place;
+// only the package, never the list, may come from a cache on the way.
+TEST_F(UpdateServiceTest, AMirrorPolicyServesEverythingAndOnlyThePackageMayBeCached) {
+    const std::string mirror = "http://mirror.example.local/velmora/";
+    rig_.administer("UpdateUrl", "http://mirror.example.local/velmora");
+    rig_.administer("CachePackages", "1");
+    const std::string package = Rig::installingPackage("20041114.017");
+    rig_.fetcher.responses[mirror + "md5-hash.txt"] =
+        FakeResponse::ok(test::listedForm(rig_.digestOf(package)) + " " + kPackage + "\r\n");
+    rig_.fetcher.responses[mirror + "packages/" + kPackage] = FakeResponse::ok(package);
+
+    EXPECT_EQ(rig_.runByButton().outcome, UpdateOutcome::Updated);
+    EXPECT_EQ(
+        rig_.service.lookUpNewest(Flavour::I32, updateSourceFor(rig_.policies), false, true)->name,
+        "20041114-017");
+
+    ASSERT_EQ(rig_.fetcher.requests.size(), 3u);
+    EXPECT_EQ(rig_.fetcher.requests[0].url, mirror + "md5-hash.txt");
+    EXPECT_EQ(rig_.fetcher.requests[0].cache, CacheUse::Bypass);
+    EXPECT_EQ(rig_.fetcher.requests[1].url, mirror + "packages/" + kPackage);
+    EXPECT_EQ(rig_.fetcher.requests[1].cache, CacheUse::Allow);
+    EXPECT_EQ(rig_.fetcher.requests[2].cache, CacheUse::Bypass);
+    EXPECT_EQ(rig_.notifier.notices, Notices{kUpdated});
+}
+
+// A publisher an administrator names takes the place of the first one seen: nothing is kept,
+// and a package without that publisher's valid signature is refused with the signature
+// notice and never runs.
+TEST_F(UpdateServiceTest, APolicysPublisherIsRequiredInPlaceOfTheFirstOneSeen) {
+    const std::string required = "CN=Corvane Software, O=Corvane, C=JP; CN=Corvane CA";
+    rig_.administer("PackagePublisher", required);
+    const std::vector<std::pair<SignatureCheck, UpdateOutcome>> checks{
+        {FakeSignatureVerifier::signedBy("CN=Someone Else; CN=Another CA"),
+         UpdateOutcome::SignatureRefused},
+        {FakeSignatureVerifier::unsignedPackage(), UpdateOutcome::SignatureRefused},
+        {FakeSignatureVerifier::signedBy(required), UpdateOutcome::Updated},
+    };
+    for (const auto& [check, outcome] : checks) {
+        publishInstalling();
+        rig_.signatures.answer = check;
+        EXPECT_EQ(rig_.runByButton().outcome, outcome);
+    }
+    EXPECT_EQ(rig_.processes.starts.size(), 1u);
+    ASSERT_EQ(rig_.notifier.notices.size(), 3u);
+    EXPECT_NE(rig_.notifier.notices[0].find("の発行元が異なるため"), std::string::npos);
+    EXPECT_NE(rig_.notifier.notices[1].find("に署名がないため"), std::string::npos);
+    EXPECT_EQ(rig_.stored("Publisher"), "") << "the first publisher seen is not kept";
+}
+
 }  // namespace
 }  // namespace velmora

@@ -34,7 +34,7 @@ class RecordingEventLoopWait final : public EventLoopWait {
 class HoldingFetcher final : public HttpFetcher {
   public:
     FetchStatus fetch(const std::string& /*sourceUrl*/, std::uint64_t /*maxBytes*/,
-                      BodyReceiver& /*receiver*/) override {
+                      BodyReceiver& /*receiver*/, CacheUse /*cache*/) override {
         fetchedOn = std::this_thread::get_id();
         std::unique_lock lock(mutex_);
         if (!holds) {

@@ -14,6 +14,7 @@
 #include "RegistryContract.h"
 #include "win/UniqueRegKey.h"
 #include "win/WinRegistryBackend.h"
+#include "win/WinText.h"
 
 namespace velmora::test {
 
@@ -191,6 +192,56 @@ TEST_F(WinRegistryTest, AKeyThatMayOnlyBeReadIsRefused) {
     EXPECT_EQ(backend.queryValue(kUser, "ReadOnly", "x", value), RegStatus::AccessDenied);
     EXPECT_EQ(backend.setValue(kUser, "ReadOnly", "x", {kRegSz, "1"}), RegStatus::AccessDenied);
     EXPECT_EQ(backend.deleteValue(kUser, "ReadOnly", "x"), RegStatus::AccessDenied);
+}
+
+// The policies as Group Policy leaves them, under HKEY_LOCAL_MACHINE\SOFTWARE\Policies (a
+// key of the test's own there): read with the right to read alone, and never changed.
+TEST(WinPolicyRegistryTest, ValuesUnderTheMachinesPolicyKeyAreReadAndNeverWritten) {
+    const std::wstring path =
+        L"SOFTWARE\\Policies\\Tessaloy\\VelmoraTest-" + std::to_wstring(::GetCurrentProcessId());
+    UniqueRegKey key;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, key.receive(), nullptr),
+              ERROR_SUCCESS);
+    struct Removed {
+        std::wstring path;
+        ~Removed() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str()); }
+    } removed{path};
+    const std::wstring interval = L"24";
+    const DWORD one = 1;
+    ASSERT_EQ(::RegSetValueExW(key.get(), L"Interval", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(interval.c_str()),
+                               static_cast<DWORD>((interval.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExW(key.get(), L"Log", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                               sizeof one),
+              ERROR_SUCCESS);
+
+    WinRegistryBackend policies(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, RegistryAccess::ReadOnly);
+    const std::string keyPath = narrow(path);
+    RegistryValue value;
+    ASSERT_EQ(policies.queryValue(RootKey::LocalMachine, keyPath, "Interval", value),
+              RegStatus::Success);
+    EXPECT_EQ(value, (RegistryValue{kRegSz, std::string("24\0", 3)}));
+    ASSERT_EQ(policies.queryValue(RootKey::LocalMachine, keyPath, "Log", value),
+              RegStatus::Success);
+    EXPECT_EQ(value.type, kRegDword) << "a value of another type is told apart";
+    EXPECT_EQ(policies.queryValue(RootKey::LocalMachine, keyPath, "Auto", value),
+              RegStatus::NotFound);
+
+    EXPECT_EQ(policies.setValue(RootKey::LocalMachine, keyPath, "Interval", {kRegSz, "1"}),
+              RegStatus::AccessDenied);
+    EXPECT_EQ(policies.setValue(RootKey::LocalMachine, keyPath + "\\New", "x", {kRegSz, "1"}),
+              RegStatus::AccessDenied);
+    EXPECT_EQ(policies.deleteValue(RootKey::LocalMachine, keyPath, "Interval"),
+              RegStatus::AccessDenied);
+    EXPECT_EQ(policies.queryValue(RootKey::LocalMachine, keyPath, "Interval", value),
+              RegStatus::Success);
+    UniqueRegKey created;
+    EXPECT_NE(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (path + L"\\New").c_str(), 0, KEY_READ,
+                              created.receive()),
+              ERROR_SUCCESS)
+        << "nothing made under the policies";
 }
 
 }  // namespace

@@ -33,15 +33,16 @@ struct FakeResponse {
 struct FakeRequest {
     std::string url;
     std::uint64_t maxBytes = 0;
+    CacheUse cache = CacheUse::Bypass;
 };
 
 // An HTTP fetcher over a table of scripted answers, keyed by URL, that records every request.
 // A URL without an answer fails as an unreachable host does.
 class FakeHttpFetcher final : public HttpFetcher {
   public:
-    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes,
-                      BodyReceiver& receiver) override {
-        requests.push_back({sourceUrl, maxBytes});
+    FetchStatus fetch(const std::string& sourceUrl, std::uint64_t maxBytes, BodyReceiver& receiver,
+                      CacheUse cache = CacheUse::Bypass) override {
+        requests.push_back({sourceUrl, maxBytes, cache});
         if (beforeAnswer) {
             beforeAnswer(sourceUrl);
         }

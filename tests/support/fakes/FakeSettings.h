@@ -3,6 +3,7 @@
 #include <string>
 
 #include "log/EventLog.h"
+#include "settings/PolicyReader.h"
 #include "settings/Reg.h"
 #include "settings/RegistrySettings.h"
 #include "support/FixedClock.h"
@@ -23,6 +24,15 @@ struct FakeSettings {
         return reg.readValue(RootKey::CurrentUser, settingsKeyPath(), name);
     }
     std::string logText() const { return readFile(dir / "velmora.log"); }
+    // Sets a policy value as an administrator would, and reads the policies again, as the
+    // program's next start would.
+    void administer(const std::string& name, const RegistryValue& value) {
+        policyStore.setValue(RootKey::LocalMachine, policyKeyPath(), name, value);
+        policies = readPolicies(policyStore, log);
+    }
+    void administer(const std::string& name, const std::string& text) {
+        administer(name, {kRegSz, text + '\0'});
+    }
 
     TempDir dir;
     RecordingNotifier notifier;
@@ -31,7 +41,10 @@ struct FakeSettings {
     FakeRegistryBackend backend;
     Reg reg{backend, log};
     FakeAutostart autostart;
-    RegistrySettings settings{reg, autostart, startupEntryFor(dir.path().string(), "velmora")};
+    FakeRegistryBackend policyStore;
+    Policies policies;
+    RegistrySettings settings{reg, autostart, startupEntryFor(dir.path().string(), "velmora"),
+                              policies};
 };
 
 }  // namespace velmora::test

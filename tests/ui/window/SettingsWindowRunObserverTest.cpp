@@ -39,8 +39,9 @@ class SettingsWindowRunObserverTest : public ::testing::Test {
                 statesAtNotice_ = rig_.enabledStates();
             }
         };
+        const LoadedSettings applied = rig_.settings.load();
         return rig_.service.run(
-            runRequestFor(rig_.settings.load().settings, rig_.window.pendingSettings(),
+            runRequestFor(applied.settings, rig_.window.pendingSettings(), applied.policies,
                           rig_.window.installedVersionLabel.tag(), true),
             observer_);
     }

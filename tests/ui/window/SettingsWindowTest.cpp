@@ -383,6 +383,7 @@ TEST_F(MainWindowTest, ClosingWhileARunHasLockedTheWindowDiscardsEditsAndKeepsTh
     window.logCheckBox.setValue(1);
     ASSERT_TRUE(window.setFocus(window.logCheckBox));
     // The lock an update run puts on the window.
+    window.setLockedByRun(true);
     for (Control* control : std::vector<Control*>{
              &window.updateNowButton, &window.okButton, &window.cancelButton, &window.applyButton,
              &window.flavourOptions[0], &window.flavourOptions[1], &window.autoUpdateCheckBox,
@@ -399,6 +400,7 @@ TEST_F(MainWindowTest, ClosingWhileARunHasLockedTheWindowDiscardsEditsAndKeepsTh
     EXPECT_FALSE(window.intervalScrollBar.enabled());
 
     // Unlocking as a run ends restores the interval controls from autoUpdateCheckBox.
+    window.setLockedByRun(false);
     window.autoUpdateCheckBox.setEnabled(true);
     window.applyAutoUpdateState();
     EXPECT_TRUE(intervalControlsEnabled(true));

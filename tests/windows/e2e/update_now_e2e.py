@@ -19,6 +19,8 @@ import hashlib
 import os
 import pathlib
 import shutil
+import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -29,6 +31,10 @@ import urllib.parse
 VENDOR_HOST = "update.corvane.example"
 LIST_URL = f"http://{VENDOR_HOST}/defs/download/md5-hash.txt"
 SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\Tessaloy\Velmora"
+POLICY_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Policies\Tessaloy\Velmora"
+# Where Windows keeps the machine's trusted root certificates (Wine's crypt32 too, having
+# copied the host's roots there).
+ROOT_CERTIFICATES_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\SystemCertificates\Root\Certificates"
 UPDATED = "ウィルス定義を 2004/11/14 rev. 17 に更新しました."
 UP_TO_DATE = "最新のウィルス定義(2004/11/14 rev. 17)に更新済みです."
 WRONG_DIGEST = ("ウィルス定義ファイル(20041114-017-i32.exe)が不正のため、更新を中止しました."
@@ -113,7 +119,8 @@ class SampleMirror:
                 self.stop()
                 raise RuntimeError("the sample mirror did not start")
             time.sleep(0.02)
-        self.proxy = f"http://127.0.0.1:{port_file.read_text().strip()}"
+        self.port = int(port_file.read_text().strip())
+        self.proxy = f"http://127.0.0.1:{self.port}"
 
     def requests(self):
         """The logged request lines: "GET <url> <status> <bytes> user-agent=<agent>"."""
@@ -133,6 +140,73 @@ class SampleMirror:
     def stop(self):
         self.process.terminate()
         self.process.wait()
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+class CachingProxy:
+    """A company's caching proxy: Squid (Debian package squid) on a free port of 127.0.0.1
+    only, caching in memory, with its configuration and logs in a folder of its own, sending
+    every request on to the sample mirror at `parent_port` and nowhere else."""
+
+    def __init__(self, parent_port):
+        self.folder = pathlib.Path(tempfile.mkdtemp(prefix="velmora-squid-"))
+        port = free_port()
+        lines = [f"http_port 127.0.0.1:{port}",
+                 f"cache_peer 127.0.0.1 parent {parent_port} 0 no-query no-digest "
+                 "no-netdb-exchange name=mirror",
+                 "never_direct allow all", "acl loopback src 127.0.0.1",
+                 "http_access allow loopback", "http_access deny all", "cache_mem 64 MB",
+                 "maximum_object_size_in_memory 16 MB",
+                 f"pid_filename {self.folder}/squid.pid",
+                 f"access_log stdio:{self.folder}/access.log",
+                 f"cache_log {self.folder}/cache.log", f"coredump_dir {self.folder}",
+                 "cache_store_log none", "netdb_filename none", "pinger_enable off",
+                 "icp_port 0", "htcp_port 0", "logfile_rotate 0", "shutdown_lifetime 0 seconds"]
+        if os.geteuid() == 0:
+            # Squid gives up root; its folder must be the user's it becomes.
+            lines.append("cache_effective_user nobody")
+            os.chown(self.folder, 65534, 0)
+            os.chmod(self.folder, 0o755)
+        (self.folder / "squid.conf").write_text("\n".join(lines) + "\n")
+        squid = "/usr/sbin/squid" if os.access("/usr/sbin/squid", os.X_OK) else "squid"
+        self.process = subprocess.Popen([squid, "-N", "-f", str(self.folder / "squid.conf")],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 20
+        while True:
+            try:
+                socket.create_connection(("127.0.0.1", port), timeout=1).close()
+                break
+            except OSError:
+                if self.process.poll() is not None or time.monotonic() > deadline:
+                    self.stop()
+                    raise RuntimeError("Squid did not start (is the Debian package squid "
+                                       "installed? scripts/install-deps installs it)")
+                time.sleep(0.05)
+        self.proxy = f"http://127.0.0.1:{port}"
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def make_server_certificate(folder):
+    """A throw-away self-signed certificate of the host name localhost and its key (PEM), made
+    by openssl, and the certificate's DER bytes. (Wine matches a server's name against the
+    certificate's host names only, not its IP addresses.)"""
+    certificate, key = folder / "server.crt", folder / "server.key"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-keyout", str(key), "-out", str(certificate), "-subj", "/CN=localhost",
+                    "-addext", "subjectAltName=DNS:localhost"],
+                   check=True, capture_output=True)
+    der = subprocess.run(["openssl", "x509", "-in", str(certificate), "-outform", "DER"],
+                         check=True, capture_output=True).stdout
+    return str(certificate), str(key), der
 
 
 def make_certificate(folder, name):
@@ -211,11 +285,23 @@ class ProgramCase(unittest.TestCase):
         self.mirrors.append(mirror)
         return mirror
 
-    def store_settings(self, **values):
-        """Empties the settings key and stores the given string values in it."""
+    def store_settings(self, policies=None, **values):
+        """Empties the settings key and stores the given string values in it, and the
+        machine's policy key, where `policies` (a dict) gives its values; the policies go
+        again after the case, as the prefix is shared."""
         lines = ["Windows Registry Editor Version 5.00", "", f"[-{SETTINGS_KEY}]", "",
                  f"[{SETTINGS_KEY}]"] + [f'"{name}"="{value}"' for name, value in values.items()]
-        reg_file = self.dir / "settings.reg"
+        lines += ["", f"[-{POLICY_KEY}]"]
+        if policies:
+            lines += ["", f"[{POLICY_KEY}]"] + [f'"{name}"="{value}"'
+                                                for name, value in policies.items()]
+            self.addCleanup(self.import_registry, ["", f"[-{POLICY_KEY}]"])
+        self.import_registry(lines)
+
+    def import_registry(self, lines):
+        reg_file = self.dir / "import.reg"
+        if lines[0] != "Windows Registry Editor Version 5.00":
+            lines = ["Windows Registry Editor Version 5.00"] + lines
         reg_file.write_text("\r\n".join(lines) + "\r\n", encoding="ascii")
         result = run_wine("regedit", "/S", windows_path(reg_file))
         self.assertEqual(result.returncode, 0, result.stderr)
@@ -417,6 +503,86 @@ class UpdateNowE2ETest(ProgramCase):
         self.assertEqual(first.stdout, (UPDATED + "\n").encode())
         self.assertEqual(len(mirror.requests()), 2, "the second run fetched something")
         self.assertEqual(self.installed(), ["20041114.017"])
+
+
+class ManagedUpdateNowE2ETest(ProgramCase):
+    """The administrator's policies under HKLM\\SOFTWARE\\Policies: a company mirror over
+    http or https, and a caching proxy that may keep the packages."""
+
+    def trust_certificate(self, der):
+        """Trusts a root certificate as an administrator makes Windows trust one: in the
+        machine's root store (the prefix's), until the case ends."""
+        thumbprint = hashlib.sha1(der).hexdigest().upper()
+        # The store's serialized form: the certificate as property 32, CERT_CERT_PROP_ID.
+        blob = struct.pack("<III", 32, 1, len(der)) + der
+        key = f"{ROOT_CERTIFICATES_KEY}\\{thumbprint}"
+        self.import_registry(["", f"[{key}]", '"Blob"=hex:' + ",".join(f"{b:02x}" for b in blob)])
+        self.addCleanup(self.import_registry, ["", f"[-{key}]"])
+
+    def test_a_policys_mirror_serves_every_request_and_the_vendor_none(self):
+        """Every request goes to the mirror, under its own folder, none to the vendor's host
+        (the mirror, asked as the proxy, logs any other host's request as refused); the
+        policies' flavour and logging beat the user's, and the log is as without them."""
+        self.store_settings(IUP="0", Log="0",
+                            policies={"UpdateUrl": "http://mirror.example.local/velmora",
+                                      "IUP": "1", "Log": "1"})
+        mirror = self.mirror("--host", "mirror.example.local", "--base-path", "/velmora/")
+        result = self.update_now(mirror)
+        self.assertEqual(result.returncode, 0, result.stderr.decode(errors="replace"))
+        self.assertEqual(result.stdout.decode(), UPDATED + "\n")
+        self.assertEqual((self.definitions / "20041114.017" / "flavour").read_bytes(), b"x86\n")
+        asked = [(urllib.parse.urlsplit(line.split(" ")[1]).hostname,
+                  urllib.parse.urlsplit(line.split(" ")[1]).path) for line in mirror.requests()]
+        self.assertEqual(asked, [("mirror.example.local", "/velmora/md5-hash.txt"),
+                                 ("mirror.example.local",
+                                  "/velmora/packages/20041114-017-x86.exe")])
+        self.assertEqual(self.log().count("\r\n"), 1, self.log())
+        self.assertTrue(self.log().endswith(f" : {UPDATED}\r\n"), self.log())
+
+    def test_an_https_mirror_is_refused_until_its_certificate_is_trusted(self):
+        """WinINet verifies the mirror's certificate against the machine's root store: the
+        list is refused before any request while the throw-away certificate is not in it,
+        and fetched once it is."""
+        certificate, key, der = make_server_certificate(self.dir)
+        mirror = self.mirror("--tls", certificate, key)
+        base = f"https://localhost:{mirror.port}/defs/download/"
+        self.store_settings(policies={"UpdateUrl": base})
+        direct = {"VELMORA_COMMON_FILES": windows_path(self.dir / "common")}
+
+        untrusted = run_wine(self.program, "--update-now", extra_environment=direct)
+        self.assertEqual(untrusted.returncode, 1, untrusted.stderr.decode(errors="replace"))
+        self.assertEqual(untrusted.stdout.decode(), base + "md5-hash.txt をダウンロードできません.\n")
+        self.assertEqual(mirror.requests(), [])
+
+        self.trust_certificate(der)
+        trusted = run_wine(self.program, "--update-now", extra_environment=direct)
+        self.assertEqual(trusted.returncode, 0, trusted.stderr.decode(errors="replace"))
+        self.assertEqual(trusted.stdout.decode(), UPDATED + "\n")
+        self.assertEqual(len(mirror.requests()), 2, mirror.requests())
+
+    def test_a_caching_proxy_serves_each_package_once_where_a_policy_lets_it(self):
+        """Two PCs (each with its own program folder, definitions and emptied settings)
+        behind Squid in front of the mirror: with CachePackages the package crosses to the
+        mirror once, the list always; without it both cross every time."""
+        for cache_packages in (True, False):
+            with self.subTest(cache_packages=cache_packages):
+                policies = {"CachePackages": "1"} if cache_packages else None
+                mirror = self.mirror()
+                proxy = CachingProxy(mirror.port)
+                self.addCleanup(proxy.stop)
+                for pc in ("first", "second"):
+                    common = self.dir / f"{pc}-{cache_packages}"
+                    (common / "Corvane Shared" / "Definitions").mkdir(parents=True)
+                    self.store_settings(policies=policies)
+                    result = run_wine(self.program, "--update-now", extra_environment={
+                        "http_proxy": proxy.proxy, "VELMORA_COMMON_FILES": windows_path(common)})
+                    self.assertEqual(result.returncode, 0, result.stderr.decode(errors="replace"))
+                    self.assertEqual(result.stdout.decode(), UPDATED + "\n")
+                paths = [urllib.parse.urlsplit(line.split(" ")[1]).path
+                         for line in mirror.requests() if line.split(" ")[2] == "200"]
+                self.assertEqual(paths.count("/defs/download/md5-hash.txt"), 2, paths)
+                self.assertEqual(paths.count("/defs/download/packages/20041114-017-i32.exe"),
+                                 1 if cache_packages else 2, paths)
 
 
 class SlowUpdateNowE2ETest(ProgramCase):
