@@ -98,6 +98,7 @@ CachingProxy::CachingProxy(int parentPort) : port_(freePort()) {
     }
     std::vector<std::string> arguments{squid, "-N", "-f", config.string()};
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
     }

@@ -105,6 +105,7 @@ class UpdateNowE2ETest : public ::testing::Test {
         words.insert(words.end(), assignments.begin(), assignments.end());
         words.insert(words.end(), command.begin() + 2, command.end());
         std::vector<char*> argv;
+        argv.reserve(words.size() + 1);
         for (std::string& word : words) {
             argv.push_back(word.data());
         }
@@ -118,7 +119,7 @@ class UpdateNowE2ETest : public ::testing::Test {
         std::string screen;
         std::array<char, 4096> buffer{};
         // Reading ends with EIO once the program has gone and closed the terminal.
-        for (ssize_t got; (got = ::read(terminal, buffer.data(), buffer.size())) > 0;) {
+        for (ssize_t got = 0; (got = ::read(terminal, buffer.data(), buffer.size())) > 0;) {
             screen.append(buffer.data(), static_cast<std::size_t>(got));
         }
         ::close(terminal);

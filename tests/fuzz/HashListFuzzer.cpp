@@ -16,6 +16,7 @@
 #include "settings/Reg.h"
 #include "settings/RegistrySettings.h"
 #include "update/LatestPackage.h"
+#include "update/VendorUrls.h"
 #include "window/SettingsWindowControls.h"
 
 namespace {

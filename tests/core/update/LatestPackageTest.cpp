@@ -143,8 +143,9 @@ TEST_F(LatestPackageTest, ANameThatIsNotDateAndRevisionNeverLeavesTheList) {
 
     for (const std::string name : {"../../../etc", "/tmp/x/evil", "2004111a-017", "20041114_017",
                                    "20041114-01 ", "20041114-0.7", "  041114-017"}) {
-        const std::string list =
-            kDigestB + " 20041115-001-i32.exe\n" + kDigestC + " " + name + "-i32.exe\n";
+        std::string list = kDigestB;
+        list.append(" 20041115-001-i32.exe\n").append(kDigestC).append(" ").append(name);
+        list.append("-i32.exe\n");
         serveList(list);
         EXPECT_EQ(find(true, true), "") << name;
         EXPECT_EQ(label().tag(), "20041114-017") << name;
@@ -158,7 +159,7 @@ TEST_F(LatestPackageTest, ANameThatIsNotDateAndRevisionNeverLeavesTheList) {
     for (const std::size_t position : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11}) {
         std::string name = "20041115-001";
         name[position] = 'x';
-        serveList(kDigestB + " " + name + "-i32.exe\n");
+        serveList(std::string(kDigestB).append(" ").append(name).append("-i32.exe\n"));
         EXPECT_EQ(find(), "") << name;
         EXPECT_EQ(label().tag(), "20041114-017") << name;
     }
