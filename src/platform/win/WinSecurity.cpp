@@ -153,6 +153,8 @@ bool PrivateFolderSecurity::applyTo(const std::wstring& path) {
         !::GetSecurityDescriptorDacl(descriptor_, &present, &dacl, &defaulted) || !present) {
         return false;
     }
+    // The call takes the name as writable but only reads it.
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-const-cast)
     return ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                                    nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;

@@ -20,14 +20,15 @@ namespace {
 
 // A distinguished name written with ", " between its parts, values quoted where needed.
 std::string nameText(const CERT_NAME_BLOB& name) {
-    DWORD length = ::CertNameToStrW(X509_ASN_ENCODING, const_cast<CERT_NAME_BLOB*>(&name),
-                                    CERT_X500_NAME_STR, nullptr, 0);
+    // The call takes the name as writable but only reads it.
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-const-cast)
+    auto* blob = const_cast<CERT_NAME_BLOB*>(&name);
+    DWORD length = ::CertNameToStrW(X509_ASN_ENCODING, blob, CERT_X500_NAME_STR, nullptr, 0);
     if (length <= 1) {
         return {};
     }
     std::wstring text(length, L'\0');
-    length = ::CertNameToStrW(X509_ASN_ENCODING, const_cast<CERT_NAME_BLOB*>(&name),
-                              CERT_X500_NAME_STR, text.data(), length);
+    length = ::CertNameToStrW(X509_ASN_ENCODING, blob, CERT_X500_NAME_STR, text.data(), length);
     text.resize(length > 0 ? length - 1 : 0);
     return narrow(text);
 }
